@@ -1,0 +1,31 @@
+#pragma once
+
+// The one way the emulated machine talks to whatever shows it: the Qt window, the
+// headless runner or a test. Every call is rare (never per clock), so a virtual call is fine.
+class THost {
+public:
+    virtual ~THost() = default;
+    // Short confirmation for status-bar panel 0 ("Illegal opcode!", "Soft reset has been performed.").
+    virtual void StatusMessage(const char* text) = 0;
+    // One line for the log window.
+    virtual void AppendLog(const char* line) = 0;
+    // A failure the user must acknowledge: error icon, OK button.
+    virtual void ErrorBox(const char* text) = 0;
+    // The processor ended an instruction on a breakpoint: show the debugger. The machine has
+    // already stopped emulation when this is called.
+    virtual void BreakpointReached() = 0;
+    // The TED completed a frame: synchronisation wait, then, when drawn, present it (and the
+    // speed display and drive lamps).
+    virtual void EndOfFrame(bool drawn) = 0;
+};
+
+// A host that ignores everything; components use it until they are wired.
+class TNullHost : public THost {
+public:
+    void StatusMessage(const char*) override {}
+    void AppendLog(const char*) override {}
+    void ErrorBox(const char*) override {}
+    void BreakpointReached() override {}
+    void EndOfFrame(bool) override {}
+    static TNullHost& Instance() { static TNullHost host; return host; }
+};

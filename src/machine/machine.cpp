@@ -1,0 +1,126 @@
+#include "machine/machine.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+struct TRomImage {
+    const char* File;
+    int Slot;
+};
+
+// The ROM set of each machine type, in loading order; slot 2b is bank b at $8000-$BFFF and
+// slot 2b + 1 bank b at $C000-$FFFF.
+constexpr TRomImage BasicKernal[] = {{"basic.bin", 0}, {"kernal.bin", 1}};
+constexpr TRomImage Plus4Software[] = {{"3plus1lo.rom", 2}, {"3plus1hi.rom", 3}};
+
+int32_t RamSizeCodeOf(int32_t type) {
+    switch (type) {
+        case MachineC16: return 0;
+        case MachineC232: return 1;
+        default: return 2;
+    }
+}
+
+}  // namespace
+
+TMachine::TMachine(THost& host, std::string romDirectory) : OuterHost(host), RomDir(std::move(romDirectory)) {
+    Cpu.SetMemory(&Memory);
+    Cpu.SetHost(&CoreHost);
+    Ted.SetMemory(&Memory);
+    Ted.SetCPU(&Cpu);
+    Ted.SetHost(&CoreHost);
+    Ted.SetKeyboard(&Keyboard);
+    Memory.SetTED(&Ted);
+    Memory.SetDrive8(&Drive8);
+    Memory.SetDrive9(&Drive9);
+    Memory.SetTape(&Tape);
+    Drive8.SetDeviceNumber(8);
+    Drive9.SetDeviceNumber(9);
+    Ted.SetFrameBuffer(Frame.Pixels);
+}
+
+void TMachine::LoadRoms(int32_t type, TRomReport report) {
+    if (type < MachineC16 || type > MachineC16With64K) return;  // Custom Machine: no ROMs
+    auto load = [&](const TRomImage& rom, bool reportFailure) {
+        if (Memory.LoadRom(RomDir + rom.File, rom.Slot) || !reportFailure) return;
+        char text[64];
+        std::snprintf(text, sizeof text, "Cannot load file: '%s'", rom.File);
+        OuterHost.ErrorBox(text);
+    };
+    Memory.SetRamSize(RamSizeCodeOf(type));
+    for (const auto& rom : BasicKernal) load(rom, report == TRomReport::All);
+    if (type == MachinePlus4)
+        for (const auto& rom : Plus4Software) load(rom, true);
+}
+
+void TMachine::PowerUp(int32_t type) {
+    MachineType = type;
+    Cpu.PowerOn();
+    Memory.FillRam();
+    Ted.Reset();
+    LoadRoms(type, TRomReport::All);
+    Drive8.SetMode(TDrive::ModeNone);
+    Drive9.SetMode(TDrive::ModeNone);
+    SkipDivisor = 1;
+    Memory.EnableRom();
+    Cpu.Reset();
+    EmulationStopped = false;
+}
+
+void TMachine::ColdStart() {
+    Memory.FillRam();
+    Ted.Reset();
+    Cpu.PowerOn();
+    Memory.EnableRom();
+    Cpu.Reset();
+}
+
+void TMachine::SelectMachineType(int32_t type) {
+    MachineType = type;
+    Memory.ClearRoms();
+    LoadRoms(type, TRomReport::Plus4Only);
+    ColdStart();
+}
+
+void TMachine::ResetDrives() {
+    Drive8.Reset();
+    Drive9.Reset();
+}
+
+void TMachine::SoftReset() {
+    Cpu.Reset();
+    ResetDrives();
+    OuterHost.StatusMessage("Soft reset has been performed.");
+}
+
+void TMachine::HardReset() {
+    ColdStart();
+    ResetDrives();
+    OuterHost.StatusMessage("Hard reset has been performed.");
+}
+
+void TMachine::SpecialReset() {
+    Ted.Reset();
+    Cpu.PowerOn();
+    Memory.EnableRom();
+    Cpu.Reset();
+    ResetDrives();
+    OuterHost.StatusMessage("Special reset has been performed.");
+}
+
+void TMachine::EndOfFrame() {
+    OuterHost.EndOfFrame(SkipThisFrame == 0);
+    ++FrameCounter;
+}
+
+void TMachine::Start() {
+    Keyboard.ClearKeys();
+    EmulationStopped = false;
+}
+
+void TMachine::TCoreHost::BreakpointReached() {
+    Machine.OuterHost.BreakpointReached();
+    Machine.Stop();
+}

@@ -1,0 +1,126 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "core/host.h"
+#include "cpu/cpu.h"
+#include "machine/frame_buffer.h"
+#include "machine/machine_types.h"
+#include "media/drive.h"
+#include "media/tape.h"
+#include "memory/memory.h"
+#include "ted/keyboard.h"
+#include "ted/ted.h"
+
+// Whatever plays the TED's sound: fed after every sound-register write and every 16384 steps.
+class TSoundSink {
+public:
+    virtual ~TSoundSink() = default;
+    virtual void Feed() = 0;
+};
+
+// The whole emulated machine: builds and wires the components, loads the ROMs of a machine type,
+// performs the resets and runs the frame loop. Allocate it on the heap: it holds the 192 KB
+// memory image and the frame buffer.
+class TMachine {
+public:
+    static constexpr int32_t StepsPerFrame = TTED::StepsPerFrame;
+
+    // romDirectory ends with a separator (or is empty for the current directory).
+    TMachine(THost& host, std::string romDirectory);
+    TMachine(const TMachine&) = delete;
+    TMachine& operator=(const TMachine&) = delete;
+
+    // Start-up after the components exist: power on, fill RAM, reset the TED, load the ROMs of
+    // `type` (a failing image shows its message box), both drives without back-end, enable ROM,
+    // reset the processor, run.
+    void PowerUp(int32_t type);
+    // The Machine Type command: new RAM size and ROM set, then a cold start. Drives, tape and
+    // sound output stay as they are.
+    void SelectMachineType(int32_t type);
+    void SoftReset();
+    void HardReset();
+    void SpecialReset();
+
+    // One frame-loop call: 35568 clock steps unless emulation stops.
+    void RunFrame() { TNoObserver none; RunFrameObserved(none); }
+    // The same loop with a hook after every processor clock (trace, run-until); the hook is
+    // inlined, so RunFrame itself pays nothing for it.
+    template <class Observer> void RunFrameObserved(Observer& observer);
+
+    // Called by the TED at the end of its last step of a frame, and by the debugger after a step.
+    void EndOfFrame();
+    void Stop() { EmulationStopped = true; }
+    void Start();  // clears the host key state, then runs again
+
+    void SetSoundSink(TSoundSink* sink) { SoundSink = sink; }
+    THost& Host() { return OuterHost; }
+    const std::string& RomDirectory() const { return RomDir; }
+
+    TCPU Cpu;
+    TMemory Memory{2};
+    TTED Ted;
+    TDrive Drive8;
+    TDrive Drive9;
+    TTape Tape;
+    TKeyboard Keyboard;
+    TFrameBuffer Frame;
+
+    int32_t MachineType = MachineC16;
+    bool EmulationStopped = true;
+    int32_t StepsLeft = 0;
+    int32_t FrameCounter = 0;
+    int32_t SkipDivisor = 1;
+    int32_t SkipThisFrame = 0;
+
+private:
+    struct TNoObserver {
+        void AfterCpuClock() {}
+    };
+    // What the components call: adds the machine's own effects, then forwards to the front-end.
+    class TCoreHost : public THost {
+    public:
+        explicit TCoreHost(TMachine& machine) : Machine(machine) {}
+        void StatusMessage(const char* text) override { Machine.OuterHost.StatusMessage(text); }
+        void AppendLog(const char* line) override { Machine.OuterHost.AppendLog(line); }
+        void ErrorBox(const char* text) override { Machine.OuterHost.ErrorBox(text); }
+        void BreakpointReached() override;
+        void EndOfFrame(bool) override { Machine.EndOfFrame(); }
+
+    private:
+        TMachine& Machine;
+    };
+
+    // Loads the ROM images of `type`; reports the failures named by `report`.
+    enum class TRomReport { All, Plus4Only };
+    void LoadRoms(int32_t type, TRomReport report);
+    void ColdStart();  // FillRam, TED reset, PowerOn, EnableRom, processor reset
+    void ResetDrives();
+    void FeedSound() { if (SoundSink) SoundSink->Feed(); }
+
+    THost& OuterHost;
+    TCoreHost CoreHost{*this};
+    std::string RomDir;
+    TSoundSink* SoundSink = nullptr;
+};
+
+template <class Observer>
+void TMachine::RunFrameObserved(Observer& observer) {
+    StepsLeft = StepsPerFrame;
+    SkipThisFrame = FrameCounter % SkipDivisor;
+    Ted.SkipThisFrame = SkipThisFrame;
+    for (;;) {
+        const int32_t taken = StepsLeft--;
+        if (taken <= 0 || EmulationStopped) break;
+        // The TED leaves the bus to the processor on odd steps, and on every step while the
+        // raster is in the border with double clock allowed. Both values are the TED's state
+        // before this step.
+        if ((Ted.LineStep & 1) || (Ted.DoubleClockAllowed && Ted.InBorder)) {
+            Cpu.Step();
+            observer.AfterCpuClock();
+        }
+        const bool soundWritten = Ted.Step();
+        if (soundWritten || (StepsLeft & 0x3FFF) == 0) FeedSound();
+        if (Memory.Motor && Memory.PlayKey) Tape.Step();
+    }
+}
