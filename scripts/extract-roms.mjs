@@ -169,7 +169,7 @@ function main(argv) {
   const ms = Number(process.hrtime.bigint() - t0) / 1e6;
   console.log(`  scanned ${active.length} active segments (${mem.length} bytes) and ${passive.length} passive in ${ms.toFixed(0)} ms`);
   if (missing.size) {
-    console.error(`error: image(s) not found in ${wasmPath}: ${[...missing].join(', ')}`);
+    console.error(`error: image(s) not found in the module: ${[...missing].join(', ')}`);
     return 1;
   }
   return 0;

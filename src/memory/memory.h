@@ -1,6 +1,19 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#ifdef VARLUME_BUS_LOG
+#include <vector>
+#endif
+
+#ifdef VARLUME_BUS_LOG
+// Test builds record every decoded processor access, to check the bus traffic clock by clock.
+struct TBusAccess {
+    uint16_t Address;
+    uint8_t Value;
+    bool IsWrite;
+    bool operator==(const TBusAccess&) const = default;
+};
+#endif
 
 class TTED;
 class TDrive;
@@ -41,6 +54,10 @@ public:
     const uint8_t* Ram() const { return Image; }
     // The byte that ROM bank b shows at address A ($8000-$FFFF) lies at A + (b + 1) * $8000.
     static constexpr uint32_t RomIndex(int bank, uint16_t address) { return address + (bank + 1) * 0x8000u; }
+
+#ifdef VARLUME_BUS_LOG
+    std::vector<TBusAccess> AccessLog;
+#endif
 
     uint8_t Image[ImageSize] = {};
     uint16_t LowRomBank = 0;
