@@ -6,6 +6,17 @@ class TCPU;
 class THost;
 class TKeyboard;
 
+// The decoded sound fields of $FF0E-$FF12 and $FF11, read by the sound synthesizer.
+struct TTedSound {
+    uint16_t Voice1Frequency = 0;  // 10 bits: $FF0E and $FF12 bits 0-1
+    uint16_t Voice2Frequency = 0;  // 10 bits: $FF0F and $FF10 bits 0-1
+    uint8_t Volume = 0;            // $FF11 bits 0-3
+    bool Voice1On = false;         // $FF11 bit 4
+    bool Voice2On = false;         // $FF11 bit 5
+    bool Noise = false;            // $FF11 bit 6
+    bool DigitalAnalog = false;    // $FF11 bit 7
+};
+
 // The TED chip: registers $FF00-$FF1F, three timers, raster interrupts, the picture, the sound
 // registers and the keyboard latch.
 class TTED {
@@ -37,6 +48,7 @@ public:
     bool InBorder = false;       // the previous step drew border
     // Nonzero while the current frame is neither rendered nor shown (set by the frame loop).
     int32_t SkipThisFrame = 0;
+    TTedSound Sound;
 
 private:
     TMemory* Memory = nullptr;
