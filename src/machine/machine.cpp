@@ -110,6 +110,20 @@ void TMachine::SpecialReset() {
     OuterHost.StatusMessage("Special reset has been performed.");
 }
 
+void TMachine::StepClock() {
+    Cpu.Step();
+    Ted.Step();
+}
+
+bool TMachine::StepInstruction() {
+    constexpr int MaxClocks = 64;
+    for (int clock = 0; clock < MaxClocks; ++clock) {
+        StepClock();
+        if (Cpu.Cycle == 1) return true;
+    }
+    return false;
+}
+
 void TMachine::EndOfFrame() {
     OuterHost.EndOfFrame(SkipThisFrame == 0);
     ++FrameCounter;

@@ -48,6 +48,14 @@ public:
     // inlined, so RunFrame itself pays nothing for it.
     template <class Observer> void RunFrameObserved(Observer& observer);
 
+    // The debugger's steps, outside the frame loop: one processor clock with one TED step, and
+    // whole instructions. Neither sound nor tape advances.
+    void StepClock();
+    // Clocks until the processor is at the next instruction boundary (at least one). Every
+    // instruction ends within 8 clocks; the bound only guards against a processor fault.
+    // Returns false if the bound was hit.
+    bool StepInstruction();
+
     // Called by the TED at the end of its last step of a frame, and by the debugger after a step.
     void EndOfFrame();
     void Stop() { EmulationStopped = true; }

@@ -1,10 +1,124 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "machine/machine.h"
 
-TEST(Machine, FrameBufferHeaderDescribesATopDownBitmap) {
+namespace {
+
+class TRecordingHost : public THost {
+public:
+    void StatusMessage(const char* text) override { Status.push_back(text); }
+    void AppendLog(const char* line) override { Log.push_back(line); }
+    void ErrorBox(const char* text) override { Errors.push_back(text); }
+    void BreakpointReached() override { ++Breakpoints; }
+    void EndOfFrame(bool drawn) override { Frames.push_back(drawn); }
+
+    std::vector<std::string> Status, Log, Errors;
+    std::vector<bool> Frames;
+    int Breakpoints = 0;
+};
+
+class TCountingSink : public TSoundSink {
+public:
+    void Feed() override { ++Feeds; }
+    int Feeds = 0;
+};
+
+struct MachineTest : ::testing::Test {
+    TRecordingHost host;
+    // A directory without ROM images: every machine type runs without them.
+    std::unique_ptr<TMachine> machine = std::make_unique<TMachine>(host, "/nonexistent/");
+};
+
+}  // namespace
+
+TEST(FrameBuffer, HeaderDescribesATopDownEightBitBitmap) {
     TFrameBuffer frame;
     EXPECT_EQ(frame.Header[0], 40);
     EXPECT_EQ(frame.Header[4] | frame.Header[5] << 8, 456);
+    const int32_t height = int32_t(frame.Header[8] | frame.Header[9] << 8 | frame.Header[10] << 16 | uint32_t(frame.Header[11]) << 24);
+    EXPECT_EQ(height, -312);
+    EXPECT_EQ(frame.Header[12], 1);
     EXPECT_EQ(frame.Header[14], 8);
+}
+
+TEST_F(MachineTest, MissingRomsAreEachReportedWithTheirFileName) {
+    machine->PowerUp(MachinePlus4);
+    EXPECT_EQ(host.Errors, (std::vector<std::string>{"Cannot load file: 'basic.bin'", "Cannot load file: 'kernal.bin'",
+                                                     "Cannot load file: '3plus1lo.rom'", "Cannot load file: '3plus1hi.rom'"}));
+    EXPECT_FALSE(machine->EmulationStopped);
+}
+
+TEST_F(MachineTest, MachineTypeCommandReportsOnlyThePlus4Software) {
+    machine->PowerUp(MachineCustom);
+    EXPECT_TRUE(host.Errors.empty());
+    machine->SelectMachineType(MachineC16);
+    EXPECT_TRUE(host.Errors.empty());
+    EXPECT_EQ(machine->Memory.RamSizeCode, 0);
+    machine->SelectMachineType(MachinePlus4);
+    EXPECT_EQ(host.Errors.size(), 2u);
+    EXPECT_EQ(machine->Memory.RamSizeCode, 2);
+    EXPECT_TRUE(host.Status.empty());
+}
+
+TEST_F(MachineTest, ResetsReportTheirMessages) {
+    machine->PowerUp(MachineCustom);
+    machine->SoftReset();
+    machine->HardReset();
+    machine->SpecialReset();
+    EXPECT_EQ(host.Status, (std::vector<std::string>{"Soft reset has been performed.", "Hard reset has been performed.",
+                                                     "Special reset has been performed."}));
+}
+
+TEST_F(MachineTest, AFullFrameRunsEveryStepEndsTheFrameAndFeedsSoundAtLeastThreeTimes) {
+    TCountingSink sink;
+    machine->SetSoundSink(&sink);
+    machine->PowerUp(MachineCustom);
+    machine->RunFrame();
+    EXPECT_EQ(machine->StepsLeft, -1);
+    EXPECT_EQ(machine->FrameCounter, 1);
+    EXPECT_EQ(host.Frames, std::vector<bool>{true});
+    EXPECT_GE(sink.Feeds, 3);
+    EXPECT_EQ(machine->Ted.LineIndex, 0);
+    EXPECT_EQ(machine->Ted.LineStep, 0);
+}
+
+TEST_F(MachineTest, SkippedFramesAreCountedButNotDrawn) {
+    machine->PowerUp(MachineCustom);
+    machine->SkipDivisor = 3;
+    for (int i = 0; i < 6; ++i) machine->RunFrame();
+    EXPECT_EQ(host.Frames, (std::vector<bool>{true, false, false, true, false, false}));
+    EXPECT_EQ(machine->FrameCounter, 6);
+}
+
+TEST_F(MachineTest, AStoppedMachineRunsNoStep) {
+    machine->PowerUp(MachineCustom);
+    machine->Stop();
+    machine->RunFrame();
+    EXPECT_EQ(machine->Ted.LineIndex, 0);
+    EXPECT_EQ(machine->Ted.LineStep, 0);
+    EXPECT_EQ(machine->FrameCounter, 0);
+    machine->Start();
+    EXPECT_FALSE(machine->EmulationStopped);
+}
+
+TEST_F(MachineTest, StopRaisedInsideAStepEndsTheCallAfterThatStep) {
+    struct TStopAt {
+        TMachine& Machine;
+        int Clocks = 0;
+        void AfterCpuClock() {
+            if (++Clocks == 10) Machine.Stop();
+        }
+    } stopper{*machine};
+    machine->PowerUp(MachineCustom);
+    machine->RunFrameObserved(stopper);
+    EXPECT_EQ(stopper.Clocks, 10);
+    EXPECT_TRUE(machine->EmulationStopped);
+    // After reset double clock is allowed and the first lines are border, so from step 1 on
+    // (step 0 sees InBorder still false) the processor gets every step; the TED step of the
+    // stopping clock still runs.
+    EXPECT_EQ(machine->Ted.LineStep, 11);
 }

@@ -1,0 +1,138 @@
+#include "options.h"
+
+#include <charconv>
+#include <map>
+
+#include "machine/machine_types.h"
+
+const char* const UsageText =
+    "Usage: varlume-run [options]\n"
+    "Runs the emulated machine with no window: for tests, scripted runs of 6502 programs and\n"
+    "benchmarks. Exit status: 0 success, 1 bad usage or unreadable input, 2 cycle budget used up.\n"
+    "\n"
+    "Machine:\n"
+    "  --machine c16|c232|plus4|c16-64k|custom   machine type (default c16)\n"
+    "  --rom-dir DIR          directory of the ROM images (default: the binary's directory)\n"
+    "  --frames N             run N frames of 35568 clock steps (default 50, or until a\n"
+    "                         stop condition when --until-pc or --max-cycles is given)\n"
+    "Program:\n"
+    "  --rom-off              switch the ROM off after reset, as a write to $FF3F does\n"
+    "  --load ADDR:FILE       put the raw bytes of FILE into RAM at hex ADDR (repeatable)\n"
+    "  --pc ADDR              set the program counter after reset\n"
+    "  --until-pc ADDR        stop with status 0 when an instruction boundary reaches ADDR\n"
+    "  --max-cycles N         stop with status 2 after N processor clocks\n"
+    "Output:\n"
+    "  --dump ADDR:LEN        print LEN (decimal) RAM bytes from hex ADDR at the end\n"
+    "                         (repeatable)\n"
+    "  --trace                one disassembled line per instruction, with registers, to stderr\n"
+    "  --bench                run the frames as fast as possible; print frames per second\n"
+    "                         and the speed in % of real time (50 frames = 1 s)\n"
+    "  --help                 this text\n";
+
+namespace {
+
+template <class T>
+bool ParseNumber(const std::string& text, int base, T& out) {
+    if (text.empty()) return false;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, out, base);
+    return ec == std::errc() && ptr == end;
+}
+
+bool ParseAddress(std::string text, uint16_t& out) {
+    if (!text.empty() && text[0] == '$') text.erase(0, 1);
+    uint32_t value = 0;
+    if (text.size() > 4 || !ParseNumber(text, 16, value)) return false;
+    out = uint16_t(value);
+    return true;
+}
+
+// Splits "ADDR:REST" at the first colon.
+bool SplitAddress(const std::string& text, uint16_t& address, std::string& rest) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos || !ParseAddress(text.substr(0, colon), address)) return false;
+    rest = text.substr(colon + 1);
+    return true;
+}
+
+const std::map<std::string, int32_t> MachineNames = {
+    {"c16", MachineC16}, {"c232", MachineC232}, {"plus4", MachinePlus4},
+    {"c16-64k", MachineC16With64K}, {"custom", MachineCustom}};
+
+}  // namespace
+
+std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+    TRunOptions o;
+    size_t i = 0;
+    auto fail = [&](const std::string& why) {
+        error = why;
+        return std::optional<TRunOptions>();
+    };
+    // The value of the option at args[i], or nothing when it is missing.
+    auto value = [&](std::string& out) {
+        if (i + 1 >= args.size()) return false;
+        out = args[++i];
+        return true;
+    };
+
+    for (; i < args.size(); ++i) {
+        const std::string& opt = args[i];
+        std::string v;
+        auto needValue = [&]() {
+            if (value(v)) return true;
+            error = opt + " needs a value";
+            return false;
+        };
+        if (opt == "--help" || opt == "-h") {
+            o.Help = true;
+        } else if (opt == "--rom-off") {
+            o.RomOff = true;
+        } else if (opt == "--trace") {
+            o.Trace = true;
+        } else if (opt == "--bench") {
+            o.Bench = true;
+        } else if (opt == "--machine") {
+            if (!needValue()) return {};
+            auto it = MachineNames.find(v);
+            if (it == MachineNames.end()) return fail("unknown machine '" + v + "' (c16, c232, plus4, c16-64k or custom)");
+            o.MachineType = it->second;
+        } else if (opt == "--rom-dir") {
+            if (!needValue()) return {};
+            if (v.empty()) return fail("--rom-dir needs a directory");
+            if (v.back() != '/') v += '/';
+            o.RomDirectory = v;
+        } else if (opt == "--frames") {
+            int64_t n = 0;
+            if (!needValue()) return {};
+            if (!ParseNumber(v, 10, n) || n < 0) return fail("bad frame count '" + v + "'");
+            o.Frames = n;
+        } else if (opt == "--load") {
+            TRunOptions::TLoad load{};
+            if (!needValue()) return {};
+            if (!SplitAddress(v, load.Address, load.File) || load.File.empty())
+                return fail("bad --load '" + v + "' (expected ADDR:FILE, ADDR in hex)");
+            o.Loads.push_back(load);
+        } else if (opt == "--pc" || opt == "--until-pc") {
+            uint16_t address = 0;
+            if (!needValue()) return {};
+            if (!ParseAddress(v, address)) return fail("bad address '" + v + "' for " + opt);
+            (opt == "--pc" ? o.Pc : o.UntilPc) = address;
+        } else if (opt == "--max-cycles") {
+            uint64_t n = 0;
+            if (!needValue()) return {};
+            if (!ParseNumber(v, 10, n)) return fail("bad cycle count '" + v + "'");
+            o.MaxCycles = n;
+        } else if (opt == "--dump") {
+            TRunOptions::TDump dump{};
+            std::string length;
+            if (!needValue()) return {};
+            if (!SplitAddress(v, dump.Address, length) || !ParseNumber(length, 10, dump.Length) ||
+                dump.Length == 0 || dump.Address + dump.Length > 0x10000)
+                return fail("bad --dump '" + v + "' (expected ADDR:LEN, ADDR in hex, LEN in decimal, within 64 KB)");
+            o.Dumps.push_back(dump);
+        } else {
+            return fail("unknown option '" + opt + "' (see --help)");
+        }
+    }
+    return o;
+}

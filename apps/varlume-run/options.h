@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Everything varlume-run was asked to do, parsed and checked before the machine starts.
+struct TRunOptions {
+    struct TLoad {
+        uint16_t Address;
+        std::string File;
+    };
+    struct TDump {
+        uint16_t Address;
+        uint32_t Length;
+    };
+
+    int32_t MachineType = 0;
+    std::string RomDirectory;  // with a trailing separator; empty: the binary's directory
+    std::optional<int64_t> Frames;
+    bool RomOff = false;
+    std::vector<TLoad> Loads;
+    std::optional<uint16_t> Pc;
+    std::optional<uint16_t> UntilPc;
+    std::optional<uint64_t> MaxCycles;
+    std::vector<TDump> Dumps;
+    bool Trace = false;
+    bool Bench = false;
+    bool Help = false;
+};
+
+// Parses argv. On bad usage returns nothing and puts a one-line reason in `error`.
+std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const UsageText;

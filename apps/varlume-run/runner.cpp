@@ -1,0 +1,151 @@
+#include "runner.h"
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "cpu/disassembler.h"
+#include "machine/machine.h"
+#include "machine/paths.h"
+
+namespace {
+
+// Messages that a window would show go to stderr, so stdout stays machine-readable.
+class TRunnerHost : public THost {
+public:
+    void StatusMessage(const char* text) override { std::fprintf(stderr, "status: %s\n", text); }
+    void AppendLog(const char* line) override { std::fprintf(stderr, "log: %s\n", line); }
+    void ErrorBox(const char* text) override { std::fprintf(stderr, "error: %s\n", text); }
+    void BreakpointReached() override {}
+    void EndOfFrame(bool) override {}
+};
+
+// Watches every processor clock: counts clocks, traces instructions and stops the frame loop
+// at the requested program counter or when the cycle budget is used up.
+class TRunObserver {
+public:
+    TRunObserver(TMachine& machine, const TRunOptions& options)
+        : Machine(machine),
+          Trace(options.Trace),
+          UntilPc(options.UntilPc ? int32_t(*options.UntilPc) : -1),
+          MaxCycles(options.MaxCycles.value_or(std::numeric_limits<uint64_t>::max())) {}
+
+    void AfterCpuClock() {
+        ++Cycles;
+        if (Machine.Cpu.Cycle == 1) {
+            if (Machine.Cpu.PC == UntilPc) {
+                ReachedPc = true;
+                Machine.Stop();
+            }
+            if (Trace) TraceInstruction();
+        }
+        if (Cycles >= MaxCycles && !ReachedPc) {
+            BudgetUsedUp = true;
+            Machine.Stop();
+        }
+    }
+
+    // The instruction about to be fetched, with the registers before it.
+    void TraceInstruction() {
+        TCPU& cpu = Machine.Cpu;
+        TMemory& mem = Machine.Memory;
+        const uint16_t pc = cpu.PC;
+        const std::string line = FormatLine(pc, mem.Read(pc), mem.Read(uint16_t(pc + 1)), mem.Read(uint16_t(pc + 2)));
+        std::fprintf(stderr, "%s A:%02X X:%02X Y:%02X SP:%02X P:%c%c-%c%c%c%c%c cycles:%" PRIu64 "\n",
+                     line.c_str(), cpu.A, cpu.X, cpu.Y, cpu.SP, cpu.N ? 'N' : 'n', cpu.V ? 'V' : 'v',
+                     cpu.B ? 'B' : 'b', cpu.D ? 'D' : 'd', cpu.I ? 'I' : 'i', cpu.Z ? 'Z' : 'z',
+                     cpu.C ? 'C' : 'c', Cycles);
+    }
+
+    bool Stopped() const { return ReachedPc || BudgetUsedUp; }
+
+    TMachine& Machine;
+    const bool Trace;
+    const int32_t UntilPc;
+    const uint64_t MaxCycles;
+    uint64_t Cycles = 0;
+    bool ReachedPc = false;
+    bool BudgetUsedUp = false;
+};
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+bool LoadRawFiles(TMachine& machine, const TRunOptions& options) {
+    for (const auto& load : options.Loads) {
+        std::vector<uint8_t> bytes;
+        if (!ReadFile(load.File, bytes)) {
+            std::fprintf(stderr, "varlume-run: cannot read '%s'\n", load.File.c_str());
+            return false;
+        }
+        if (load.Address + bytes.size() > TMemory::RamSize) {
+            std::fprintf(stderr, "varlume-run: '%s' (%zu bytes) does not fit in RAM at $%04X\n", load.File.c_str(),
+                         bytes.size(), load.Address);
+            return false;
+        }
+        std::copy(bytes.begin(), bytes.end(), machine.Memory.Ram() + load.Address);
+    }
+    return true;
+}
+
+void PrintDumps(const TMachine& machine, const TRunOptions& options) {
+    const uint8_t* ram = machine.Memory.Ram();
+    for (const auto& dump : options.Dumps) {
+        for (uint32_t offset = 0; offset < dump.Length; offset += 16) {
+            const uint32_t address = dump.Address + offset;
+            std::printf("%04X:", address);
+            for (uint32_t i = offset; i < dump.Length && i < offset + 16; ++i) std::printf(" %02X", ram[dump.Address + i]);
+            std::printf("\n");
+        }
+    }
+}
+
+}  // namespace
+
+int Run(const TRunOptions& options) {
+    TRunnerHost host;
+    auto machine = std::make_unique<TMachine>(host, options.RomDirectory.empty() ? ExecutableDirectory() : options.RomDirectory);
+    machine->PowerUp(options.MachineType);
+    if (options.RomOff) machine->Memory.Write(0xFF3F, 0);
+    if (!LoadRawFiles(*machine, options)) return 1;
+    if (options.Pc) machine->Cpu.PC = *options.Pc;
+
+    TRunObserver observer(*machine, options);
+    const bool stopCondition = options.UntilPc || options.MaxCycles;
+    const int64_t frames = options.Frames.value_or(stopCondition ? std::numeric_limits<int64_t>::max() : 50);
+    if (options.Trace) observer.TraceInstruction();
+
+    const auto start = std::chrono::steady_clock::now();
+    int64_t done = 0;
+    for (; done < frames && !observer.Stopped(); ++done) {
+        if (options.Bench)
+            machine->RunFrame();
+        else
+            machine->RunFrameObserved(observer);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    if (options.Bench) {
+        const double fps = seconds > 0 ? double(done) / seconds : 0;
+        std::printf("%" PRId64 " frames in %.3f s: %.1f frames/s, %.1f%% of real time\n", done, seconds, fps, fps * 2);
+    }
+    if (stopCondition) {
+        if (observer.ReachedPc)
+            std::printf("reached $%04X after %" PRIu64 " cycles\n", machine->Cpu.PC, observer.Cycles);
+        else if (observer.BudgetUsedUp)
+            std::printf("cycle budget used up at $%04X after %" PRIu64 " cycles\n", machine->Cpu.PC, observer.Cycles);
+        else
+            std::printf("stopped after %" PRId64 " frames, %" PRIu64 " cycles\n", done, observer.Cycles);
+    }
+    PrintDumps(*machine, options);
+    return observer.BudgetUsedUp ? 2 : 0;
+}

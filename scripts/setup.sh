@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Usage: scripts/setup.sh [--run | --test | --build]
+#
+# One step from a fresh Debian machine: installs the Debian packages the project needs,
+# fetches the machine ROM images beside the binaries, configures and builds, then
+#   --run   starts the emulator (default),
+#   --test  runs every test (CTest; the ROM-based tests need the images fetched here),
+#   --build stops after the build.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${VARLUME_BUILD_DIR:-$ROOT/build}
+MODE=${1:---run}
+
+PACKAGES=(cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev
+          qt6-base-dev libsdl2-dev libsimpleini-dev libpng-dev p7zip-full nodejs npm)
+
+install_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [[ ${#missing[@]} -eq 0 ]] && return
+  echo "setup: installing ${missing[*]}"
+  local sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$BUILD" -j"$(nproc)"
+}
+
+install_packages
+build
+bash "$ROOT/scripts/fetch-roms.sh" "$BUILD/bin"
+
+case $MODE in
+  --run) exec "$BUILD/bin/varlume" "${@:2}" ;;
+  --test)
+    export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
+    cd "$BUILD" && exec ctest --output-on-failure -j"$(nproc)" ;;
+  --build) ;;
+  *) echo "usage: $0 [--run | --test | --build]" >&2; exit 2 ;;
+esac
