@@ -134,5 +134,7 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             return fail("unknown option '" + opt + "' (see --help)");
         }
     }
+    // A run that waits for a program counter must have a bound, or a lost program runs forever.
+    if (o.UntilPc && !o.MaxCycles && !o.Frames) return fail("--until-pc needs --max-cycles or --frames");
     return o;
 }
