@@ -1,0 +1,24 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+
+// Holds the frame loop to a real PAL machine's 50 frames a second. Called at the end of every
+// emulated frame, drawn or skipped.
+class TFrameSync {
+public:
+    using Clock = std::chrono::steady_clock;
+    enum TSyncMode : int32_t { SyncNone = 0, Sync50Hz = 1, SyncVerticalBlank = 2 };
+    static constexpr Clock::duration FramePeriod = std::chrono::microseconds(20000);
+    // Sleeping is coarse: the last stretch before the deadline is spun on the clock.
+    static constexpr Clock::duration SpinMargin = std::chrono::microseconds(1500);
+
+    TFrameSync() : LastSync(Clock::now()) {}
+
+    // 50Hz: waits until a frame period has passed since the previous wait ended. Time spent
+    // after that (presenting, emulating the next frame) counts towards the next period, and an
+    // overrun frame is not made up later. None and Vertical Blank (without a full-screen
+    // display) return at once.
+    void Wait(int32_t mode);
+
+    Clock::time_point LastSync;
+};

@@ -1,0 +1,16 @@
+#pragma once
+#include <QApplication>
+#include <cstdlib>
+
+// One QApplication for the whole test binary, on the offscreen platform unless the caller
+// chose another, so the tests need no display.
+inline QApplication& TestApplication() {
+    static int argc = 1;
+    static char name[] = "test_gui";
+    static char* argv[] = {name, nullptr};
+    static QApplication* application = [] {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        return new QApplication(argc, argv);
+    }();
+    return *application;
+}
