@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/host.h"
+#include "core/sound_sink.h"
 #include "cpu/cpu.h"
 #include "machine/frame_buffer.h"
 #include "machine/machine_types.h"
@@ -11,13 +12,6 @@
 #include "memory/memory.h"
 #include "ted/keyboard.h"
 #include "ted/ted.h"
-
-// Whatever plays the TED's sound: fed after every sound-register write and every 16384 steps.
-class TSoundSink {
-public:
-    virtual ~TSoundSink() = default;
-    virtual void Feed() = 0;
-};
 
 // The whole emulated machine: builds and wires the components, loads the ROMs of a machine type,
 // performs the resets and runs the frame loop. Allocate it on the heap: it holds the 192 KB

@@ -1,0 +1,66 @@
+#pragma once
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "core/sound_sink.h"
+#include "ted/sound_synth.h"
+
+class TTED;
+
+// Streams the synthesizer into a looping ring of 8-bit 44100 Hz mono samples that a device (or
+// a recorder) plays from. Each feed writes what the device has played since the previous feed,
+// at most LeadBytes, so that the written samples always end LeadBytes ahead of the write cursor.
+//
+// The device side runs on its own thread: it only calls AdvancePlayCursor, which copies bytes
+// out and moves the play cursor. The write cursor is the play cursor plus a fixed distance; make
+// that distance at least the device's largest read so that a feed never writes bytes the device
+// is reading at the same time. The ring bytes are relaxed atomics, the play cursor is published
+// with release/acquire; the emulation side never waits.
+class TSoundFeed : public TSoundSink {
+public:
+    static constexpr int32_t MinLeadBytes = 1024;
+    static constexpr int32_t MaxLeadBytes = 4096;
+    static constexpr uint8_t SilenceLevel = 128;
+
+    // The ring holds at least MaxLeadBytes + writeDistance bytes, so the lead never laps the
+    // play cursor.
+    TSoundFeed(TTED& ted, uint32_t ringSize, uint32_t writeDistance = 0);
+    TSoundFeed(const TSoundFeed&) = delete;
+    TSoundFeed& operator=(const TSoundFeed&) = delete;
+
+    void Feed() override;
+
+    // Device side: copies `count` bytes starting at the play cursor into `out` (if not null)
+    // and moves the play cursor past them.
+    void AdvancePlayCursor(uint32_t count, uint8_t* out);
+
+    // Clamped to MinLeadBytes..MaxLeadBytes.
+    void SetLeadBytes(int32_t bytes);
+    int32_t GetLeadBytes() const { return LeadBytes; }
+
+    uint32_t RingSize() const { return Size; }
+    uint32_t PlayCursor() const { return Play.load(std::memory_order_acquire); }
+    uint32_t WriteCursor() const { return (PlayCursor() + WriteDistance) % Size; }
+    uint8_t RingByte(uint32_t position) const {
+        return Ring[position % Size].load(std::memory_order_relaxed);
+    }
+
+    TSoundSynth Synth;
+
+private:
+    void WriteRing(uint32_t start, const uint8_t* samples, uint32_t count);
+
+    TTED& Ted;
+    const uint32_t WriteDistance;
+    const uint32_t Size;
+    std::unique_ptr<std::atomic<uint8_t>[]> Ring;
+    std::atomic<uint32_t> Play{0};
+
+    int32_t LeadBytes = MaxLeadBytes;
+    uint32_t LastWriteCursor = 0;
+    // Where the previous feed's samples ended, not folded into the ring: write cursor + lead.
+    int64_t PreviousEnd = 0;
+    std::array<uint8_t, MaxLeadBytes> Scratch{};
+};
