@@ -7,7 +7,3 @@
 // per entry) into `image`, a 456 x 312 RGB32 picture. The image is reallocated only when it
 // has another size or format, so the per-frame call allocates nothing.
 void ConvertFrame(const TFrameBuffer& frame, QImage& image);
-
-// A stand-in colour table until a palette is chosen: colour 0 black, every other colour a grey
-// by its luminance (bits 4-6), so a picture is legible.
-void FillGreyColourTable(TFrameBuffer& frame);

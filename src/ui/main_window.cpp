@@ -16,6 +16,7 @@
 
 #include "host/frame_image.h"
 #include "machine/paths.h"
+#include "ted/palettes.h"
 #include "ui/screen_widget.h"
 
 #ifndef VARLUME_VERSION
@@ -72,8 +73,10 @@ TForm_Main::TForm_Main(TMainOptions options, QWidget* parent)
 }
 
 TForm_Main::~TForm_Main() {
-    // No frame may run once the machine is gone.
+    // No frame may run once the machine is gone, and no sound may be fed from it.
     IdleTimer->stop();
+    if (Machine) Machine->SetSoundSink(nullptr);
+    SoundDirectSound.reset();
     Machine.reset();
 }
 
@@ -95,6 +98,19 @@ void TForm_Main::CreateMenus() {
         StatusBar_Main->setVisible(checked);
         FitWindow();
     });
+    view->addSeparator();
+    QMenu* palette = view->addMenu(tr("&Palette"));
+    auto* paletteGroup = new QActionGroup(this);
+    auto addPalette = [&](const QString& caption, int32_t code) {
+        QAction* item = palette->addAction(caption);
+        item->setCheckable(true);
+        paletteGroup->addAction(item);
+        connect(item, &QAction::triggered, this, [this, code] { SelectPaletteCode(code); });
+        return item;
+    };
+    Menu_CalculatedPalette = addPalette(tr("&Calculated"), PaletteCalculated);
+    Menu_DigitizedPalette = addPalette(tr("Digitized &1"), PaletteDigitized1);
+    Menu_OriginalPalette = addPalette(tr("Digitized &2"), PaletteDigitized2);
 
     QMenu* machine = menuBar()->addMenu(tr("&Machine"));
     Menu_Reset = machine->addAction(tr("&Reset"));
@@ -106,6 +122,21 @@ void TForm_Main::CreateMenus() {
     Menu_SpecialReset = machine->addAction(tr("&Special Reset"));
     Menu_SpecialReset->setShortcut(Qt::CTRL | Qt::Key_F11);
     connect(Menu_SpecialReset, &QAction::triggered, this, [this] { Machine->SpecialReset(); });
+    machine->addSeparator();
+
+    QMenu* sound = machine->addMenu(tr("Sound"));
+    auto* soundGroup = new QActionGroup(this);
+    Menu_Nosound = sound->addAction(tr("No sound"));
+    // The wave-mapper output never played anything; it stays offered but disabled.
+    Menu_WaveMapper = sound->addAction(tr("Wave Mapper"));
+    Menu_WaveMapper->setEnabled(false);
+    Menu_DirectSound = sound->addAction(tr("DirectSound"));
+    for (QAction* item : {Menu_Nosound, Menu_WaveMapper, Menu_DirectSound}) {
+        item->setCheckable(true);
+        soundGroup->addAction(item);
+    }
+    connect(Menu_Nosound, &QAction::triggered, this, &TForm_Main::Menu_NosoundClick);
+    connect(Menu_DirectSound, &QAction::triggered, this, &TForm_Main::Menu_DirectSoundClick);
     machine->addSeparator();
 
     QMenu* sync = machine->addMenu(tr("S&ynchronization"));
@@ -176,10 +207,11 @@ void TForm_Main::FormCreate() {
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
-    FillGreyColourTable(Machine->Frame);
+    SelectPaletteCode(Palette);
 
     if (QAction* item = MachineTypeItem(MachineType)) item->setChecked(true);
     Machine->PowerUp(MachineType);
+    Menu_Nosound->trigger();
     IdleTimer->start();
     Timer_Clear->start();
 }
@@ -199,6 +231,52 @@ void TForm_Main::SelectMachineType(int32_t type) {
     if (QAction* item = MachineTypeItem(type)) item->setChecked(true);
     MachineType = type;
     Machine->SelectMachineType(type);
+}
+
+QAction* TForm_Main::PaletteItem(int32_t code) const {
+    switch (code) {
+        case PaletteCalculated: return Menu_CalculatedPalette;
+        case PaletteDigitized1: return Menu_DigitizedPalette;
+        case PaletteDigitized2: return Menu_OriginalPalette;
+        default: return nullptr;
+    }
+}
+
+void TForm_Main::SelectPaletteCode(int32_t code) {
+    const TPalette* table = PaletteForSettingsCode(code);
+    if (!table || !Machine) return;
+    PaletteItem(code)->setChecked(true);
+    Palette = code;
+    SelectPalette(*table, Machine->Frame.ColourTable);
+    // A stopped machine shows its last frame in the new colours too.
+    PresentFrame();
+}
+
+void TForm_Main::Menu_NosoundClick() {
+    Menu_Nosound->setChecked(true);
+    if (SoundOutputKind == 0) return;
+    Machine->SetSoundSink(nullptr);
+    SoundDirectSound.reset();
+    SoundOutputKind = 0;
+}
+
+void TForm_Main::Menu_DirectSoundClick() {
+    if (SoundOutputKind == 2) return;
+    auto output = std::make_unique<TSoundDirectSound>(Machine->Ted);
+    std::string error;
+    if (!output->Open(error)) {
+        output.reset();
+        Machine->SetSoundSink(nullptr);
+        SoundOutputKind = 0;
+        // The mark stays where it was: the item can be chosen again to retry.
+        Menu_Nosound->setChecked(true);
+        ErrorBox(error.c_str());
+        return;
+    }
+    SoundDirectSound = std::move(output);
+    Machine->SetSoundSink(SoundDirectSound->Sink());
+    SoundOutputKind = 2;
+    Menu_DirectSound->setChecked(true);
 }
 
 void TForm_Main::SelectDisplayMode(int32_t code) {
@@ -314,6 +392,20 @@ void TForm_Main::keyPressEvent(QKeyEvent* event) {
 
 void TForm_Main::keyReleaseEvent(QKeyEvent* event) {
     if (!HandleKey(event, false)) QMainWindow::keyReleaseEvent(event);
+}
+
+void TForm_Main::changeEvent(QEvent* event) {
+    // The looping output is silenced while another window has the focus or this one is
+    // minimised, and plays on from its cursors when it comes back.
+    if (event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowStateChange) {
+        if (SoundOutputKind == 2 && SoundDirectSound && Machine && !Machine->EmulationStopped) {
+            if (isActiveWindow() && !isMinimized())
+                SoundDirectSound->Resume();
+            else
+                SoundDirectSound->Pause();
+        }
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {

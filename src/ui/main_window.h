@@ -10,6 +10,7 @@
 #include "host/display_modes.h"
 #include "host/frame_sync.h"
 #include "host/host_keys.h"
+#include "host/sound_direct_sound.h"
 #include "machine/machine.h"
 
 class QAction;
@@ -72,6 +73,10 @@ public:
     int32_t DisplayMode = DefaultDisplayMode;
     int32_t DisplayWidth = 0;
     int32_t DisplayHeight = 0;
+    int32_t Palette = 1;  // "Digitized 1"
+    // 0 none, 1 wave mapper, 2 the looping output; at most one output object exists.
+    int32_t SoundOutputKind = 0;
+    std::unique_ptr<TSoundDirectSound> SoundDirectSound;
 
     TScreenWidget* Screen = nullptr;
     QStatusBar* StatusBar_Main = nullptr;
@@ -93,11 +98,18 @@ public:
     QAction* Menu_CommodorePlus4 = nullptr;
     QAction* Menu_Commodore16with64K = nullptr;
     QAction* Menu_CustomMachine = nullptr;
+    QAction* Menu_CalculatedPalette = nullptr;
+    QAction* Menu_DigitizedPalette = nullptr;
+    QAction* Menu_OriginalPalette = nullptr;
+    QAction* Menu_Nosound = nullptr;
+    QAction* Menu_WaveMapper = nullptr;
+    QAction* Menu_DirectSound = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateMenus();
@@ -106,6 +118,10 @@ private:
     void PresentFrame();
     QAction* MachineTypeItem(int32_t type) const;
     void SelectMachineType(int32_t type);
+    QAction* PaletteItem(int32_t code) const;
+    void SelectPaletteCode(int32_t code);
+    void Menu_NosoundClick();
+    void Menu_DirectSoundClick();
     void Timer_ClearTimer();
     // Routes a key message into the machine's key state; false when it was not taken.
     bool HandleKey(QKeyEvent* event, bool down);

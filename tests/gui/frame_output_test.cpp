@@ -47,24 +47,6 @@ TEST(FrameImage, ReusesAnImageOfTheRightShapeAndReplacesAnyOther) {
     EXPECT_EQ(wrong.format(), QImage::Format_RGB32);
 }
 
-TEST(FrameImage, GreyTableKeepsColourZeroBlackAndRisesWithLuminance) {
-    auto frame = std::make_unique<TFrameBuffer>();
-    FillGreyColourTable(*frame);
-    for (int luminance = 0; luminance < 8; ++luminance)
-        EXPECT_EQ(frame->ColourTable[4 * (luminance << 4)], 0) << luminance;  // black stays black
-    int previous = -1;
-    for (int luminance = 0; luminance < 8; ++luminance) {
-        const uint8_t* entry = frame->ColourTable + 4 * ((luminance << 4) | 1);
-        EXPECT_EQ(entry[0], entry[1]);
-        EXPECT_EQ(entry[1], entry[2]);
-        EXPECT_GT(entry[0], previous);
-        EXPECT_EQ(entry[3], 0);
-        previous = entry[0];
-    }
-    // Bit 7 of a colour byte is ignored.
-    EXPECT_EQ(frame->ColourTable[4 * 0x95], frame->ColourTable[4 * 0x15]);
-}
-
 TEST(DisplayModes, WindowedModesShowTheirSourceRectangleInsideTheFrame) {
     for (const TDisplayMode& mode : DisplayModes) {
         SCOPED_TRACE(mode.Caption);

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "gui/qt_application.h"
+#include "ted/palettes.h"
 #include "ui/main_window.h"
 #include "ui/screen_widget.h"
 
@@ -220,6 +221,72 @@ TEST_F(MainWindowTest, WindowedModesResizeThePictureAreaAndFullScreenOnesAreRefu
     Form->SelectDisplayMode(-1);
     Form->SelectDisplayMode(11);
     EXPECT_EQ(Form->DisplayMode, 5);
+}
+
+TEST_F(MainWindowTest, StartsWithDigitized1AndAPaletteChoiceRewritesTheColourTable) {
+    EXPECT_EQ(Form->Palette, PaletteDigitized1);
+    EXPECT_TRUE(Form->Menu_DigitizedPalette->isChecked());
+    auto entryOf = [&](int index) {
+        const uint8_t* entry = Form->Machine->Frame.ColourTable + 4 * index;
+        return TRgb{entry[2], entry[1], entry[0]};
+    };
+    auto same = [](TRgb a, TRgb b) { return a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue; };
+    EXPECT_TRUE(same(entryOf(0x32), DigitizedPalette1[0x32]));
+
+    Form->Menu_CalculatedPalette->trigger();
+    EXPECT_EQ(Form->Palette, PaletteCalculated);
+    EXPECT_TRUE(same(entryOf(0x32), CalculatedPalette[0x32]));
+    // The shown picture follows at once, even with the machine stopped.
+    Form->StopEmulation();
+    Form->Machine->Frame.Pixels[36 * 456 + 48] = 0x32;
+    Form->Menu_OriginalPalette->trigger();
+    const TRgb expected = DigitizedPalette2[0x32];
+    EXPECT_EQ(Form->Screen->Picture().pixel(48, 36), qRgb(expected.Red, expected.Green, expected.Blue));
+}
+
+TEST_F(MainWindowTest, StartsWithoutSoundAndTheLoopingOutputPlaysFromTheRing) {
+    EXPECT_EQ(Form->SoundOutputKind, 0);
+    EXPECT_TRUE(Form->Menu_Nosound->isChecked());
+    EXPECT_FALSE(Form->Menu_WaveMapper->isEnabled());
+
+    Form->Menu_DirectSound->trigger();
+    ASSERT_EQ(Form->SoundOutputKind, 2) << Errors.join("; ").toStdString();
+    EXPECT_TRUE(Form->Menu_DirectSound->isChecked());
+    ASSERT_TRUE(Form->SoundDirectSound && Form->SoundDirectSound->IsOpen());
+    // The device thread consumes the ring in real time.
+    const uint32_t play = Form->SoundDirectSound->Sink()->PlayCursor();
+    QTest::qWait(120);
+    EXPECT_NE(Form->SoundDirectSound->Sink()->PlayCursor(), play);
+    // Choosing it again keeps the same output.
+    TSoundDirectSound* output = Form->SoundDirectSound.get();
+    Form->Menu_DirectSound->trigger();
+    EXPECT_EQ(Form->SoundDirectSound.get(), output);
+
+    Form->Menu_SyncNone->trigger();
+    for (int i = 0; i < 3; ++i) Form->RunFrame();
+
+    Form->Menu_Nosound->trigger();
+    EXPECT_EQ(Form->SoundOutputKind, 0);
+    EXPECT_FALSE(Form->SoundDirectSound);
+    Form->RunFrame();  // nothing left to feed
+}
+
+TEST_F(MainWindowTest, AMissingSoundDeviceReportsAndLeavesTheProgramSilent) {
+    const QByteArray previous = qgetenv("SDL_AUDIODRIVER");
+    qputenv("SDL_AUDIODRIVER", "no-such-driver");
+    Errors.clear();
+    Form->Menu_DirectSound->trigger();
+    qputenv("SDL_AUDIODRIVER", previous);
+    EXPECT_EQ(Errors, QStringList{"DirectSoundCreate failed"});
+    EXPECT_EQ(Form->SoundOutputKind, 0);
+    EXPECT_FALSE(Form->SoundDirectSound);
+    EXPECT_TRUE(Form->Menu_Nosound->isChecked());
+    Form->Menu_SyncNone->trigger();
+    Form->RunFrame();
+    EXPECT_FALSE(Form->Machine->EmulationStopped);
+    // The item can be chosen again and retries.
+    Form->Menu_DirectSound->trigger();
+    EXPECT_EQ(Form->SoundOutputKind, 2);
 }
 
 TEST(MainWindowErrorBox, TheModalBoxHoldsTheFrameLoopOnlyWhileItIsOpen) {

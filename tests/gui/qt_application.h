@@ -2,14 +2,15 @@
 #include <QApplication>
 #include <cstdlib>
 
-// One QApplication for the whole test binary, on the offscreen platform unless the caller
-// chose another, so the tests need no display.
+// One QApplication for the whole test binary, on the offscreen platform and SDL's dummy sound
+// driver unless the caller chose others, so the tests need no display and no sound device.
 inline QApplication& TestApplication() {
     static int argc = 1;
     static char name[] = "test_gui";
     static char* argv[] = {name, nullptr};
     static QApplication* application = [] {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
         return new QApplication(argc, argv);
     }();
     return *application;
