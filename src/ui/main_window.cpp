@@ -184,6 +184,7 @@ void TForm_Main::CreateStatusBar() {
         const TPanelLayout& layout = PanelLayouts[i];
         auto* panel = new QLabel(QString::fromLatin1(layout.InitialText), StatusBar_Main);
         panel->setAlignment(layout.Alignment);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i == 0) {
             // Shrinks with the window so that a long message never widens it.
             panel->setMinimumWidth(0);
