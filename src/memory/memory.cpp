@@ -52,20 +52,20 @@ static uint32_t PlainReadIndex(uint16_t a, bool romEnabled, uint16_t lowBank, ui
     return TMemory::RomIndex(highBank, a);
 }
 
-void TMemory::RebuildPageMaps() {
-    for (int page = 0; page < 256; ++page) {
+void TMemory::RebuildPageMaps(int firstPage) {
+    for (int page = firstPage; page < 256; ++page) {
         // Page $FF starts in the never-folded TED area, so it always takes the decoder, which
         // also folds $FF20-$FFFF.
         const uint16_t start = uint16_t(page << 8);
         for (const bool rom : {false, true}) {
             const uint16_t at = FoldForRead(start, RamSizeCode, rom);
-            (rom ? ReadPageRomOn : ReadPageRomOff)[page] =
+            ReadPage[(rom ? 256 : 0) + page] =
                 at >= 0xFD00 ? DecodePage : int32_t(PlainReadIndex(at, rom, LowRomBank, HighRomBank));
         }
         const uint16_t writeAt = FoldWrite(start);
         WritePage[page] = writeAt >= 0xFD00 ? DecodePage : int32_t(writeAt);
     }
-    std::memcpy(ReadPage, RomEnabled ? ReadPageRomOn : ReadPageRomOff, sizeof ReadPage);
+    ReadMapStart = RomEnabled ? 256 : 0;
 }
 
 void TMemory::SetRamSize(int32_t code) {
@@ -75,10 +75,7 @@ void TMemory::SetRamSize(int32_t code) {
 
 void TMemory::SetRomEnabled(int32_t enabled) {
     RomEnabled = enabled ? 1 : 0;
-    // Programs flip ROM off and on around single reads of the RAM under it, so this only
-    // swaps in the precomputed upper half; the lower half reads the same either way.
-    const int32_t* from = RomEnabled ? ReadPageRomOn : ReadPageRomOff;
-    std::memcpy(ReadPage + 0x80, from + 0x80, 0x80 * sizeof ReadPage[0]);
+    ReadMapStart = RomEnabled ? 256 : 0;
 }
 
 void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
@@ -88,7 +85,8 @@ void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
     if (low == LowRomBank && high == HighRomBank) return;
     LowRomBank = low;
     HighRomBank = high;
-    RebuildPageMaps();
+    // Below $8000 no bank is ever visible.
+    RebuildPageMaps(0x80);
 }
 
 uint8_t TMemory::ReadPort() {

@@ -94,7 +94,7 @@ private:
     uint16_t FoldWrite(uint16_t address) const;
     uint8_t ReadPort();
     void WritePort(uint8_t value);
-    void RebuildPageMaps();
+    void RebuildPageMaps(int firstPage = 0x00);
 
     TTED* Ted = nullptr;
     TTape* Tape = nullptr;
@@ -103,15 +103,15 @@ private:
 
     // Image index of byte 0 of each page as reads and writes see it, or DecodePage. Indices,
     // not pointers, so a copied TMemory still maps into its own image.
-    int32_t ReadPage[256];
     int32_t WritePage[256];
-    // The read map for either state of RomEnabled, so switching ROM costs a copy of 128 entries.
-    int32_t ReadPageRomOff[256];
-    int32_t ReadPageRomOn[256];
+    // Programs switch ROM off and on around single reads of the RAM under it, so the read map
+    // is kept for both states (ROM off at 0, ROM on at 256) and switching selects one.
+    int32_t ReadPage[512];
+    int32_t ReadMapStart = 0;
 };
 
 inline uint8_t TMemory::Read(uint16_t address) {
-    const int32_t base = ReadPage[address >> 8];
+    const int32_t base = ReadPage[ReadMapStart + (address >> 8)];
     uint8_t value;
     if (base >= 0 && (address & 0xFF) != 0x01) [[likely]]
         value = Image[base + (address & 0xFF)];

@@ -159,24 +159,3 @@ TEST(IoPageFF, TedRegistersAreNeverRam) {
     }
 }
 
-TEST(IoPageFF, RamAroundTheRomSwitches) {
-    TMemory memory(Ram64K);
-    memory.Write(0xFF20, 0x20);
-    memory.Write(0xFF3D, 0x3D);
-    memory.Write(0xFF40, 0x40);
-    memory.Write(0xFFFF, 0xFF);
-    EXPECT_EQ(memory.Image[0xFF20], 0x20);
-    EXPECT_EQ(memory.Image[0xFF3D], 0x3D);
-    EXPECT_EQ(memory.Image[0xFF40], 0x40);
-    EXPECT_EQ(memory.Read(0xFF40), 0x40);
-    EXPECT_EQ(memory.Read(0xFFFF), 0xFF);
-}
-
-TEST(IoPageFF, SixteenKilobyteMachineFoldsOnlyAboveFF1F) {
-    TMemory memory(Ram16K);
-    memory.Write(0xFF1F, 0x11);  // the TED, unwired: dropped
-    memory.Write(0xFF20, 0x22);
-    EXPECT_EQ(memory.Image[0x3F1F], 0x00);
-    EXPECT_EQ(memory.Image[0x3F20], 0x22);
-    EXPECT_EQ(memory.Image[0xFF20], 0x00);
-}

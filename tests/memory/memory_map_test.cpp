@@ -90,18 +90,6 @@ TEST(MemoryMap, SixteenKilobytesRepeatFourTimesBelowTheRom) {
     EXPECT_EQ(memory.Read(0xFF20), 0x44);
 }
 
-TEST(MemoryMap, ThirtyTwoKilobytesFoldOnceAndKeepTheHighIoArea) {
-    TMemory memory(Ram32K);
-    memory.Image[0x7F20] = 0x66;
-    memory.Image[0x7123] = 0x77;
-    EXPECT_EQ(memory.Read(0xFF20), 0x66);
-    EXPECT_EQ(memory.Read(0xF123), memory.Image[0xF123]);
-    EXPECT_EQ(memory.Read(0xC123), memory.Image[0x4123]);
-    memory.Write(0xF123, 0x12);  // $F000-$FCFF never folds, also for writes
-    EXPECT_EQ(memory.Image[0xF123], 0x12);
-    EXPECT_EQ(memory.Image[0x7123], 0x77);
-}
-
 TEST(MemoryMap, RomSwitchWritesOnlyWorkWithSixtyFourKilobytes) {
     for (const int32_t code : {Ram16K, Ram32K}) {
         TMemory memory(code);
@@ -174,45 +162,29 @@ TEST(MemoryMap, BankOneShowsThePlus4SoftwareExceptAtFC00) {
     EXPECT_EQ(memory.Read(0xFC00), 0x01);
 }
 
-TEST(MemoryMap, BanksFoldedIntoTheLatchFromMirrorsOnlyWhereFoldingAllows) {
-    // $FDD0-$FDDF lies in the never-folded area: a 16 KB machine switches banks too.
-    TMemory memory(Ram16K);
-    memory.Write(0xFDDA, 0x00);
-    EXPECT_EQ(memory.LowRomBank, 2);
-    EXPECT_EQ(memory.HighRomBank, 2);
-}
-
-TEST(MemoryMap, PowerOnPatternResetsTheBanksAndTheView) {
-    TMemory memory(Ram64K);
-    memory.EnableRom();
-    SlotByte(memory, 0, 0) = 0xB0;
-    SlotByte(memory, 6, 0) = 0xB6;
-    memory.Write(0xFDD3, 0x00);
-    ASSERT_EQ(memory.Read(0x8000), 0xB6);
-    memory.FillRam();
-    EXPECT_EQ(memory.LowRomBank, 0);
-    EXPECT_EQ(memory.HighRomBank, 0);
-    EXPECT_EQ(memory.RomEnabled, 1) << "FillRam leaves ROM visibility alone";
-    EXPECT_EQ(memory.Read(0x8000), 0xB0);
-}
-
-TEST(MemoryMap, ChangingTheRamSizeChangesTheFold) {
-    TMemory memory(Ram64K);
-    memory.Image[0x0123] = 0x01;
-    memory.Image[0x4123] = 0x02;
-    EXPECT_EQ(memory.Read(0x4123), 0x02);
-    memory.SetRamSize(Ram16K);
-    EXPECT_EQ(memory.Read(0x4123), 0x01);
-    memory.Write(0x4123, 0x03);
-    EXPECT_EQ(memory.Image[0x0123], 0x03);
-    memory.SetRamSize(Ram64K);
-    EXPECT_EQ(memory.Read(0x4123), 0x02);
-}
-
 TEST(MemoryMap, ACopyReadsItsOwnImage) {
     TMemory original(Ram64K);
     original.Image[0x1234] = 0x01;
     auto copy = std::make_unique<TMemory>(original);
     original.Image[0x1234] = 0x02;
     EXPECT_EQ(copy->Read(0x1234), 0x01);
+}
+
+TEST(MemoryMap, BankAndSizeChangesWhileRomIsOffShowOnceRomReturns) {
+    TMemory memory(Ram64K);
+    SlotByte(memory, 0, 0) = 0xB0;
+    SlotByte(memory, 2, 0) = 0xB2;
+    memory.Image[0x8000] = 0x42;
+    memory.Write(0xFDD5, 0x00);
+    EXPECT_EQ(memory.Read(0x8000), 0x42);
+    memory.Write(0xFF3E, 0x00);
+    EXPECT_EQ(memory.Read(0x8000), 0xB2);
+    memory.Write(0xFF3F, 0x00);
+    memory.SetRamSize(Ram16K);
+    memory.Image[0x0000] = 0x16;
+    EXPECT_EQ(memory.Read(0x8000), 0x16);
+    memory.EnableRom();
+    EXPECT_EQ(memory.Read(0x8000), 0xB2);
+    memory.FillRam();
+    EXPECT_EQ(memory.Read(0x8000), 0xB0);
 }
