@@ -1,20 +1,187 @@
 #include "memory/memory.h"
 
-// Placeholder bus: flat RAM; the full decoder replaces it.
-TMemory::TMemory(int32_t ramSizeCode) : RamSizeCode(ramSizeCode) {}
-uint8_t TMemory::Read(uint16_t address) {
-#ifdef VARLUME_BUS_LOG
-    AccessLog.push_back({address, Image[address], false});
-#endif
-    return Image[address];
+#include <cstdio>
+#include <cstring>
+
+#include "media/drive.h"
+#include "media/tape.h"
+#include "ted/ted.h"
+
+namespace {
+
+// Address mask of the installed RAM: a 16 KB or 32 KB machine sees its RAM repeated.
+constexpr uint16_t RamMask(int32_t ramSizeCode) {
+    switch (ramSizeCode) {
+        case 0: return 0x3FFF;
+        case 1: return 0x7FFF;
+        default: return 0xFFFF;
+    }
 }
-void TMemory::Write(uint16_t address, uint8_t value) {
-#ifdef VARLUME_BUS_LOG
-    AccessLog.push_back({address, value, true});
-#endif
-    Image[address] = value;
+
+// The TED and the I/O pages sit at $F000-$FF1F on every machine, so these never fold.
+constexpr bool NeverFolds(uint16_t address) { return address >= 0xF000 && address <= 0xFF1F; }
+
+}  // namespace
+
+TMemory::TMemory(int32_t ramSizeCode) : RamSizeCode(ramSizeCode) {
+    ClearRoms();
+    Motor = 0;
+    PlayKey = 0;
+    RebuildPageMaps();
 }
-uint16_t TMemory::ReadWord(uint16_t address) { return uint16_t(Read(address) | Read(uint16_t(address + 1)) << 8); }
-bool TMemory::LoadRom(const std::string&, int) { return false; }
-void TMemory::ClearRoms() {}
-void TMemory::FillRam() {}
+
+// With ROM visible the upper half reaches the ROM, whatever RAM is installed.
+static uint16_t FoldForRead(uint16_t address, int32_t ramSizeCode, bool romEnabled) {
+    if (NeverFolds(address) || (romEnabled && address >= 0x8000)) return address;
+    return address & RamMask(ramSizeCode);
+}
+
+uint16_t TMemory::FoldRead(uint16_t address) const { return FoldForRead(address, RamSizeCode, RomEnabled != 0); }
+
+uint16_t TMemory::FoldWrite(uint16_t address) const {
+    if (NeverFolds(address)) return address;
+    return address & RamMask(RamSizeCode);
+}
+
+// Image index of a folded address that is plain RAM or ROM for reads ($FD00-$FF1F excluded).
+static uint32_t PlainReadIndex(uint16_t a, bool romEnabled, uint16_t lowBank, uint16_t highBank) {
+    if (!romEnabled || a < 0x8000) return a;
+    if (a < 0xC000) return TMemory::RomIndex(lowBank, a);
+    // The KERNAL's bank switching code lives at $FC00-$FCFF and must stay visible in every bank.
+    if (a >= 0xFC00 && a < 0xFD00) return TMemory::RomIndex(0, a);
+    return TMemory::RomIndex(highBank, a);
+}
+
+void TMemory::RebuildPageMaps(int firstPage) {
+    for (int page = firstPage; page < 256; ++page) {
+        // Page $FF starts in the never-folded TED area, so it always takes the decoder, which
+        // also folds $FF20-$FFFF.
+        const uint16_t start = uint16_t(page << 8);
+        for (const bool rom : {false, true}) {
+            const uint16_t at = FoldForRead(start, RamSizeCode, rom);
+            ReadPage[(rom ? 256 : 0) + page] =
+                at >= 0xFD00 ? DecodePage : int32_t(PlainReadIndex(at, rom, LowRomBank, HighRomBank));
+        }
+        const uint16_t writeAt = FoldWrite(start);
+        WritePage[page] = writeAt >= 0xFD00 ? DecodePage : int32_t(writeAt);
+    }
+    ReadMapStart = RomEnabled ? 256 : 0;
+}
+
+void TMemory::SetRamSize(int32_t code) {
+    RamSizeCode = code;
+    RebuildPageMaps();
+}
+
+void TMemory::SetRomEnabled(int32_t enabled) {
+    RomEnabled = enabled ? 1 : 0;
+    ReadMapStart = RomEnabled ? 256 : 0;
+}
+
+void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
+    // Four banks exist; the latch has two bits each.
+    low &= 3;
+    high &= 3;
+    if (low == LowRomBank && high == HighRomBank) return;
+    LowRomBank = low;
+    HighRomBank = high;
+    // Below $8000 no bank is ever visible.
+    RebuildPageMaps(0x80);
+}
+
+uint8_t TMemory::ReadPort() {
+    // Without a tape the cassette read line keeps its last level.
+    if (Tape) TapeLevelLatch = Tape->Level();
+    return uint8_t(0xC0 | (Motor ? 0x08 : 0x00) | (TapeLevelLatch ? 0x10 : 0x00));
+}
+
+void TMemory::WritePort(uint8_t value) {
+    Image[0x0001] = value;
+    // The motor line is active low.
+    Motor = (value & 0x08) ? 0 : 1;
+    if (Tape) Tape->WriteLine((value >> 1) & 1);
+}
+
+uint8_t TMemory::DecodeRead(uint16_t address) {
+    const uint16_t a = FoldRead(address);
+    if (a == 0x0001) return ReadPort();
+    if (a < 0xFD00) return Image[PlainReadIndex(a, RomEnabled != 0, LowRomBank, HighRomBank)];
+    switch (a >> 8) {
+        case 0xFD:
+            if (a == 0xFD10) return PlayKey ? 0x00 : 0x04;  // cassette sense, low while Play is down
+            if (a == 0xFD21) return 0xFF;
+            if ((a & 0xFFF0) == 0xFD30) return Image[0xFD30];
+            return 0x00;
+        case 0xFE:
+            if ((a & 0xFFF0) == 0xFEC0) return Drive9 ? Drive9->ReadPort(a) : 0x00;
+            if ((a & 0xFFF0) == 0xFEF0) return Drive8 ? Drive8->ReadPort(a) : 0x00;
+            return 0x00;
+        default:
+            if (a < 0xFF20) return Ted ? Ted->ReadRegister(a) : 0x00;
+            return Image[PlainReadIndex(a, RomEnabled != 0, LowRomBank, HighRomBank)];
+    }
+}
+
+void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
+    const uint16_t a = FoldWrite(address);
+    if (a == 0x0001) {
+        WritePort(value);
+        return;
+    }
+    // RAM lies under the ROM too: writes always land in RAM.
+    if (a < 0xFD00) {
+        Image[a] = value;
+        return;
+    }
+    switch (a >> 8) {
+        case 0xFD:
+            // The keyboard select latch answers on all sixteen addresses; the TED reads it at $FD30.
+            if ((a & 0xFFF0) == 0xFD30) {
+                Image[0xFD30] = value;
+                return;
+            }
+            Image[a] = value;
+            // The bank latch takes its bits from the address lines, not the data.
+            if ((a & 0xFFF0) == 0xFDD0) SetRomBanks(a & 0x03, (a & 0x0C) >> 2);
+            return;
+        case 0xFE:
+            if ((a & 0xFFF0) == 0xFEC0) {
+                if (Drive9) Drive9->WritePort(a, value);
+            } else if ((a & 0xFFF0) == 0xFEF0) {
+                if (Drive8) Drive8->WritePort(a, value);
+            }
+            return;
+        default:
+            if (a < 0xFF20) {
+                if (Ted) Ted->WriteRegister(a, value);
+            } else if (a == 0xFF3E) {
+                SetRomEnabled(1);
+            } else if (a == 0xFF3F) {
+                SetRomEnabled(0);
+            } else {
+                Image[a] = value;
+            }
+            return;
+    }
+}
+
+bool TMemory::LoadRom(const std::string& path, int slot) {
+    if (slot < 0 || slot > 7) return false;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    const size_t count = std::fread(Image + SlotIndex(slot), 1, SlotSize, file);
+    std::fclose(file);
+    return count > 0;
+}
+
+void TMemory::ClearRoms() { std::memset(Image + RamSize, 0, ImageSize - RamSize); }
+
+void TMemory::FillRam() {
+    for (uint32_t a = 0; a < RamSize; a += 2) {
+        Image[a] = 0xFF;
+        Image[a + 1] = 0x00;
+    }
+    LowRomBank = 0;
+    HighRomBank = 0;
+    RebuildPageMaps();
+}

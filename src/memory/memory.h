@@ -21,6 +21,12 @@ class TTape;
 
 // The machine's bus: 64 KB of RAM, eight 16 KB ROM slots and the address decoder that routes
 // every processor access to RAM, ROM or an I/O device.
+//
+// Every access first folds the address into the installed RAM, then decodes the folded
+// address. Both steps depend only on RamSizeCode, RomEnabled and the two bank latches, so
+// they are precomputed per 256-byte page: a page that is plain RAM or ROM maps straight to
+// its bytes in the image, every other page (the I/O pages $FD00-$FFFF) takes the full
+// decoder. The processor port at $0001 and its mirrors are caught by their low byte.
 class TMemory {
 public:
     static constexpr uint32_t RamSize = 0x10000;
@@ -30,18 +36,26 @@ public:
     explicit TMemory(int32_t ramSizeCode);
 
     // Decoded processor accesses, with every I/O side effect.
-    uint8_t Read(uint16_t address);
-    void Write(uint16_t address, uint8_t value);
+    inline uint8_t Read(uint16_t address);
+    inline void Write(uint16_t address, uint8_t value);
     // Two decoded reads, low byte first; the second address wraps from $FFFF to $0000.
-    uint16_t ReadWord(uint16_t address);
+    uint16_t ReadWord(uint16_t address) {
+        const uint8_t low = Read(address);
+        return uint16_t(low | Read(uint16_t(address + 1)) << 8);
+    }
 
     // Reads at most 16384 bytes of the file into ROM slot 0..7; true when at least one byte was read.
     bool LoadRom(const std::string& path, int slot);
     void ClearRoms();
     // Power-on pattern: $FF at even, $00 at odd addresses; both bank latches to 0.
     void FillRam();
-    void EnableRom() { RomEnabled = 1; }
-    void SetRamSize(int32_t code) { RamSizeCode = code; }
+    void EnableRom() { SetRomEnabled(1); }
+
+    // RamSizeCode, RomEnabled and the bank latches shape the page maps: change them only
+    // through these setters (the bus writes to $FF3E/$FF3F and $FDD0-$FDDF use them too).
+    void SetRamSize(int32_t code);
+    void SetRomEnabled(int32_t enabled);
+    void SetRomBanks(uint16_t low, uint16_t high);
 
     void SetTED(TTED* ted) { Ted = ted; }
     void SetTape(TTape* tape) { Tape = tape; }
@@ -54,6 +68,7 @@ public:
     const uint8_t* Ram() const { return Image; }
     // The byte that ROM bank b shows at address A ($8000-$FFFF) lies at A + (b + 1) * $8000.
     static constexpr uint32_t RomIndex(int bank, uint16_t address) { return address + (bank + 1) * 0x8000u; }
+    static constexpr uint32_t SlotIndex(int slot) { return RamSize + uint32_t(slot) * SlotSize; }
 
 #ifdef VARLUME_BUS_LOG
     std::vector<TBusAccess> AccessLog;
@@ -69,8 +84,52 @@ public:
     int32_t RamSizeCode = 2;     // 0 = 16 KB, 1 = 32 KB, 2 = 64 KB
 
 private:
+    // Marks a page that the full decoder handles.
+    static constexpr int32_t DecodePage = -1;
+
+    // The full fold and decode, for the I/O pages and the processor port.
+    uint8_t DecodeRead(uint16_t address);
+    void DecodeWrite(uint16_t address, uint8_t value);
+    uint16_t FoldRead(uint16_t address) const;
+    uint16_t FoldWrite(uint16_t address) const;
+    uint8_t ReadPort();
+    void WritePort(uint8_t value);
+    void RebuildPageMaps(int firstPage = 0x00);
+
     TTED* Ted = nullptr;
     TTape* Tape = nullptr;
     TDrive* Drive8 = nullptr;
     TDrive* Drive9 = nullptr;
+
+    // Image index of byte 0 of each page as reads and writes see it, or DecodePage. Indices,
+    // not pointers, so a copied TMemory still maps into its own image.
+    int32_t WritePage[256];
+    // Programs switch ROM off and on around single reads of the RAM under it, so the read map
+    // is kept for both states (ROM off at 0, ROM on at 256) and switching selects one.
+    int32_t ReadPage[512];
+    int32_t ReadMapStart = 0;
 };
+
+inline uint8_t TMemory::Read(uint16_t address) {
+    const int32_t base = ReadPage[ReadMapStart + (address >> 8)];
+    uint8_t value;
+    if (base >= 0 && (address & 0xFF) != 0x01) [[likely]]
+        value = Image[base + (address & 0xFF)];
+    else
+        value = DecodeRead(address);
+#ifdef VARLUME_BUS_LOG
+    AccessLog.push_back({address, value, false});
+#endif
+    return value;
+}
+
+inline void TMemory::Write(uint16_t address, uint8_t value) {
+#ifdef VARLUME_BUS_LOG
+    AccessLog.push_back({address, value, true});
+#endif
+    const int32_t base = WritePage[address >> 8];
+    if (base >= 0 && (address & 0xFF) != 0x01) [[likely]]
+        Image[base + (address & 0xFF)] = value;
+    else
+        DecodeWrite(address, value);
+}
