@@ -52,8 +52,10 @@ protected:
     }
 
     // Standard text screen: display on, 40 columns, codes at $0C00, attributes at $0800,
-    // characters in RAM at $2000, border $12, background 0 $31.
+    // characters in RAM at $2000, border $12, background 0 $31, cursor off the screen.
     void SetUpTextScreen() {
+        Write(0xFF0C, 0x03);
+        Write(0xFF0D, 0xFF);
         Write(0xFF06, 0x1B);
         Write(0xFF07, 0x08);
         Write(0xFF14, 0x08);
