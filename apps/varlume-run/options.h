@@ -25,6 +25,11 @@ struct TRunOptions {
     std::optional<uint64_t> MaxCycles;
     std::vector<TDump> Dumps;
     bool Trace = false;
+    std::string Screenshot;
+    int32_t Palette = 1;
+    bool ScreenText = false;
+    std::string TypeText;  // escapes already resolved
+    std::string Wav;
     bool Bench = false;
     bool Help = false;
 };
