@@ -95,9 +95,19 @@ public:
         Command(0x5F);
         return bytes;
     }
-    // A whole LOAD: empty when the drive reports the file missing.
+    // LISTEN, CLOSE 0, UNLISTEN: ends a request and clears the status.
+    void Close() {
+        Command(0x20);
+        Code(0xE0);
+        Command(0x3F);
+    }
+    // A whole LOAD; empty when the drive reports the file missing. Either way the status is 0
+    // afterwards, as after the ROM's UNTALK or CLOSE, and the prepared data stays.
     Bytes Load(std::string_view name) {
-        if (Open(name) == TDrive::StatusNotFound) return {};
+        if (Open(name) == TDrive::StatusNotFound) {
+            Close();
+            return {};
+        }
         return ReadAll();
     }
 
