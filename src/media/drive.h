@@ -22,7 +22,7 @@ const char* D64AttachMessage(TD64Attach result);
 class TDrive {
 public:
     enum Mode : int32_t { ModeNone = 0, ModeDirectory = 1, ModeD64 = 2 };
-    enum Status : uint8_t { StatusOk = 0, StatusNotFound = 2, StatusLastByte = 3 };
+    enum DriveStatus : uint8_t { StatusOk = 0, StatusNotFound = 2, StatusLastByte = 3 };
     enum LampState : int32_t { LampOff = 0, LampIdle = 1, LampBusy = 2 };
 
     static constexpr uint16_t BaseDevice8 = 0xFEF0;

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "media/drive.h"
+#include "media/drive_listing.h"
 #include "media_test_support.h"
 
 using namespace media_test;
@@ -198,22 +199,6 @@ TEST_F(DirectoryDrive, LargeBlockCountsKeepLinesAt32Bytes) {
     EXPECT_EQ(listing[64] | listing[65] << 8, 0x105F);
 }
 
-TEST_F(DirectoryDrive, ListingIsCutBeforeTheDataBufferFills) {
-    for (int i = 0; i < 2100; ++i) {
-        std::string name = std::to_string(10000 + i);
-        name += ".prg";
-        std::ofstream file(Dir / name, std::ios::binary);
-    }
-    TDriveClient client(*Drive);
-    ASSERT_NE(client.Open("$"), TDrive::StatusNotFound);
-    // As many whole lines as fit into 65535 bytes with the last line and the end marker.
-    EXPECT_EQ(Drive->DataLength, 2 + 30 + 2045 * 32 + 30 + 2);
-    const Bytes listing = client.ReadAll();
-    EXPECT_EQ(listing[listing.size() - 1], 0);
-    EXPECT_EQ(listing[listing.size() - 2], 0);
-    EXPECT_EQ(Bytes(listing.end() - 28, listing.end() - 16), Text("BLOCKS FREE."));
-}
-
 TEST_F(DirectoryDrive, ServingNeverChangesTheCurrentDirectory) {
     const fs::path before = fs::current_path();
     WriteFile(Dir / "x.prg", {1});
@@ -242,6 +227,20 @@ TEST_F(DirectoryDrive, DollarRequestKeepsTheStatus) {
     client.Open("NOTHING");
     EXPECT_EQ(client.Open("$"), TDrive::StatusNotFound);
     EXPECT_EQ(Drive->DataLength, 64);
+}
+
+TEST(ListingWriter, CutsTheListingBeforeItsBufferFills) {
+    // Room for exactly three entry lines besides the header, the last line and the end marker.
+    constexpr int32_t capacity = 2 + 30 + 3 * 32 + 30 + 2;
+    Bytes buffer(capacity + 16, 0xEE);
+    TListingWriter listing(buffer.data(), capacity);
+    listing.Header("TITLE", "00", "2A");
+    int written = 0;
+    while (listing.Entry(1, "F", " PRG  ")) ++written;
+    EXPECT_EQ(written, 3);
+    EXPECT_EQ(listing.Finish(7), capacity);
+    EXPECT_EQ(Bytes(buffer.begin() + capacity - 28, buffer.begin() + capacity - 16), Text("BLOCKS FREE."));
+    EXPECT_EQ(Bytes(buffer.begin() + capacity, buffer.end()), Bytes(16, 0xEE));
 }
 
 }  // namespace
