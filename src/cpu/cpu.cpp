@@ -11,7 +11,7 @@
 // $4B has no documented behaviour on this processor. It runs here as ANL #imm, the NMOS
 // 6502's: A = (A AND value) shifted right by one, C = the bit shifted out, N and Z of A, two
 // clocks. So every opcode reaches an instruction boundary.
-VARLUME_ALWAYS_INLINE void TCPU::Execute() {
+CPU_INLINE void TCPU::Execute() {
     switch (Opcode) {
         // ---- $00 ----
         case 0x00: return Brk();
@@ -364,7 +364,7 @@ uint8_t TCPU::StatusByte(bool bit5, bool bit4) const {
 }
 
 // An illegal opcode is reported and skipped; PC already points past it.
-void TCPU::ReportIllegalOpcode() {
+CPU_COLD void TCPU::ReportIllegalOpcode() {
     char line[48];
     Host->StatusMessage("Illegal opcode!");
     std::snprintf(line, sizeof line, "Illegal opcode at PC:%.4X ", unsigned(PC));
@@ -375,7 +375,7 @@ void TCPU::ReportIllegalOpcode() {
 
 // Runs at an instruction boundary, before the next opcode is fetched. One hit is reported
 // even when an address is in the list twice; a count out of range is clamped to the list.
-void TCPU::CheckBreakpoints() {
+CPU_COLD void TCPU::CheckBreakpoints() {
     const int count = BreakpointCount < MaxBreakpoints ? BreakpointCount : MaxBreakpoints;
     for (int index = 0; index < count; ++index) {
         if (Breakpoints[index] != PC) continue;

@@ -5,14 +5,6 @@
 
 class TMemory;
 
-#if defined(__GNUC__)
-#define VARLUME_ALWAYS_INLINE [[gnu::always_inline]] inline
-#define VARLUME_COLD [[gnu::cold, gnu::noinline]]
-#else
-#define VARLUME_ALWAYS_INLINE inline
-#define VARLUME_COLD
-#endif
-
 // The 7501/8501 processor: a 6502 core advanced exactly one clock per Step. Every instruction
 // is a numbered sequence of micro-steps; Cycle names the one the next clock performs, so the
 // machine can be stopped and inspected between any two clocks.
@@ -69,8 +61,8 @@ private:
 
     void Execute();  // micro-step Cycle (2 and above) of Opcode
     void EnterInterrupt();
-    VARLUME_COLD void ReportIllegalOpcode();
-    VARLUME_COLD void CheckBreakpoints();
+    void ReportIllegalOpcode();
+    void CheckBreakpoints();
 
     // Bus and stack primitives.
     uint8_t Fetch();

@@ -3,25 +3,35 @@
 #include "cpu/cpu.h"
 #include "memory/memory.h"
 
-VARLUME_ALWAYS_INLINE uint8_t TCPU::Read(uint16_t address) { return Memory->Read(address); }
-VARLUME_ALWAYS_INLINE void TCPU::Write(uint16_t address, uint8_t value) { Memory->Write(address, value); }
+// The micro-code is written as many small functions; the clock step only stays fast when all
+// of them are folded into it.
+#if defined(__GNUC__)
+#define CPU_INLINE [[gnu::always_inline]] inline
+#define CPU_COLD [[gnu::cold, gnu::noinline]]
+#else
+#define CPU_INLINE inline
+#define CPU_COLD
+#endif
 
-VARLUME_ALWAYS_INLINE uint8_t TCPU::Fetch() {
+CPU_INLINE uint8_t TCPU::Read(uint16_t address) { return Memory->Read(address); }
+CPU_INLINE void TCPU::Write(uint16_t address, uint8_t value) { Memory->Write(address, value); }
+
+CPU_INLINE uint8_t TCPU::Fetch() {
     const uint8_t value = Memory->Read(PC);
     ++PC;
     return value;
 }
 
 // The stack lives in RAM page 1 whatever the decoder would show there, and has no I/O.
-VARLUME_ALWAYS_INLINE void TCPU::Push(uint8_t value) {
+CPU_INLINE void TCPU::Push(uint8_t value) {
     Memory->Image[0x100 + SP] = value;
     --SP;
 }
 
-VARLUME_ALWAYS_INLINE uint8_t TCPU::StackByte() const { return Memory->Image[0x100 + SP]; }
+CPU_INLINE uint8_t TCPU::StackByte() const { return Memory->Image[0x100 + SP]; }
 
 // Bits 7 6 3 2 1 0 of a pulled status byte; B (bit 4) is the caller's business.
-VARLUME_ALWAYS_INLINE void TCPU::SetStatus(uint8_t p) {
+CPU_INLINE void TCPU::SetStatus(uint8_t p) {
     N = p & 0x80;
     V = p & 0x40;
     D = p & 0x08;
@@ -30,13 +40,13 @@ VARLUME_ALWAYS_INLINE void TCPU::SetStatus(uint8_t p) {
     C = p & 0x01;
 }
 
-VARLUME_ALWAYS_INLINE void TCPU::Compare(uint8_t reg, uint8_t value) {
+CPU_INLINE void TCPU::Compare(uint8_t reg, uint8_t value) {
     C = reg >= value;
     Z = reg == value;
     N = uint8_t(reg - value) & 0x80;
 }
 
-VARLUME_ALWAYS_INLINE void TCPU::AddBinary(uint8_t value) {
+CPU_INLINE void TCPU::AddBinary(uint8_t value) {
     const unsigned sum = A + value + (C != 0);
     V = (~(A ^ value) & (A ^ sum)) & 0x80;
     C = sum > 0xFF;
@@ -44,7 +54,7 @@ VARLUME_ALWAYS_INLINE void TCPU::AddBinary(uint8_t value) {
     SetNZ(A);
 }
 
-VARLUME_ALWAYS_INLINE void TCPU::SubtractBinary(uint8_t value) {
+CPU_INLINE void TCPU::SubtractBinary(uint8_t value) {
     const int diff = A - value - (C == 0);
     V = ((A ^ value) & (A ^ diff)) & 0x80;
     C = diff >= 0;
@@ -87,7 +97,7 @@ inline void TCPU::SubtractDecimal(uint8_t value) {
 
 // Read operations: the value fetched or read from memory.
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::Operate(uint8_t value) {
+CPU_INLINE void TCPU::Operate(uint8_t value) {
     if constexpr (op == ORA) { A |= value; SetNZ(A); }
     else if constexpr (op == AND) { A &= value; SetNZ(A); }
     else if constexpr (op == EOR) { A ^= value; SetNZ(A); }
@@ -113,7 +123,7 @@ VARLUME_ALWAYS_INLINE void TCPU::Operate(uint8_t value) {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE uint8_t TCPU::StoredValue() const {
+CPU_INLINE uint8_t TCPU::StoredValue() const {
     if constexpr (op == STA) return A;
     else if constexpr (op == STX) return X;
     else if constexpr (op == STY) return Y;
@@ -125,7 +135,7 @@ VARLUME_ALWAYS_INLINE uint8_t TCPU::StoredValue() const {
 // write back. DEM and INB only latch the 16-bit difference A - new value here; their flags
 // follow in the final clock (FinishModify).
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::Modify(uint16_t& compareLatch) {
+CPU_INLINE void TCPU::Modify(uint16_t& compareLatch) {
     uint8_t& m = DataHi;
     if constexpr (op == ASL) { C = m >> 7; m = uint8_t(m << 1); SetNZ(m); }
     else if constexpr (op == LSR) { C = m & 0x01; m >>= 1; SetNZ(m); }
@@ -155,7 +165,7 @@ VARLUME_ALWAYS_INLINE void TCPU::Modify(uint16_t& compareLatch) {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::FinishModify(uint16_t compareLatch) {
+CPU_INLINE void TCPU::FinishModify(uint16_t compareLatch) {
     if constexpr (op == DEM || op == INB || op == INB_A) {
         Z = compareLatch == 0;
         C = compareLatch < 0x100;
@@ -165,7 +175,7 @@ VARLUME_ALWAYS_INLINE void TCPU::FinishModify(uint16_t compareLatch) {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::ImpliedOperation() {
+CPU_INLINE void TCPU::ImpliedOperation() {
     if constexpr (op == ASL_A || op == LSR_A || op == ROL_A || op == ROR_A) {
         const int in = C != 0;
         if constexpr (op == ASL_A) { C = A >> 7; A = uint8_t(A << 1); }
@@ -196,7 +206,7 @@ VARLUME_ALWAYS_INLINE void TCPU::ImpliedOperation() {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE bool TCPU::Condition() const {
+CPU_INLINE bool TCPU::Condition() const {
     if constexpr (op == BPL) return N == 0;
     else if constexpr (op == BMI) return N != 0;
     else if constexpr (op == BVC) return V == 0;

@@ -7,13 +7,13 @@
 #include "cpu/cpu_operations.h"
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::Implied() {
+CPU_INLINE void TCPU::Implied() {
     ImpliedOperation<op>();
     End();
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::Immediate() {
+CPU_INLINE void TCPU::Immediate() {
     Operate<op>(Fetch());
     End();
 }
@@ -21,7 +21,7 @@ VARLUME_ALWAYS_INLINE void TCPU::Immediate() {
 // ---- zero page -----------------------------------------------------------------------------
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::ZeroPageRead() {
+CPU_INLINE void TCPU::ZeroPageRead() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: Operate<op>(Read(DataLo)); End(); break;
@@ -29,7 +29,7 @@ VARLUME_ALWAYS_INLINE void TCPU::ZeroPageRead() {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::ZeroPageWrite() {
+CPU_INLINE void TCPU::ZeroPageWrite() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: Write(DataLo, StoredValue<op>()); End(); break;
@@ -37,7 +37,7 @@ VARLUME_ALWAYS_INLINE void TCPU::ZeroPageWrite() {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::ZeroPageModify() {
+CPU_INLINE void TCPU::ZeroPageModify() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataHi = Read(DataLo); break;
@@ -48,7 +48,7 @@ VARLUME_ALWAYS_INLINE void TCPU::ZeroPageModify() {
 
 // Zero-page indexing wraps within page 0.
 template <TCPU::TOp op, TCPU::TIndex ix>
-VARLUME_ALWAYS_INLINE void TCPU::ZeroPageIndexedRead() {
+CPU_INLINE void TCPU::ZeroPageIndexedRead() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataLo = uint8_t(DataLo + Index<ix>()); break;
@@ -57,7 +57,7 @@ VARLUME_ALWAYS_INLINE void TCPU::ZeroPageIndexedRead() {
 }
 
 template <TCPU::TOp op, TCPU::TIndex ix>
-VARLUME_ALWAYS_INLINE void TCPU::ZeroPageIndexedWrite() {
+CPU_INLINE void TCPU::ZeroPageIndexedWrite() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataLo = uint8_t(DataLo + Index<ix>()); break;
@@ -66,7 +66,7 @@ VARLUME_ALWAYS_INLINE void TCPU::ZeroPageIndexedWrite() {
 }
 
 template <TCPU::TOp op, TCPU::TIndex ix>
-VARLUME_ALWAYS_INLINE void TCPU::ZeroPageIndexedModify() {
+CPU_INLINE void TCPU::ZeroPageIndexedModify() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataLo = uint8_t(DataLo + Index<ix>()); DataHi = Read(DataLo); break;
@@ -78,7 +78,7 @@ VARLUME_ALWAYS_INLINE void TCPU::ZeroPageIndexedModify() {
 // ---- absolute ------------------------------------------------------------------------------
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::AbsoluteRead() {
+CPU_INLINE void TCPU::AbsoluteRead() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataHi = Fetch(); break;
@@ -87,7 +87,7 @@ VARLUME_ALWAYS_INLINE void TCPU::AbsoluteRead() {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::AbsoluteWrite() {
+CPU_INLINE void TCPU::AbsoluteWrite() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataHi = Fetch(); break;
@@ -96,7 +96,7 @@ VARLUME_ALWAYS_INLINE void TCPU::AbsoluteWrite() {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::AbsoluteModify() {
+CPU_INLINE void TCPU::AbsoluteModify() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: EffAddr = uint16_t(Fetch() << 8 | DataLo); break;
@@ -109,7 +109,7 @@ VARLUME_ALWAYS_INLINE void TCPU::AbsoluteModify() {
 // EffAddr holds low byte + index: above $FF the index carried into the high byte, which costs
 // the extra clock.
 template <TCPU::TOp op, TCPU::TIndex ix>
-VARLUME_ALWAYS_INLINE void TCPU::AbsoluteIndexedRead() {
+CPU_INLINE void TCPU::AbsoluteIndexedRead() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataHi = Fetch(); EffAddr = uint16_t(DataLo + Index<ix>()); break;
@@ -119,7 +119,7 @@ VARLUME_ALWAYS_INLINE void TCPU::AbsoluteIndexedRead() {
 }
 
 template <TCPU::TOp op, TCPU::TIndex ix>
-VARLUME_ALWAYS_INLINE void TCPU::AbsoluteIndexedWrite() {
+CPU_INLINE void TCPU::AbsoluteIndexedWrite() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataHi = Fetch(); EffAddr = uint16_t(DataLo + Index<ix>()); break;
@@ -129,7 +129,7 @@ VARLUME_ALWAYS_INLINE void TCPU::AbsoluteIndexedWrite() {
 }
 
 template <TCPU::TOp op, TCPU::TIndex ix>
-VARLUME_ALWAYS_INLINE void TCPU::AbsoluteIndexedModify() {
+CPU_INLINE void TCPU::AbsoluteIndexedModify() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataHi = Fetch(); break;
@@ -145,7 +145,7 @@ VARLUME_ALWAYS_INLINE void TCPU::AbsoluteIndexedModify() {
 // Result16; for (zp),Y, EffAddr holds pointer low + Y as the page-crossing test.
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::IndexedIndirectRead() {
+CPU_INLINE void TCPU::IndexedIndirectRead() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: Result16 = Read(uint8_t(DataLo + X)); break;
@@ -155,7 +155,7 @@ VARLUME_ALWAYS_INLINE void TCPU::IndexedIndirectRead() {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::IndexedIndirectWrite() {
+CPU_INLINE void TCPU::IndexedIndirectWrite() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: Result16 = Read(uint8_t(DataLo + X)); break;
@@ -166,7 +166,7 @@ VARLUME_ALWAYS_INLINE void TCPU::IndexedIndirectWrite() {
 
 // With Result16 holding the address, the compare of DEM latches its difference in EffAddr.
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::IndexedIndirectModify() {
+CPU_INLINE void TCPU::IndexedIndirectModify() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: Result16 = Read(uint8_t(DataLo + X)); break;
@@ -178,7 +178,7 @@ VARLUME_ALWAYS_INLINE void TCPU::IndexedIndirectModify() {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::IndirectIndexedRead() {
+CPU_INLINE void TCPU::IndirectIndexedRead() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: EffAddr = uint16_t(Read(DataLo) + Y); break;
@@ -189,7 +189,7 @@ VARLUME_ALWAYS_INLINE void TCPU::IndirectIndexedRead() {
 }
 
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::IndirectIndexedWrite() {
+CPU_INLINE void TCPU::IndirectIndexedWrite() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: EffAddr = uint16_t(Read(DataLo) + Y); break;
@@ -200,24 +200,22 @@ VARLUME_ALWAYS_INLINE void TCPU::IndirectIndexedWrite() {
 }
 
 // The data is read in clock 5 whether or not the page was crossed; the old value, the new
-// value and the operation on A then share one clock.
+// value and the operation on A then share one clock. EffAddr is free by then for a compare.
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::IndirectIndexedModify() {
+CPU_INLINE void TCPU::IndirectIndexedModify() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: EffAddr = uint16_t(Read(DataLo) + Y); break;
         case 4: Result16 = uint16_t((Read(uint8_t(DataLo + 1)) << 8) + EffAddr); break;
         case 5: DataHi = Read(Result16); break;
         case 6: if (EffAddr > 0xFF) break; [[fallthrough]];
-        case 7: {
+        case 7:
             Write(Result16, DataHi);
-            uint16_t unused = 0;
-            Modify<op>(unused);
+            Modify<op>(EffAddr);
             Write(Result16, DataHi);
-            FinishModify<op>(unused);
+            FinishModify<op>(EffAddr);
             End();
             break;
-        }
     }
 }
 
@@ -226,7 +224,7 @@ VARLUME_ALWAYS_INLINE void TCPU::IndirectIndexedModify() {
 // A branch not taken skips its offset unread. A taken one fetches it in clock 3 and needs
 // clock 4 only when the target lies in another page than the next instruction.
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::Branch() {
+CPU_INLINE void TCPU::Branch() {
     switch (Cycle) {
         case 2:
             if (!Condition<op>()) { ++PC; End(); }
@@ -240,7 +238,7 @@ VARLUME_ALWAYS_INLINE void TCPU::Branch() {
     }
 }
 
-VARLUME_ALWAYS_INLINE void TCPU::JmpAbsolute() {
+CPU_INLINE void TCPU::JmpAbsolute() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: PC = uint16_t(Read(PC) << 8 | DataLo); End(); break;
@@ -248,7 +246,7 @@ VARLUME_ALWAYS_INLINE void TCPU::JmpAbsolute() {
 }
 
 // The pointer's high byte comes from the same page as its low byte: JMP ($30FF) reads $3000.
-VARLUME_ALWAYS_INLINE void TCPU::JmpIndirect() {
+CPU_INLINE void TCPU::JmpIndirect() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataHi = Fetch(); break;
@@ -261,7 +259,7 @@ VARLUME_ALWAYS_INLINE void TCPU::JmpIndirect() {
 }
 
 // The pushed return address is that of the operand's high byte; RTS adds the missing one.
-VARLUME_ALWAYS_INLINE void TCPU::Jsr() {
+CPU_INLINE void TCPU::Jsr() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 4: Push(uint8_t(PC >> 8)); break;
@@ -270,7 +268,7 @@ VARLUME_ALWAYS_INLINE void TCPU::Jsr() {
     }
 }
 
-VARLUME_ALWAYS_INLINE void TCPU::Rts() {
+CPU_INLINE void TCPU::Rts() {
     switch (Cycle) {
         case 3: ++SP; break;
         case 4: DataLo = StackByte(); ++SP; break;
@@ -280,7 +278,7 @@ VARLUME_ALWAYS_INLINE void TCPU::Rts() {
 }
 
 // RTI restores B from bit 4 as well, and with it I, so interrupts may be re-enabled.
-VARLUME_ALWAYS_INLINE void TCPU::Rti() {
+CPU_INLINE void TCPU::Rti() {
     switch (Cycle) {
         case 3: ++SP; break;
         case 4: { const uint8_t p = StackByte(); SetStatus(p); B = p & 0x10; ++SP; break; }
@@ -292,7 +290,7 @@ VARLUME_ALWAYS_INLINE void TCPU::Rti() {
 // BRK skips the byte after its opcode. The status byte carries bits 5 and 4 set, and bit 2 is
 // I as it was before BRK: BRK with I clear pushes it clear, so the returning RTI re-enables
 // interrupts, as it would after an interrupt entry.
-VARLUME_ALWAYS_INLINE void TCPU::Brk() {
+CPU_INLINE void TCPU::Brk() {
     switch (Cycle) {
         case 2: ++PC; break;
         case 3: Push(uint8_t(PC >> 8)); break;
@@ -313,7 +311,7 @@ VARLUME_ALWAYS_INLINE void TCPU::Brk() {
 
 // PHP pushes bit 4 set and bit 5 clear.
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::PushRegister() {
+CPU_INLINE void TCPU::PushRegister() {
     if (Cycle == 3) {
         Push(op == PHA ? A : StatusByte(false, true));
         End();
@@ -322,7 +320,7 @@ VARLUME_ALWAYS_INLINE void TCPU::PushRegister() {
 
 // PLP has no B in the byte it restores: B is cleared.
 template <TCPU::TOp op>
-VARLUME_ALWAYS_INLINE void TCPU::PullRegister() {
+CPU_INLINE void TCPU::PullRegister() {
     switch (Cycle) {
         case 3: ++SP; break;
         case 4:
@@ -337,24 +335,24 @@ VARLUME_ALWAYS_INLINE void TCPU::PullRegister() {
 
 // The NOPs with operands skip them without reading, except the absolute indexed ones, which
 // fetch the address (and take the page-crossing clock) but never read the data.
-VARLUME_ALWAYS_INLINE void TCPU::NopImplied() { End(); }
-VARLUME_ALWAYS_INLINE void TCPU::NopOneByte() { ++PC; End(); }
+CPU_INLINE void TCPU::NopImplied() { End(); }
+CPU_INLINE void TCPU::NopOneByte() { ++PC; End(); }
 
-VARLUME_ALWAYS_INLINE void TCPU::NopZeroPage() {
+CPU_INLINE void TCPU::NopZeroPage() {
     switch (Cycle) {
         case 2: ++PC; break;
         case 3: End(); break;
     }
 }
 
-VARLUME_ALWAYS_INLINE void TCPU::NopZeroPageIndexed() {
+CPU_INLINE void TCPU::NopZeroPageIndexed() {
     switch (Cycle) {
         case 2: ++PC; break;
         case 4: End(); break;
     }
 }
 
-VARLUME_ALWAYS_INLINE void TCPU::NopAbsolute() {
+CPU_INLINE void TCPU::NopAbsolute() {
     switch (Cycle) {
         case 2: ++PC; break;
         case 3: ++PC; break;
@@ -362,7 +360,7 @@ VARLUME_ALWAYS_INLINE void TCPU::NopAbsolute() {
     }
 }
 
-VARLUME_ALWAYS_INLINE void TCPU::NopAbsoluteIndexed() {
+CPU_INLINE void TCPU::NopAbsoluteIndexed() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataHi = Fetch(); EffAddr = uint16_t(DataLo + X); break;
@@ -372,13 +370,13 @@ VARLUME_ALWAYS_INLINE void TCPU::NopAbsoluteIndexed() {
 }
 
 // A jam opcode refetches itself for ever with interrupts masked; only a reset gets out.
-VARLUME_ALWAYS_INLINE void TCPU::Jam() {
+CPU_INLINE void TCPU::Jam() {
     I = 1;
     --PC;
     End();
 }
 
-VARLUME_ALWAYS_INLINE void TCPU::Illegal() {
+CPU_INLINE void TCPU::Illegal() {
     ReportIllegalOpcode();
     End();
 }

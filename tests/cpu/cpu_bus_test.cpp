@@ -358,25 +358,6 @@ TEST_F(CpuTest, StackAccessesBypassTheDecoder) {
     EXPECT_EQ(Cpu.SP, 0x00);
 }
 
-TEST_F(CpuTest, OperandNopsNeverReadTheirOperandOrData) {
-    Place(0x2000, {0x80, 0x11, 0x04, 0x22, 0x14, 0x33, 0x0C, 0x44, 0x55});
-    EXPECT_EQ(TraceInstruction(), TClockTrace({{R(0x2000, 0x80)}, Internal}));
-    EXPECT_EQ(TraceInstruction(), TClockTrace({{R(0x2002, 0x04)}, Internal, Internal}));
-    EXPECT_EQ(TraceInstruction(), TClockTrace({{R(0x2004, 0x14)}, Internal, Internal, Internal}));
-    EXPECT_EQ(TraceInstruction(), TClockTrace({{R(0x2006, 0x0C)}, Internal, Internal, Internal}));
-    EXPECT_EQ(Cpu.PC, 0x2009);
-}
-
-TEST_F(CpuTest, AbsoluteIndexedNopFetchesTheAddressButNotTheData) {
-    Cpu.X = 0x01;
-    Place(0x2000, {0x1C, 0x80, 0x30});
-    EXPECT_EQ(TraceInstruction(), TClockTrace({{R(0x2000, 0x1C)}, {R(0x2001, 0x80)}, {R(0x2002, 0x30)}, Internal}));
-    Cpu.X = 0x80;
-    Place(0x2000, {0xFC, 0x80, 0x30});
-    EXPECT_EQ(TraceInstruction(),
-              TClockTrace({{R(0x2000, 0xFC)}, {R(0x2001, 0x80)}, {R(0x2002, 0x30)}, Internal, Internal}));
-}
-
 TEST_F(CpuTest, ProgramCounterWrapsAtTheTopOfMemory) {
     Place(0xFFFF, {0xA9});
     Mem.Image[0x0000] = 0x5E;

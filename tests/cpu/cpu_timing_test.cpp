@@ -141,18 +141,4 @@ TEST_F(OpcodeTimingTest, BranchesTakeTwoThreeOrFourClocks) {
     }
 }
 
-TEST_F(OpcodeTimingTest, FamilyTableCountsMatchTheOpcodeMap) {
-    int illegal = 0, jam = 0, documentedNops = 0;
-    for (int opcode = 0; opcode < 256; ++opcode) {
-        const std::string family = FamilyOf(opcode);
-        illegal += family == "ill";
-        jam += family == "jam";
-        documentedNops += family == "no1" || family == "nob" || family == "noz" || family == "nzx" ||
-                          family == "noa" || family == "nax";
-    }
-    EXPECT_EQ(illegal, 40);
-    EXPECT_EQ(jam, 12);
-    EXPECT_EQ(documentedNops, 27);
-}
-
 }  // namespace
