@@ -1,7 +1,7 @@
 #include "typist.h"
 
 #include "machine/machine.h"
-constexpr bool AutoLoadReady(uint16_t pc) { return pc >= 0xD90A && pc <= 0xD90F; }
+#include "media/prg_file.h"
 #include "ted/keyboard.h"
 
 char TTypist::Untypable() const {
