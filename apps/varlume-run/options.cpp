@@ -35,6 +35,16 @@ const char* const UsageText =
     "  --type TEXT            once the ROM waits for keyboard input, type TEXT through the\n"
     "                         keyboard matrix; \\n is RETURN, and each line after a RETURN waits\n"
     "                         until the ROM asks for input again\n"
+    "Storage:\n"
+    "  --drive8 PATH          drive 8 serves a host directory, or a .d64 image file\n"
+    "  --drive9 PATH          the same for drive 9\n"
+    "  --prg FILE             once the ROM waits for keyboard input, load FILE as a PRG and\n"
+    "                         type RUN\n"
+    "  --tap FILE             insert a TAP tape image\n"
+    "  --play                 press Play after reset\n"
+    "  --record-tap FILE      press Record and Play from reset; the recorded tape is written\n"
+    "                         to FILE at the end\n"
+    "  --save-prg START:END:FILE  at the end, save RAM START..END (hex, inclusive) as a PRG\n"
     "  --bench                run the frames as fast as possible; print frames per second\n"
     "                         and the speed in % of real time (50 frames = 1 s)\n"
     "  --help                 this text\n";
@@ -101,6 +111,21 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             o.Trace = true;
         } else if (opt == "--bench") {
             o.Bench = true;
+        } else if (opt == "--play") {
+            o.Play = true;
+        } else if (opt == "--drive8" || opt == "--drive9" || opt == "--prg" || opt == "--tap" ||
+                   opt == "--record-tap") {
+            if (!needValue()) return {};
+            if (v.empty()) return fail(opt + " needs a path");
+            (opt == "--drive8" ? o.Drive8 : opt == "--drive9" ? o.Drive9 : opt == "--prg" ? o.Prg
+                                              : opt == "--tap"  ? o.Tap : o.RecordTap) = v;
+        } else if (opt == "--save-prg") {
+            TRunOptions::TSavePrg save{};
+            std::string rest;
+            if (!needValue()) return {};
+            if (!SplitAddress(v, save.Start, rest) || !SplitAddress(rest, save.End, save.File) || save.File.empty())
+                return fail("bad --save-prg '" + v + "' (expected START:END:FILE, addresses in hex)");
+            o.SavePrg = save;
         } else if (opt == "--screen-text") {
             o.ScreenText = true;
         } else if (opt == "--screenshot" || opt == "--wav") {
@@ -159,6 +184,7 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             return fail("unknown option '" + opt + "' (see --help)");
         }
     }
+    if (!o.Tap.empty() && !o.RecordTap.empty()) return fail("--tap and --record-tap exclude each other");
     // A run that waits for a program counter must have a bound, or a lost program runs forever.
     if (o.UntilPc && !o.MaxCycles && !o.Frames) return fail("--until-pc needs --max-cycles or --frames");
     return o;

@@ -30,6 +30,18 @@ struct TRunOptions {
     bool ScreenText = false;
     std::string TypeText;  // escapes already resolved
     std::string Wav;
+    std::string Drive8;  // a directory, or a .d64 image
+    std::string Drive9;
+    std::string Prg;
+    std::string Tap;
+    bool Play = false;
+    std::string RecordTap;
+    struct TSavePrg {
+        uint16_t Start;
+        uint16_t End;
+        std::string File;
+    };
+    std::optional<TSavePrg> SavePrg;
     bool Bench = false;
     bool Help = false;
 };

@@ -13,6 +13,7 @@
 #include "machine/machine.h"
 #include "machine/paths.h"
 #include "screen_output.h"
+#include "storage.h"
 #include "ted/palettes.h"
 #include "typist.h"
 #include "wav_recorder.h"
@@ -128,6 +129,9 @@ int Run(const TRunOptions& options) {
     if (options.RomOff) machine->Memory.Write(0xFF3F, 0);
     if (!LoadRawFiles(*machine, options)) return 1;
     if (options.Pc) machine->Cpu.PC = *options.Pc;
+    TStorage storage(*machine, options);
+    std::string error;
+    if (!storage.Prepare(error)) return Fail(error);
 
     TRunObserver observer(*machine, options);
     const bool stopCondition = options.UntilPc || options.MaxCycles;
@@ -145,6 +149,7 @@ int Run(const TRunOptions& options) {
         else
             machine->RunFrameObserved(observer);
         typist.AfterFrame(*machine);
+        if (!storage.AfterFrame(error)) return Fail(error);
         if (wav) wav->AfterFrame();
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -164,9 +169,10 @@ int Run(const TRunOptions& options) {
     PrintDumps(*machine, options);
     if (options.ScreenText) std::fputs(ScreenText(*machine).c_str(), stdout);
 
-    std::string error;
+    if (!storage.Finish(error)) return Fail(error);
     if (!options.Screenshot.empty() && !WriteScreenshot(*machine, options.Screenshot, error)) return Fail(error);
     if (wav && !wav->Save(options.Wav, error)) return Fail(error);
+    if (storage.PrgPending()) return Fail("the PRG was never loaded: the ROM did not wait for keyboard input");
     if (!typist.Done())
         return Fail(typist.Started() ? "typing did not finish within " + std::to_string(done) + " frames"
                                      : "typing never started: the ROM did not wait for keyboard input within " +
