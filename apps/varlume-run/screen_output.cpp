@@ -11,13 +11,15 @@
 namespace {
 
 // Screen codes of the upper-case character set: 0 '@', 1-26 letters, 27-31 '[', pound, ']', up
-// and left arrow, 32-63 as ASCII. Graphic characters (64-127) have no ASCII form.
+// and left arrow, 32-63 as ASCII, 96 the shifted space. The other graphic characters (64-127)
+// have no ASCII form.
 char ScreenCodeToAscii(uint8_t code) {
     code &= 0x7F;
     if (code == 0) return '@';
     if (code <= 26) return char('A' + code - 1);
     if (code < 32) return "[\\]^_"[code - 27];
     if (code < 64) return char(code);
+    if (code == 96) return ' ';
     return '~';
 }
 
