@@ -13,13 +13,16 @@ BUILD=${VARLUME_BUILD_DIR:-$ROOT/build}
 MODE=${1:---run}
 
 PACKAGES=(cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev
-          qt6-base-dev libsdl2-dev libsimpleini-dev libpng-dev p7zip-full nodejs npm)
+          qt6-base-dev libsdl2-dev libsimpleini-dev libpng-dev p7zip-full)
 
 install_packages() {
   local missing=()
   for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
+  # Node.js may come from elsewhere with npm inside it: only the commands matter.
+  command -v node >/dev/null || missing+=(nodejs)
+  command -v npm >/dev/null || missing+=(npm)
   [[ ${#missing[@]} -eq 0 ]] && return
   echo "setup: installing ${missing[*]}"
   local sudo=()

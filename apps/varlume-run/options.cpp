@@ -4,6 +4,7 @@
 #include <map>
 
 #include "machine/machine_types.h"
+#include "typist.h"
 
 const char* const UsageText =
     "Usage: varlume-run [options]\n"
@@ -25,6 +26,25 @@ const char* const UsageText =
     "  --dump ADDR:LEN        print LEN (decimal) RAM bytes from hex ADDR at the end\n"
     "                         (repeatable)\n"
     "  --trace                one disassembled line per instruction, with registers, to stderr\n"
+    "  --screenshot FILE.png  write the final frame, the whole 456 x 312 raster, as a PNG\n"
+    "  --palette 0|1|2        colour table of the screenshot: calculated, digitized 1 (default)\n"
+    "                         or digitized 2\n"
+    "  --screen-text          print the 40 x 25 text screen at the end\n"
+    "  --wav FILE             record the sound of the whole run (44100 Hz, 8-bit mono)\n"
+    "Input:\n"
+    "  --type TEXT            once the ROM waits for keyboard input, type TEXT through the\n"
+    "                         keyboard matrix; \\n is RETURN, and each line after a RETURN waits\n"
+    "                         until the ROM asks for input again\n"
+    "Storage:\n"
+    "  --drive8 PATH          drive 8 serves a host directory, or a .d64 image file\n"
+    "  --drive9 PATH          the same for drive 9\n"
+    "  --prg FILE             once the ROM waits for keyboard input, load FILE as a PRG and\n"
+    "                         type RUN\n"
+    "  --tap FILE             insert a TAP tape image\n"
+    "  --play                 press Play after reset\n"
+    "  --record-tap FILE      press Record and Play from reset; the recorded tape is written\n"
+    "                         to FILE at the end\n"
+    "  --save-prg START:END:FILE  at the end, save RAM START..END (hex, inclusive) as a PRG\n"
     "  --bench                run the frames as fast as possible; print frames per second\n"
     "                         and the speed in % of real time (50 frames = 1 s)\n"
     "  --help                 this text\n";
@@ -91,6 +111,36 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             o.Trace = true;
         } else if (opt == "--bench") {
             o.Bench = true;
+        } else if (opt == "--play") {
+            o.Play = true;
+        } else if (opt == "--drive8" || opt == "--drive9" || opt == "--prg" || opt == "--tap" ||
+                   opt == "--record-tap") {
+            if (!needValue()) return {};
+            if (v.empty()) return fail(opt + " needs a path");
+            (opt == "--drive8" ? o.Drive8 : opt == "--drive9" ? o.Drive9 : opt == "--prg" ? o.Prg
+                                              : opt == "--tap"  ? o.Tap : o.RecordTap) = v;
+        } else if (opt == "--save-prg") {
+            TRunOptions::TSavePrg save{};
+            std::string rest;
+            if (!needValue()) return {};
+            if (!SplitAddress(v, save.Start, rest) || !SplitAddress(rest, save.End, save.File) || save.File.empty())
+                return fail("bad --save-prg '" + v + "' (expected START:END:FILE, addresses in hex)");
+            o.SavePrg = save;
+        } else if (opt == "--screen-text") {
+            o.ScreenText = true;
+        } else if (opt == "--screenshot" || opt == "--wav") {
+            if (!needValue()) return {};
+            if (v.empty()) return fail(opt + " needs a file name");
+            (opt == "--wav" ? o.Wav : o.Screenshot) = v;
+        } else if (opt == "--palette") {
+            if (!needValue()) return {};
+            if (v != "0" && v != "1" && v != "2") return fail("bad palette '" + v + "' (0, 1 or 2)");
+            o.Palette = v[0] - '0';
+        } else if (opt == "--type") {
+            if (!needValue()) return {};
+            o.TypeText = UnescapeTypedText(v);
+            if (const char c = TTypist(o.TypeText).Untypable())
+                return fail(std::string("the keyboard cannot type '") + c + "'");
         } else if (opt == "--machine") {
             if (!needValue()) return {};
             auto it = MachineNames.find(v);
@@ -134,6 +184,7 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             return fail("unknown option '" + opt + "' (see --help)");
         }
     }
+    if (!o.Tap.empty() && !o.RecordTap.empty()) return fail("--tap and --record-tap exclude each other");
     // A run that waits for a program counter must have a bound, or a lost program runs forever.
     if (o.UntilPc && !o.MaxCycles && !o.Frames) return fail("--until-pc needs --max-cycles or --frames");
     return o;

@@ -25,6 +25,23 @@ struct TRunOptions {
     std::optional<uint64_t> MaxCycles;
     std::vector<TDump> Dumps;
     bool Trace = false;
+    std::string Screenshot;
+    int32_t Palette = 1;
+    bool ScreenText = false;
+    std::string TypeText;  // escapes already resolved
+    std::string Wav;
+    std::string Drive8;  // a directory, or a .d64 image
+    std::string Drive9;
+    std::string Prg;
+    std::string Tap;
+    bool Play = false;
+    std::string RecordTap;
+    struct TSavePrg {
+        uint16_t Start;
+        uint16_t End;
+        std::string File;
+    };
+    std::optional<TSavePrg> SavePrg;
     bool Bench = false;
     bool Help = false;
 };

@@ -12,6 +12,11 @@
 #include "cpu/disassembler.h"
 #include "machine/machine.h"
 #include "machine/paths.h"
+#include "screen_output.h"
+#include "storage.h"
+#include "ted/palettes.h"
+#include "typist.h"
+#include "wav_recorder.h"
 
 namespace {
 
@@ -109,20 +114,32 @@ void PrintDumps(const TMachine& machine, const TRunOptions& options) {
     }
 }
 
+int Fail(const std::string& why) {
+    std::fprintf(stderr, "varlume-run: %s\n", why.c_str());
+    return 1;
+}
+
 }  // namespace
 
 int Run(const TRunOptions& options) {
     TRunnerHost host;
     auto machine = std::make_unique<TMachine>(host, options.RomDirectory.empty() ? ExecutableDirectory() : options.RomDirectory);
+    SelectPalette(*PaletteForSettingsCode(options.Palette), machine->Frame.ColourTable);
     machine->PowerUp(options.MachineType);
     if (options.RomOff) machine->Memory.Write(0xFF3F, 0);
     if (!LoadRawFiles(*machine, options)) return 1;
     if (options.Pc) machine->Cpu.PC = *options.Pc;
+    TStorage storage(*machine, options);
+    std::string error;
+    if (!storage.Prepare(error)) return Fail(error);
 
     TRunObserver observer(*machine, options);
     const bool stopCondition = options.UntilPc || options.MaxCycles;
     const int64_t frames = options.Frames.value_or(stopCondition ? std::numeric_limits<int64_t>::max() : 50);
     if (options.Trace) observer.TraceInstruction();
+    TTypist typist(options.TypeText);
+    std::unique_ptr<TWavRecorder> wav;
+    if (!options.Wav.empty()) wav = std::make_unique<TWavRecorder>(*machine);
 
     const auto start = std::chrono::steady_clock::now();
     int64_t done = 0;
@@ -131,6 +148,9 @@ int Run(const TRunOptions& options) {
             machine->RunFrame();
         else
             machine->RunFrameObserved(observer);
+        typist.AfterFrame(*machine);
+        if (!storage.AfterFrame(error)) return Fail(error);
+        if (wav) wav->AfterFrame();
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
@@ -147,5 +167,15 @@ int Run(const TRunOptions& options) {
             std::printf("stopped after %" PRId64 " frames, %" PRIu64 " cycles\n", done, observer.Cycles);
     }
     PrintDumps(*machine, options);
+    if (options.ScreenText) std::fputs(ScreenText(*machine).c_str(), stdout);
+
+    if (!storage.Finish(error)) return Fail(error);
+    if (!options.Screenshot.empty() && !WriteScreenshot(*machine, options.Screenshot, error)) return Fail(error);
+    if (wav && !wav->Save(options.Wav, error)) return Fail(error);
+    if (storage.PrgPending()) return Fail("the PRG was never loaded: the ROM did not wait for keyboard input");
+    if (!typist.Done())
+        return Fail(typist.Started() ? "typing did not finish within " + std::to_string(done) + " frames"
+                                     : "typing never started: the ROM did not wait for keyboard input within " +
+                                           std::to_string(done) + " frames");
     return observer.BudgetUsedUp ? 2 : 0;
 }

@@ -1,8 +1,9 @@
 #pragma once
 #include <cstdint>
 
+#include "core/host.h"
+
 class TMemory;
-class THost;
 
 // The 7501/8501 processor: a 6502 core advanced exactly one clock per Step. Every instruction
 // is a numbered sequence of micro-steps; Cycle names the one the next clock performs, so the
@@ -12,7 +13,8 @@ public:
     static constexpr int MaxBreakpoints = 16;
 
     void SetMemory(TMemory* memory) { Memory = memory; }
-    void SetHost(THost* host) { Host = host; }
+    // A null host falls back to one that ignores every report.
+    void SetHost(THost* host) { Host = host ? host : &TNullHost::Instance(); }
 
     void Step();      // exactly one clock
     void PowerOn();   // registers to their power-on values, no bus access
@@ -24,7 +26,7 @@ public:
     uint8_t StatusByte(bool bit5, bool bit4) const;
 
     TMemory* Memory = nullptr;
-    THost* Host = nullptr;
+    THost* Host = &TNullHost::Instance();
     uint16_t Breakpoints[MaxBreakpoints] = {};
     int32_t BreakpointCount = 0;
     uint16_t PC = 0;
@@ -36,4 +38,92 @@ public:
     uint16_t EffAddr = 0, Result16 = 0;
     int16_t IrqLine = 0;
     int16_t IrqDelay = 7;
+
+private:
+    // What a sequence family does with its data: the operations of the read, write and
+    // modify families, the implied instructions and the branch conditions.
+    enum TOp : uint8_t {
+        // read: the value read or fetched goes into the registers and flags
+        ORA, AND, EOR, ADC, SBC, CMP, CPX, CPY, BIT, LDA, LDX, LDY, LDT, ANN, ANL,
+        // write: a register value goes to memory
+        STA, STX, STY, AAX,
+        // modify: the value read is changed and written back
+        ASL, LSR, ROL, ROR, INC, DEC, DEM, INB, INB_A, RAN, LSE, RAD,
+        // implied
+        ASL_A, LSR_A, ROL_A, ROR_A, CLC, SEC, CLI, SEI, CLD, SED, CLV,
+        INX, INY, DEX, DEY, TAX, TAY, TXA, TYA, TSX, TXS, NOP,
+        // branch conditions
+        BPL, BMI, BVC, BVS, BCC, BCS, BNE, BEQ,
+        // stack
+        PHA, PHP, PLA, PLP,
+    };
+    enum TIndex : uint8_t { ByX, ByY };
+
+    void Execute();  // micro-step Cycle (2 and above) of Opcode
+    void EnterInterrupt();
+    void ReportIllegalOpcode();
+    void CheckBreakpoints();
+
+    // Bus and stack primitives.
+    uint8_t Fetch();
+    uint8_t Read(uint16_t address);
+    void Write(uint16_t address, uint8_t value);
+    void Push(uint8_t value);
+    uint8_t StackByte() const;
+    void End() { Cycle = 0; }
+    template <TIndex ix> uint8_t Index() const { return ix == ByX ? X : Y; }
+
+    // Operations (cpu_operations.h).
+    void SetNZ(uint8_t value) { N = value & 0x80; Z = value == 0; }
+    void SetStatus(uint8_t p);
+    void Compare(uint8_t reg, uint8_t value);
+    void AddBinary(uint8_t value);
+    void SubtractBinary(uint8_t value);
+    void AddDecimal(uint8_t value);
+    void SubtractDecimal(uint8_t value);
+    template <TOp op> void Operate(uint8_t value);
+    template <TOp op> uint8_t StoredValue() const;
+    template <TOp op> void Modify(uint16_t& compareLatch);
+    template <TOp op> void FinishModify(uint16_t compareLatch);
+    template <TOp op> void ImpliedOperation();
+    template <TOp op> bool Condition() const;
+
+    // Sequence families (cpu_sequences.h), one function per family, each a selection on Cycle.
+    template <TOp op> void Implied();
+    template <TOp op> void Immediate();
+    template <TOp op> void ZeroPageRead();
+    template <TOp op> void ZeroPageWrite();
+    template <TOp op> void ZeroPageModify();
+    template <TOp op, TIndex ix> void ZeroPageIndexedRead();
+    template <TOp op, TIndex ix> void ZeroPageIndexedWrite();
+    template <TOp op, TIndex ix> void ZeroPageIndexedModify();
+    template <TOp op> void AbsoluteRead();
+    template <TOp op> void AbsoluteWrite();
+    template <TOp op> void AbsoluteModify();
+    template <TOp op, TIndex ix> void AbsoluteIndexedRead();
+    template <TOp op, TIndex ix> void AbsoluteIndexedWrite();
+    template <TOp op, TIndex ix> void AbsoluteIndexedModify();
+    template <TOp op> void IndexedIndirectRead();
+    template <TOp op> void IndexedIndirectWrite();
+    template <TOp op> void IndexedIndirectModify();
+    template <TOp op> void IndirectIndexedRead();
+    template <TOp op> void IndirectIndexedWrite();
+    template <TOp op> void IndirectIndexedModify();
+    template <TOp op> void Branch();
+    template <TOp op> void PushRegister();
+    template <TOp op> void PullRegister();
+    void JmpAbsolute();
+    void JmpIndirect();
+    void Jsr();
+    void Rts();
+    void Rti();
+    void Brk();
+    void NopImplied();
+    void NopOneByte();
+    void NopZeroPage();
+    void NopZeroPageIndexed();
+    void NopAbsolute();
+    void NopAbsoluteIndexed();
+    void Jam();
+    void Illegal();
 };

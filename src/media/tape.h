@@ -3,13 +3,137 @@
 #include <string>
 #include <vector>
 
-// A TAP tape image played into the cassette read line.
+// The cassette recorder. It plays a TAP image into the cassette read line and, with Record
+// pressed, records the cassette write line into a new half-wave TAP image.
+//
+// A TAP image is a 20-byte header (signature, version at $0C, machine at $0D, data length at
+// $10) followed by pulse bytes: b = 1..255 lasts 16*b clock steps, and 0 followed by a 24-bit
+// count c (low byte first) lasts 2*c steps. Version 1 stores whole waves, version 2 half waves.
+//
+// Play and Stop are the bus's play key flag; the frame loop calls Step once per clock step
+// while the motor runs and that key is down.
 class TTape {
 public:
-    void Step() {}
-    int Level() const { return LevelBit; }
-    // The cassette write line (bit 1 of every value the processor writes to $0001).
-    void WriteLine(int level) { (void)level; }
+    static constexpr int32_t HeaderSize = 20;
+    static constexpr uint8_t MachineByte = 2;  // the 264 series
+    // Recording stops taking pulses past this size rather than allocate on the bus's path.
+    static constexpr size_t RecordCapacity = 16 * 1024 * 1024;
 
+    // Reads and checks a TAP file; returns its length, or 0 when it is refused (unreadable,
+    // empty, 20 bytes or shorter, version other than 1 or 2, machine byte other than 2). The
+    // previous image is gone either way.
+    int32_t Load(const std::string& fileName);
+    // The same checks on an image already in memory.
+    int32_t LoadImage(std::vector<uint8_t> image);
+    void Rewind();
+
+    // One clock step of tape movement.
+    void Step() {
+        if (Recording) {
+            if (RecordSteps < MaxRecordSteps) ++RecordSteps;
+            return;
+        }
+        if (!Loaded) return;
+        if (WholeWave) StepWholeWave();
+        else StepHalfWave();
+    }
+    int Level() const { return LevelBit; }
+    // Read position as a fraction of the image (0 with no image); 1.0 at the end of the tape.
+    double Position() const { return ImageLength ? double(ReadPosition) / double(ImageLength) : 0.0; }
+    bool IsLoaded() const { return Loaded; }
+
+    // The cassette write line (bit 1 of every value the processor writes to $0001). While
+    // recording, each change closes one half wave.
+    void WriteLine(int level) {
+        const int32_t bit = level ? 1 : 0;
+        if (bit == WriteLevel) return;
+        WriteLevel = bit;
+        if (Recording) RecordEdge(bit);
+    }
+
+    // Record and Play pressed: from now on Step counts clock steps and WriteLine takes pulses
+    // into a new image. Playback stops meanwhile; the loaded image stays.
+    void StartRecording();
+    void StopRecording() { Recording = false; }
+    bool IsRecording() const { return Recording; }
+    // True when the recording ran out of room and lost its end.
+    bool RecordingOverflowed() const { return RecordOverflow; }
+    // The recording as a complete version-2 TAP image (header and pulses).
+    std::vector<uint8_t> RecordedImage() const;
+    // Writes RecordedImage to a file; false when the file cannot be written.
+    bool SaveRecording(const std::string& fileName) const;
+
+    bool Loaded = false;
+    bool WholeWave = false;
+    int32_t ReadPosition = HeaderSize;
+    int32_t Remaining = 0;
+    int32_t PulseLength = 0;
     int32_t LevelBit = 0;
+    std::vector<uint8_t> Image;
+    int32_t ImageLength = 0;
+
+private:
+    static constexpr int32_t MaxRecordSteps = 2 * 0xFFFFFF;  // the longest pulse a TAP can hold
+
+    // Reads the duration at the read position; false at the end of the tape, including a
+    // 24-bit count that runs past the end of the image.
+    bool NextDuration(int32_t& steps) {
+        if (ReadPosition >= ImageLength) return false;
+        const uint8_t* pulse = Image.data() + ReadPosition;
+        if (pulse[0] != 0) {
+            steps = 16 * pulse[0];
+            ReadPosition += 1;
+            return true;
+        }
+        if (ImageLength - ReadPosition < 4) {
+            ReadPosition = ImageLength;
+            return false;
+        }
+        steps = 2 * (pulse[1] | pulse[2] << 8 | pulse[3] << 16);
+        ReadPosition += 4;
+        return true;
+    }
+
+    // Each half wave holds the level for its duration plus the one step that reloads it.
+    void StepHalfWave() {
+        if (Remaining > 0) {
+            --Remaining;
+            return;
+        }
+        int32_t steps = 0;
+        if (!NextDuration(steps)) {
+            LevelBit = 0;  // the tape has run out
+            return;
+        }
+        LevelBit ^= 1;
+        Remaining = steps;
+    }
+
+    // Each whole wave is its first (longer) half low and its second half high; the reload
+    // step keeps the previous level.
+    void StepWholeWave() {
+        if (Remaining > 0) {
+            LevelBit = Remaining <= PulseLength / 2 ? 1 : 0;
+            --Remaining;
+            return;
+        }
+        int32_t steps = 0;
+        if (!NextDuration(steps)) {
+            LevelBit = 0;
+            return;
+        }
+        Remaining = steps;
+        PulseLength = steps;
+    }
+
+    void Unload();
+    void RecordEdge(int32_t newLevel);
+    void AppendPulse(int32_t steps);
+
+    bool Recording = false;
+    bool RecordOverflow = false;
+    bool RecordStarted = false;  // the first edge has been seen
+    int32_t RecordSteps = 0;
+    int32_t WriteLevel = 0;
+    std::vector<uint8_t> Recorded;  // pulse bytes, header not included
 };

@@ -92,7 +92,10 @@ void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
 uint8_t TMemory::ReadPort() {
     // Without a tape the cassette read line keeps its last level.
     if (Tape) TapeLevelLatch = Tape->Level();
-    return uint8_t(0xC0 | (Motor ? 0x08 : 0x00) | (TapeLevelLatch ? 0x10 : 0x00));
+    // The output lines (bits 0-3: serial lines, cassette write, motor) read back as last
+    // written, as a port latch does: the KERNAL's tape SAVE toggles the write line and keeps
+    // the motor on with read-modify-write sequences on $01.
+    return uint8_t(0xC0 | (Image[0x0001] & 0x0F) | (TapeLevelLatch ? 0x10 : 0x00));
 }
 
 void TMemory::WritePort(uint8_t value) {

@@ -1,36 +1,149 @@
 #include "ted/ted.h"
 
+#include <cstring>
+#include <vector>
+
 #include "core/host.h"
+#include "cpu/cpu.h"
+#include "memory/memory.h"
 
-// Placeholder raster: counts steps and lines and ends the frame; the full chip replaces it.
-TTED::TTED() = default;
+namespace {
 
-void TTED::SetFrameBuffer(uint8_t* pixels) { FrameStart = RenderPos = pixels; }
+// Where the picture is fetched from while no memory is wired: all zero, as large as a memory
+// image, so every fetch stays inside it.
+const uint8_t BlankImage[TMemory::ImageSize] = {};
 
-bool TTED::Step() {
-    InBorder = true;
-    RenderPos += 4;
-    if (LineStep < StepsPerLine - 1) {
-        ++LineStep;
-        return false;
-    }
-    LineStep = 0;
-    if (LineIndex < LinesPerFrame - 1) {
-        ++LineIndex;
-        return false;
-    }
-    LineIndex = 0;
-    RenderPos = FrameStart;
-    if (Host) Host->EndOfFrame(SkipThisFrame == 0);
-    return false;
+// Where the TED draws while no frame buffer is set. Shared: nobody looks at it.
+uint8_t ScratchFrame[TTED::FrameBytes];
+
+// For every background b, foreground f and 4-bit pattern n: the 4 pixels, left to right, where
+// pixel k shows f when bit 3 - k of n is set. One lookup gives a hires step's whole group.
+const uint32_t* SharedExpandTable() {
+    static const std::vector<uint32_t> table = [] {
+        std::vector<uint32_t> t(256 * 256 * 16);
+        for (uint32_t b = 0; b < 256; ++b)
+            for (uint32_t f = 0; f < 256; ++f)
+                for (uint32_t n = 0; n < 16; ++n) {
+                    auto pixel = [&](int k) { return uint8_t((n >> (3 - k)) & 1 ? f : b); };
+                    t[b * 4096 + f * 16 + n] = TedPixels::Pack(pixel(0), pixel(1), pixel(2), pixel(3));
+                }
+        return t;
+    }();
+    return table.data();
+}
+
+constexpr int32_t NoWindow = 1 << 20;  // a first window step that no step reaches
+
+}  // namespace
+
+TTED::TTED() : Video(BlankImage), FrameStart(ScratchFrame), RenderPos(ScratchFrame), ExpandTable(SharedExpandTable()) {
+    // The frame buffer starts 52 lines before raster 0: its first line is raster 260.
+    for (int32_t line = 0; line < LinesPerFrame; ++line)
+        RasterTable[line] = uint16_t(line < 52 ? line + 260 : line - 52);
+}
+
+void TTED::SetMemory(TMemory* memory) {
+    Memory = memory;
+    Video = memory ? memory->Image : BlankImage;
+}
+
+void TTED::SetFrameBuffer(uint8_t* pixels) {
+    FrameStart = RenderPos = pixels ? pixels : ScratchFrame;
 }
 
 void TTED::Reset() {
+    Timer1Reload = 0xFFFF;
+    for (TTedTimer& timer : Timer) {
+        timer.Counter = 0xFFFF;
+        timer.Running = true;
+    }
     LineStep = 0;
     LineIndex = 0;
     DoubleClockAllowed = true;
+    CharBase = 0;
     RenderPos = FrameStart;
 }
 
-uint8_t TTED::ReadRegister(uint16_t) { return 0; }
-void TTED::WriteRegister(uint16_t, uint8_t) {}
+void TTED::RaiseSource(bool& flag, bool enable) {
+    flag = true;
+    if (!enable) return;
+    IrqSummary = true;
+    if (Cpu) Cpu->RaiseIrq();
+}
+
+void TTED::FireTimer(int timer) {
+    switch (timer) {
+        case 0:
+            Timer[0].Counter = Timer1Reload;
+            RaiseSource(IrqTimer1Flag, IrqTimer1Enable);
+            break;
+        case 1:
+            Timer[1].Counter = 0xFFFF;
+            RaiseSource(IrqTimer2Flag, IrqTimer2Enable);
+            break;
+        default:
+            Timer[2].Counter = 0xFFFF;
+            RaiseSource(IrqTimer3Flag, IrqTimer3Enable);
+            break;
+    }
+}
+
+// The TED reads its mode, bases, window width and border colour once per line, so a change to
+// any of them shows from the next line; colours and scroll are read live.
+void TTED::LatchLine() {
+    if (BitmapMode)
+        Line.Mode = Multicolour ? TTedDisplayMode::MulticolourBitmap : TTedDisplayMode::Bitmap;
+    else if (Multicolour)
+        Line.Mode = TTedDisplayMode::MulticolourText;
+    else
+        Line.Mode = ExtendedColour ? TTedDisplayMode::ExtendedColourText : TTedDisplayMode::Text;
+
+    // The window is always 25 rows of 8 lines; the row-count and vertical-scroll bits do not
+    // move it.
+    const bool windowLine = DisplayEnable && LineIndex >= FirstWindowLine && LineIndex <= LastWindowLine;
+    Line.WindowFirst = windowLine ? (Columns40 ? 17 : 19) : NoWindow;
+    Line.WindowSpan = Columns40 ? 96 - 17 : 94 - 19;
+    Line.BorderGroup = TedPixels::Pack(BorderColour, BorderColour, BorderColour, BorderColour);
+
+    const uint32_t rowLine = windowLine ? uint32_t(LineIndex - FirstWindowLine) : 0;
+    const uint32_t row = rowLine / 8, characterLine = rowLine % 8;
+    // $FC00 at most, so the attribute row ($F800 + 999 at most) and the code row stay in RAM.
+    Line.MatrixAddress = uint16_t(MatrixBase * 2048 + 1024);
+    Line.AttributeRow = Line.MatrixAddress - 1024 + row * 40;
+    Line.CodeRow = Line.MatrixAddress + row * 40;
+    Line.BitmapRow = uint32_t(BitmapBase) * 8192 + row * 320 + characterLine;  // $FF3F at most
+    uint32_t charBase = uint32_t(CharBase) * 1024;
+    if (Chars256) charBase &= 0xF800;  // 256 characters fill 2 KB
+    Line.CharLineAddress = charBase + characterLine;
+    Line.CharRomPossible = charBase >= 0x8000;
+    Line.MulticolourBitmap0 = BackgroundColour[0];
+    Line.MulticolourBitmap3 = BackgroundColour[1];
+}
+
+void TTED::EndOfLine() {
+    LineStep = 0;
+    // Once per line, so a compare value matches once per frame; 312-511 never match.
+    if (RasterTable[LineIndex] == RasterCompare) RaiseSource(IrqRasterFlag, IrqRasterEnable);
+    if (LineIndex < LinesPerFrame - 1) ++LineIndex;
+    else EndOfFrame();
+}
+
+void TTED::EndOfFrame() {
+    LineIndex = 0;
+    // Flashing characters and the cursor change phase every 16 frames.
+    if (++FlashCounter == 16) FlashOn = !FlashOn;
+    FlashCounter &= 15;
+    if (SkipThisFrame == 0 && FlashOn && CursorPosition < 1000) DrawCursor();
+    RenderPos = FrameStart;
+    if (Host) Host->EndOfFrame(SkipThisFrame == 0);
+}
+
+// The cursor is an 8 x 8 block in the colour of its cell's attribute, drawn over the finished
+// frame whatever the mode, the column width or the display enable say.
+void TTED::DrawCursor() {
+    const uint32_t row = CursorPosition / 40, column = CursorPosition % 40;
+    const uint8_t colour = Video[Line.MatrixAddress - 1024u + CursorPosition];
+    uint8_t* corner = FrameStart + (FirstWindowLine + row * 8) * PixelsPerLine + FirstWindowPixel + column * 8 +
+                      HorizontalScroll;
+    for (int y = 0; y < 8; ++y) std::memset(corner + y * PixelsPerLine, colour, 8);
+}

@@ -17,29 +17,54 @@ struct TTedSound {
     bool DigitalAnalog = false;    // $FF11 bit 7
 };
 
+// One of the TED's three 16-bit down counters.
+struct TTedTimer {
+    bool Running = false;
+    uint16_t Counter = 0;
+};
+
+// What the renderer does with the window area of a line, chosen at the start of each line.
+enum class TTedDisplayMode : uint8_t {
+    Text,
+    ExtendedColourText,
+    MulticolourText,
+    Bitmap,
+    MulticolourBitmap,
+};
+
 // The TED chip: registers $FF00-$FF1F, three timers, raster interrupts, the picture, the sound
-// registers and the keyboard latch.
+// registers and the keyboard latch. Registers are kept decoded; reads rebuild the byte.
 class TTED {
 public:
     static constexpr int StepsPerLine = 114;
     static constexpr int LinesPerFrame = 312;
     static constexpr int StepsPerFrame = StepsPerLine * LinesPerFrame;  // 35568
     static constexpr int PixelsPerLine = 456;
+    static constexpr int FrameBytes = PixelsPerLine * LinesPerFrame;
+    static constexpr int FirstWindowLine = 56;   // raster 4
+    static constexpr int LastWindowLine = 255;   // raster 203
+    static constexpr int FirstWindowPixel = 68;  // step 17, 40 columns
 
     TTED();
+    TTED(const TTED&) = delete;
+    TTED& operator=(const TTED&) = delete;
 
-    void SetMemory(TMemory* memory) { Memory = memory; }
+    void SetMemory(TMemory* memory);
     void SetCPU(TCPU* cpu) { Cpu = cpu; }
     void SetHost(THost* host) { Host = host; }
     void SetKeyboard(TKeyboard* keyboard) { Keyboard = keyboard; }
+    // The 456 x 312 pixel area; null detaches it (the TED then draws into a private scratch area).
     void SetFrameBuffer(uint8_t* pixels);
 
     // One clock step. Returns true when a sound register was written since the previous step.
-    bool Step();
+    inline bool Step();
     void Reset();
 
     uint8_t ReadRegister(uint16_t address);
     void WriteRegister(uint16_t address, uint8_t value);
+
+    // The raster value programs see ($FF1C/$FF1D) for a frame-buffer line.
+    uint16_t RasterNumber(int32_t lineIndex) const { return RasterTable[lineIndex]; }
 
     // Read by the frame loop before each step to decide whether the processor gets the clock.
     int32_t LineStep = 0;        // 0..113
@@ -49,12 +74,91 @@ public:
     // Nonzero while the current frame is neither rendered nor shown (set by the frame loop).
     int32_t SkipThisFrame = 0;
     TTedSound Sound;
+    bool SoundChanged = false;   // a sound register was written; Step returns and clears it
+
+    // Timers: $FF00-$FF05. Only timer 1 has a reload value; timers 2 and 3 restart from $FFFF.
+    TTedTimer Timer[3];
+    uint16_t Timer1Reload = 0;
+
+    // $FF06
+    bool TestBit = false;
+    bool ExtendedColour = false;
+    bool BitmapMode = false;
+    bool DisplayEnable = false;
+    bool Rows25 = false;
+    uint8_t VerticalScroll = 0;
+    // $FF07
+    bool Chars256 = false;
+    bool Ntsc = false;
+    bool TedOff = false;
+    bool Multicolour = false;
+    bool Columns40 = false;
+    uint8_t HorizontalScroll = 0;
+
+    uint8_t KeyboardLatch = 0;  // $FF08
+
+    // $FF09 flags and $FF0A enables.
+    bool IrqSummary = false;
+    bool IrqRasterFlag = false, IrqTimer1Flag = false, IrqTimer2Flag = false, IrqTimer3Flag = false;
+    bool IrqRasterEnable = false, IrqTimer1Enable = false, IrqTimer2Enable = false, IrqTimer3Enable = false;
+    uint16_t RasterCompare = 0;   // 9 bits: $FF0A bit 0, $FF0B
+    uint16_t CursorPosition = 0;  // 10 bits: $FF0C bits 0-1, $FF0D
+
+    uint8_t BitmapBase = 0;       // $FF12 bits 3-5: address bits 13-15
+    bool CharFromRom = false;     // $FF12 bit 2
+    uint8_t CharBase = 0;         // $FF13 bits 2-7: address bits 10-15
+    uint8_t MatrixBase = 0;       // $FF14 bits 3-7: address bits 11-15
+    uint8_t BackgroundColour[4] = {};  // $FF15-$FF18, as written
+    uint8_t BorderColour = 0;          // $FF19, as written
+
+    uint8_t FlashCounter = 0;  // frames, 0..15
+    bool FlashOn = false;
 
 private:
+    // Everything taken from the registers at the start of a line. The window bounds are set so
+    // that no step falls inside them on border lines or with the display disabled.
+    struct TLineLatch {
+        TTedDisplayMode Mode = TTedDisplayMode::Text;
+        int32_t WindowFirst = 1 << 20;  // first window step
+        uint32_t WindowSpan = 0;        // last window step - first
+        uint32_t BorderGroup = 0;       // four border pixels
+        uint16_t MatrixAddress = 0;     // character codes; attributes 1024 below
+        uint32_t CharLineAddress = 0;   // character base + character line
+        bool CharRomPossible = false;   // character base at $8000 or above
+        // RAM addresses of the current text row; all stay below $10000.
+        uint32_t AttributeRow = 0;
+        uint32_t CodeRow = 0;
+        uint32_t BitmapRow = 0;         // bitmap base + row * 320 + character line
+        uint8_t MulticolourBitmap0 = 0;      // $FF15
+        uint8_t MulticolourBitmap3 = 0;      // $FF16
+    };
+
+    void LatchLine();
+    void EndOfLine();   // the raster compare and, after line 311, the end of the frame
+    void EndOfFrame();
+    void DrawCursor();
+    void TickTimers();
+    void FireTimer(int timer);
+    void RaiseSource(bool& flag, bool enable);
+    void LatchKeyboard();
+
+    // The 4 pixels of a step in the window; sets SecondHalf for the next step of the cell.
+    uint32_t RenderFirstHalf(int32_t column);
+    uint8_t CharacterByte(uint32_t code) const;
+    uint32_t Hires(uint8_t background, uint8_t foreground, uint8_t pattern);
+    uint32_t MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern);
+
     TMemory* Memory = nullptr;
     TCPU* Cpu = nullptr;
     THost* Host = nullptr;
     TKeyboard* Keyboard = nullptr;
+    const uint8_t* Video = nullptr;  // the memory image the picture is fetched from
     uint8_t* FrameStart = nullptr;
     uint8_t* RenderPos = nullptr;
+    const uint32_t* ExpandTable = nullptr;  // shared by every TTED, built once
+    uint16_t RasterTable[LinesPerFrame] = {};
+    TLineLatch Line;
+    uint32_t SecondHalf = 0;  // the pixels of the second step of the current cell
 };
+
+#include "ted/ted_step.h"

@@ -16,17 +16,21 @@ TEST(ProcessorPort, ComposesMotorAndTapeLevel) {
 
     memory.Write(0x0001, 0x00);  // motor line is active low
     EXPECT_EQ(memory.Motor, 1);
-    EXPECT_EQ(memory.Read(0x0001), 0xC8);
+    EXPECT_EQ(memory.Read(0x0001), 0xC0);
 
     tape.LevelBit = 1;
-    EXPECT_EQ(memory.Read(0x0001), 0xD8);
+    EXPECT_EQ(memory.Read(0x0001), 0xD0);
     EXPECT_EQ(memory.TapeLevelLatch, 1);
 
-    // Only bits 3 and 4 carry anything; the written byte is kept in RAM.
+    // The output lines (bits 0-3) read back as written, so a read-modify-write that toggles the
+    // cassette write line keeps the motor running; the written byte is kept in RAM.
+    memory.Write(0x0001, memory.Read(0x0001) ^ 0x02);
+    EXPECT_EQ(memory.Motor, 1);
+    EXPECT_EQ(memory.Read(0x0001), 0xD2);
     memory.Write(0x0001, 0xFF);
     EXPECT_EQ(memory.Motor, 0);
     EXPECT_EQ(memory.Image[0x0001], 0xFF);
-    EXPECT_EQ(memory.Read(0x0001), 0xD0);
+    EXPECT_EQ(memory.Read(0x0001), 0xDF);
 }
 
 TEST(ProcessorPort, WithoutATapeTheLevelLatchHoldsItsLastValue) {
@@ -37,7 +41,7 @@ TEST(ProcessorPort, WithoutATapeTheLevelLatchHoldsItsLastValue) {
     EXPECT_EQ(memory.Read(0x0001), 0xD0);
     memory.SetTape(nullptr);
     memory.Write(0x0001, 0x08);  // no tape to receive the write line: nothing breaks
-    EXPECT_EQ(memory.Read(0x0001), 0xD0);
+    EXPECT_EQ(memory.Read(0x0001), 0xD8);
 
     TMemory unwired(Ram64K);
     unwired.TapeLevelLatch = 1;
@@ -50,7 +54,7 @@ TEST(ProcessorPort, MirrorsReachThePortWhereTheAddressFolds) {
     memory.Write(0x4001, 0x80);
     EXPECT_EQ(memory.Motor, 1);
     EXPECT_EQ(memory.Image[0x0001], 0x80);
-    EXPECT_EQ(memory.Read(0x4001), 0xC8);
+    EXPECT_EQ(memory.Read(0x4001), 0xC0);
     memory.Write(0xC001, 0x08);  // writes fold up to $EFFF whatever ROM says
     EXPECT_EQ(memory.Motor, 0);
 
@@ -58,7 +62,7 @@ TEST(ProcessorPort, MirrorsReachThePortWhereTheAddressFolds) {
     SlotByte(memory, 0, 1) = 0xB1;
     EXPECT_EQ(memory.Read(0x8001), 0xB1);
     memory.SetRomEnabled(0);
-    memory.Write(0x0001, 0x00);
+    memory.Write(0x0001, 0x08);
     EXPECT_EQ(memory.Read(0x8001), 0xC8);
     EXPECT_EQ(memory.Read(0xC001), 0xC8);
     // $F001 is never folded: it is RAM.

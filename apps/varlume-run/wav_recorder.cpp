@@ -1,0 +1,50 @@
+#include "wav_recorder.h"
+
+#include <fstream>
+
+#include "machine/machine.h"
+
+TWavRecorder::TWavRecorder(TMachine& machine)
+    : Machine(machine), Feed(std::make_unique<TSoundFeed>(machine.Ted, 8192)) {
+    Machine.SetSoundSink(Feed.get());
+}
+
+TWavRecorder::~TWavRecorder() { Machine.SetSoundSink(nullptr); }
+
+void TWavRecorder::AfterFrame() {
+    const size_t at = Samples.size();
+    Samples.resize(at + SamplesPerFrame);
+    Feed->AdvancePlayCursor(SamplesPerFrame, Samples.data() + at);
+}
+
+namespace {
+void PutLE(std::string& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += char(value >> (8 * i));
+}
+}  // namespace
+
+bool TWavRecorder::Save(const std::string& path, std::string& error) const {
+    constexpr uint32_t rate = 44100;
+    const uint32_t size = uint32_t(Samples.size());
+    std::string header = "RIFF";
+    PutLE(header, 36 + size, 4);
+    header += "WAVEfmt ";
+    PutLE(header, 16, 4);    // format chunk size
+    PutLE(header, 1, 2);     // PCM
+    PutLE(header, 1, 2);     // mono
+    PutLE(header, rate, 4);
+    PutLE(header, rate, 4);  // bytes per second
+    PutLE(header, 1, 2);     // block alignment
+    PutLE(header, 8, 2);     // bits per sample
+    header += "data";
+    PutLE(header, size, 4);
+
+    std::ofstream out(path, std::ios::binary);
+    out.write(header.data(), std::streamsize(header.size()));
+    out.write(reinterpret_cast<const char*>(Samples.data()), std::streamsize(size));
+    if (!out) {
+        error = "cannot write '" + path + "'";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,173 @@
+// The TED's register file at $FF00-$FF1F: reads rebuild each byte from the decoded fields, with
+// constant bits where the chip has no function.
+#include "cpu/cpu.h"
+#include "memory/memory.h"
+#include "ted/keyboard.h"
+#include "ted/ted.h"
+
+namespace {
+
+constexpr uint8_t Bit(bool value, int position) { return uint8_t(value ? 1u << position : 0u); }
+constexpr uint8_t Low(uint16_t value) { return uint8_t(value & 0xFF); }
+constexpr uint8_t High(uint16_t value) { return uint8_t(value >> 8); }
+constexpr uint16_t WithLow(uint16_t word, uint8_t value) { return uint16_t((word & 0xFF00) | value); }
+constexpr uint16_t WithHigh(uint16_t word, uint8_t value) { return uint16_t((word & 0x00FF) | value << 8); }
+
+}  // namespace
+
+uint8_t TTED::ReadRegister(uint16_t address) {
+    if (address < 0xFF00 || address > 0xFF1F) return 0;
+    switch (address & 0x1F) {
+        case 0x00: return Low(Timer[0].Counter);
+        case 0x01: return High(Timer[0].Counter);
+        case 0x02: return Low(Timer[1].Counter);
+        case 0x03: return High(Timer[1].Counter);
+        case 0x04: return Low(Timer[2].Counter);
+        case 0x05: return High(Timer[2].Counter);
+        case 0x06:
+            return uint8_t(Bit(TestBit, 7) | Bit(ExtendedColour, 6) | Bit(BitmapMode, 5) | Bit(DisplayEnable, 4) |
+                           Bit(Rows25, 3) | VerticalScroll);
+        case 0x07:
+            return uint8_t(Bit(Chars256, 7) | Bit(Ntsc, 6) | Bit(TedOff, 5) | Bit(Multicolour, 4) |
+                           Bit(Columns40, 3) | HorizontalScroll);
+        case 0x08: return KeyboardLatch;
+        case 0x09:
+            return uint8_t(Bit(IrqSummary, 7) | Bit(IrqTimer3Flag, 6) | Bit(IrqTimer2Flag, 4) | Bit(IrqTimer1Flag, 3) |
+                           Bit(IrqRasterFlag, 1) | 0x25);
+        case 0x0A:
+            return uint8_t(0xA0 | Bit(IrqTimer3Enable, 6) | Bit(IrqTimer2Enable, 4) | Bit(IrqTimer1Enable, 3) |
+                           Bit(IrqRasterEnable, 1) | (RasterCompare >> 8));
+        case 0x0B: return Low(RasterCompare);
+        case 0x0C: return uint8_t(0xFC | High(CursorPosition));
+        case 0x0D: return Low(CursorPosition);
+        case 0x0E: return Low(Sound.Voice1Frequency);
+        case 0x0F: return Low(Sound.Voice2Frequency);
+        case 0x10: return uint8_t(0x7C | High(Sound.Voice2Frequency));
+        case 0x11:
+            return uint8_t(Bit(Sound.DigitalAnalog, 7) | Bit(Sound.Noise, 6) | Bit(Sound.Voice2On, 5) |
+                           Bit(Sound.Voice1On, 4) | Sound.Volume);
+        case 0x12: return uint8_t(0xC0 | BitmapBase << 3 | Bit(CharFromRom, 2) | High(Sound.Voice1Frequency));
+        case 0x13:
+            return uint8_t(CharBase << 2 | Bit(!DoubleClockAllowed, 1) | Bit(Memory && Memory->RomEnabled, 0));
+        case 0x14: return uint8_t(MatrixBase << 3 | 0x07);
+        case 0x15: case 0x16: case 0x17: case 0x18: return uint8_t(BackgroundColour[address - 0xFF15] | 0x80);
+        case 0x19: return uint8_t(BorderColour | 0x80);
+        case 0x1C: return uint8_t(0xFE | RasterTable[LineIndex] >> 8);
+        case 0x1D: return Low(RasterTable[LineIndex]);
+        // The horizontal position counts in 2-pixel units from pixel 64, but is read here at the
+        // step's 4-pixel rate: steps 0-31 give 196-227, steps 32-113 give 0-81.
+        case 0x1E: return uint8_t(LineStep < 32 ? LineStep + 196 : LineStep - 32);
+        default: return 0;  // $FF1A, $FF1B, $FF1F
+    }
+}
+
+void TTED::WriteRegister(uint16_t address, uint8_t value) {
+    if (address < 0xFF00 || address > 0xFF1F) return;
+    switch (address & 0x1F) {
+        case 0x00:
+            Timer[0].Running = false;
+            Timer1Reload = WithLow(Timer1Reload, value);
+            Timer[0].Counter = WithLow(Timer[0].Counter, value);
+            break;
+        case 0x01:
+            Timer1Reload = WithHigh(Timer1Reload, value);
+            Timer[0].Counter = Timer1Reload;
+            Timer[0].Running = true;
+            break;
+        case 0x02: case 0x04: {
+            TTedTimer& timer = Timer[(address & 0x1F) >> 1];
+            timer.Running = false;
+            timer.Counter = WithLow(timer.Counter, value);
+            break;
+        }
+        case 0x03: case 0x05: {
+            TTedTimer& timer = Timer[(address & 0x1F) >> 1];
+            timer.Counter = WithHigh(timer.Counter, value);
+            timer.Running = true;
+            break;
+        }
+        case 0x06:
+            TestBit = value & 0x80;
+            ExtendedColour = value & 0x40;
+            BitmapMode = value & 0x20;
+            DisplayEnable = value & 0x10;
+            Rows25 = value & 0x08;
+            VerticalScroll = value & 0x07;
+            break;
+        case 0x07:
+            Chars256 = value & 0x80;
+            Ntsc = value & 0x40;
+            TedOff = value & 0x20;
+            Multicolour = value & 0x10;
+            Columns40 = value & 0x08;
+            HorizontalScroll = value & 0x07;
+            break;
+        case 0x08: LatchKeyboard(); break;  // the written value drives the joystick lines, not emulated
+        case 0x09:
+            // Acknowledge: a 1 bit clears its flag. The line drops on every write, even when
+            // enabled flags stay set.
+            if (value & 0x80) IrqSummary = false;
+            if (value & 0x40) IrqTimer3Flag = false;
+            if (value & 0x10) IrqTimer2Flag = false;
+            if (value & 0x08) IrqTimer1Flag = false;
+            if (value & 0x02) IrqRasterFlag = false;
+            if (Cpu) Cpu->ClearIrq();
+            break;
+        case 0x0A:
+            // Enabling a source whose flag is already set does not raise the line.
+            IrqTimer3Enable = value & 0x40;
+            IrqTimer2Enable = value & 0x10;
+            IrqTimer1Enable = value & 0x08;
+            IrqRasterEnable = value & 0x02;
+            RasterCompare = uint16_t((RasterCompare & 0xFF) | (value & 1) << 8);
+            break;
+        case 0x0B: RasterCompare = WithLow(RasterCompare, value); break;
+        case 0x0C: CursorPosition = uint16_t((CursorPosition & 0xFF) | (value & 3) << 8); break;
+        case 0x0D: CursorPosition = WithLow(CursorPosition, value); break;
+        case 0x0E:
+            Sound.Voice1Frequency = WithLow(Sound.Voice1Frequency, value);
+            SoundChanged = true;
+            break;
+        case 0x0F:
+            Sound.Voice2Frequency = WithLow(Sound.Voice2Frequency, value);
+            SoundChanged = true;
+            break;
+        case 0x10:
+            Sound.Voice2Frequency = uint16_t((Sound.Voice2Frequency & 0xFF) | (value & 3) << 8);
+            SoundChanged = true;
+            break;
+        case 0x11:
+            Sound.Volume = value & 0x0F;
+            Sound.Voice1On = value & 0x10;
+            Sound.Voice2On = value & 0x20;
+            Sound.Noise = value & 0x40;
+            Sound.DigitalAnalog = value & 0x80;
+            SoundChanged = true;
+            break;
+        case 0x12:
+            BitmapBase = (value >> 3) & 7;
+            CharFromRom = value & 0x04;
+            Sound.Voice1Frequency = uint16_t((Sound.Voice1Frequency & 0xFF) | (value & 3) << 8);
+            SoundChanged = true;
+            break;
+        case 0x13:
+            CharBase = value >> 2;
+            DoubleClockAllowed = !(value & 0x02);
+            break;  // bit 0 reads the ROM switch, which only $FF3E/$FF3F set
+        case 0x14: MatrixBase = value >> 3; break;
+        case 0x15: case 0x16: case 0x17: case 0x18: BackgroundColour[address - 0xFF15] = value; break;
+        case 0x19: BorderColour = value; break;
+        default: break;  // $FF1A-$FF1F are read-only here
+    }
+}
+
+// The latch ANDs the active-low columns of every select line whose bit is 0 in $FD30.
+void TTED::LatchKeyboard() {
+    uint8_t latch = 0xFF;
+    if (Keyboard && Memory) {
+        const uint8_t select = Memory->Image[0xFD30];
+        for (int line = 0; line < 8; ++line)
+            if (!(select & (1 << line))) latch &= Keyboard->ReadKeyboardRow(line);
+    }
+    KeyboardLatch = latch;
+}

@@ -1,0 +1,110 @@
+#pragma once
+// The TED's per-clock work, included by ted.h. It is inline so that the frame loop runs it
+// without a call; everything done once per line or rarer lives in ted.cpp.
+#include <array>
+#include <bit>
+#include <cstring>
+
+namespace TedPixels {
+// Four pixel bytes, left to right, as one 32-bit group in memory order.
+inline uint32_t Pack(uint8_t p0, uint8_t p1, uint8_t p2, uint8_t p3) {
+    return std::bit_cast<uint32_t>(std::array<uint8_t, 4>{p0, p1, p2, p3});
+}
+}  // namespace TedPixels
+
+inline void TTED::TickTimers() {
+    for (int t = 0; t < 3; ++t) {
+        TTedTimer& timer = Timer[t];
+        // 0 counts down to $FFFF; only reaching 0 fires.
+        if (timer.Running && --timer.Counter == 0) FireTimer(t);
+    }
+}
+
+inline uint8_t TTED::CharacterByte(uint32_t code) const {
+    // A high character base with high codes runs past $FFFF: the address wraps to 16 bits as
+    // the TED's address lines do, and a ROM fetch wraps within bank 0's 32 KB, so no fetch
+    // leaves the memory image.
+    const uint32_t address = Line.CharLineAddress + code * 8;
+    if (CharFromRom && Line.CharRomPossible) return Video[0x10000 + (address & 0x7FFF)];
+    return Video[address & 0xFFFF];
+}
+
+inline uint32_t TTED::Hires(uint8_t background, uint8_t foreground, uint8_t pattern) {
+    const uint32_t* entry = ExpandTable + uint32_t(background) * 4096 + uint32_t(foreground) * 16;
+    SecondHalf = entry[pattern & 0x0F];
+    return entry[pattern >> 4];
+}
+
+inline uint32_t TTED::MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern) {
+    // Each bit pair is one double-width pixel.
+    const uint8_t c0 = colour[pattern >> 6], c1 = colour[(pattern >> 4) & 3];
+    const uint8_t c2 = colour[(pattern >> 2) & 3], c3 = colour[pattern & 3];
+    SecondHalf = TedPixels::Pack(c2, c2, c3, c3);
+    return TedPixels::Pack(c0, c0, c1, c1);
+}
+
+inline uint32_t TTED::RenderFirstHalf(int32_t column) {
+    const uint8_t attribute = Video[Line.AttributeRow + column];
+    uint32_t code = Video[Line.CodeRow + column];
+    switch (Line.Mode) {
+        case TTedDisplayMode::Text: {
+            uint8_t foreground = attribute, background = BackgroundColour[0];
+            if ((code & 0x80) && !Chars256) {  // hardware reverse
+                background = attribute;
+                foreground = BackgroundColour[0];
+                code &= 0x7F;
+            }
+            if ((attribute & 0x80) && !FlashOn) foreground = background;
+            return Hires(background, foreground, CharacterByte(code));
+        }
+        case TTedDisplayMode::ExtendedColourText: {
+            const uint8_t background = BackgroundColour[code >> 6];
+            const uint8_t foreground = ((attribute & 0x80) && !FlashOn) ? background : attribute;
+            return Hires(background, foreground, CharacterByte(code & 0x3F));
+        }
+        case TTedDisplayMode::MulticolourText: {
+            if (!Chars256) code &= 0x7F;
+            const uint8_t pattern = CharacterByte(code);
+            // Attribute bit 3 clear: a plain hires cell, never reversed, never flashing.
+            if (!(attribute & 0x08)) return Hires(BackgroundColour[0], attribute, pattern);
+            const uint8_t colour[4] = {BackgroundColour[0], BackgroundColour[1], BackgroundColour[2],
+                                       uint8_t(attribute & 0x77)};
+            return MulticolourPixels(colour, pattern);
+        }
+        case TTedDisplayMode::Bitmap:
+        case TTedDisplayMode::MulticolourBitmap: {
+            // Bitmap bytes always come from RAM, never from the character ROM.
+            const uint8_t pattern = Video[Line.BitmapRow + uint32_t(column) * 8];
+            const uint8_t foreground = uint8_t(code >> 4 | attribute << 4);
+            const uint8_t background = uint8_t((attribute & 0xF0) | (code & 0x0F));
+            if (Line.Mode == TTedDisplayMode::Bitmap) return Hires(background, foreground, pattern);
+            const uint8_t colour[4] = {Line.MulticolourBitmap0, foreground, background, Line.MulticolourBitmap3};
+            return MulticolourPixels(colour, pattern);
+        }
+    }
+    return 0;
+}
+
+inline bool TTED::Step() {
+    const int32_t step = LineStep;
+    if (step & 1) TickTimers();
+    if (step == 0) LatchLine();
+    if (uint32_t(step - Line.WindowFirst) <= Line.WindowSpan) {
+        InBorder = false;
+        if (SkipThisFrame == 0) {
+            // A cell is two steps; its first (odd) step works out both halves. The group lands
+            // shifted by the horizontal scroll, and the next step's group overwrites the overlap.
+            const uint32_t pixels = (step & 1) ? RenderFirstHalf((step - 17) >> 1) : SecondHalf;
+            std::memcpy(RenderPos + HorizontalScroll, &pixels, 4);
+        }
+    } else {
+        InBorder = true;
+        std::memcpy(RenderPos, &Line.BorderGroup, 4);
+    }
+    RenderPos += 4;
+    if (step < StepsPerLine - 1) LineStep = step + 1;
+    else EndOfLine();
+    const bool changed = SoundChanged;
+    SoundChanged = false;
+    return changed;
+}
