@@ -4,6 +4,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -16,6 +19,7 @@
 
 #include "host/frame_image.h"
 #include "machine/paths.h"
+#include "media/prg_file.h"
 #include "ted/palettes.h"
 #include "ui/screen_widget.h"
 
@@ -64,6 +68,9 @@ TForm_Main::TForm_Main(TMainOptions options, QWidget* parent)
     Timer_Clear = new QTimer(this);
     Timer_Clear->setInterval(ClearInterval);
     connect(Timer_Clear, &QTimer::timeout, this, &TForm_Main::Timer_ClearTimer);
+    Timer_AutoLoad = new QTimer(this);
+    Timer_AutoLoad->setInterval(100);
+    connect(Timer_AutoLoad, &QTimer::timeout, this, &TForm_Main::Timer_AutoLoadTimer);
     // Qt's idle handler: a zero-interval timer fires whenever no other event is waiting.
     IdleTimer = new QTimer(this);
     IdleTimer->setInterval(0);
@@ -84,7 +91,7 @@ void TForm_Main::CreateMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
     Menu_LoadPRGfile = file->addAction(tr("&Load PRG file..."));
     Menu_LoadPRGfile->setShortcut(Qt::Key_F8);
-    Menu_LoadPRGfile->setEnabled(false);
+    connect(Menu_LoadPRGfile, &QAction::triggered, this, &TForm_Main::Menu_LoadPRGfileClick);
     file->addSeparator();
     Menu_Exit = file->addAction(tr("E&xit"));
     Menu_Exit->setShortcut(Qt::Key_F12);
@@ -407,6 +414,41 @@ void TForm_Main::changeEvent(QEvent* event) {
         }
     }
     QMainWindow::changeEvent(event);
+}
+
+void TForm_Main::Menu_LoadPRGfileClick() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QString(), QString(), tr("Program files (*.prg);;All files (*)"));
+    if (path.isEmpty()) return;
+    LoadPrgFromMenu(path);
+}
+
+void TForm_Main::LoadPrgFromMenu(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        ErrorBox(MessageCannotLoadSelected);
+        return;
+    }
+    // A file that exists but cannot be read leaves RAM untouched; it is reported like a
+    // missing one rather than silently ignored.
+    const TPrgLoadResult result = LoadPrgFile(Machine->Memory, QFile::encodeName(path).toStdString(), Autostart);
+    if (result.Status == TPrgLoadStatus::CannotRead) ErrorBox(MessageCannotLoadSelected);
+}
+
+void TForm_Main::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (Shown) return;
+    Shown = true;
+    setFocus();
+    if (Arguments.size() == 1 && QFileInfo(Arguments.front()).isFile()) Timer_AutoLoad->start();
+}
+
+void TForm_Main::Timer_AutoLoadTimer() {
+    // The ROM reaches its keyboard wait loop once it has booted; a load before that would be
+    // wiped by the RAM test and BASIC's cold start.
+    if (!Machine || !AutoLoadReady(Machine->Cpu.PC)) return;
+    Timer_AutoLoad->stop();
+    const TPrgLoadResult result = LoadPrgFile(Machine->Memory, QFile::encodeName(Arguments.front()).toStdString(), true);
+    if (result.Status == TPrgLoadStatus::CannotRead) ErrorBox(MessageCannotLoadGiven);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {

@@ -60,6 +60,11 @@ public:
     bool FrameLoopActive() const;
 
     QString StatusPanelText(int index) const;
+    // The menu load after its file dialog: a missing file is reported, RUN typed only with
+    // Autostart.
+    void LoadPrgFromMenu(const QString& path);
+    // The command-line file, once the ROM waits for keys; RUN is always typed.
+    void Timer_AutoLoadTimer();
     // Windowed screen modes 0-5 only; full-screen modes come with their own display.
     void SelectDisplayMode(int32_t code);
     // Client area to the picture size plus the status bar; panel 0 takes the width left over.
@@ -74,6 +79,7 @@ public:
     int32_t DisplayWidth = 0;
     int32_t DisplayHeight = 0;
     int32_t Palette = 1;  // "Digitized 1"
+    bool Autostart = false;  // a menu load types RUN too
     // 0 none, 1 wave mapper, 2 the looping output; at most one output object exists.
     int32_t SoundOutputKind = 0;
     std::unique_ptr<TSoundDirectSound> SoundDirectSound;
@@ -82,6 +88,7 @@ public:
     QStatusBar* StatusBar_Main = nullptr;
     QLabel* StatusPanels[StatusPanelCount] = {};
     QTimer* Timer_Clear = nullptr;
+    QTimer* Timer_AutoLoad = nullptr;
     QTimer* IdleTimer = nullptr;
 
     QAction* Menu_LoadPRGfile = nullptr;
@@ -109,6 +116,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -122,6 +130,7 @@ private:
     void SelectPaletteCode(int32_t code);
     void Menu_NosoundClick();
     void Menu_DirectSoundClick();
+    void Menu_LoadPRGfileClick();
     void Timer_ClearTimer();
     // Routes a key message into the machine's key state; false when it was not taken.
     bool HandleKey(QKeyEvent* event, bool down);
@@ -131,4 +140,5 @@ private:
     QStringList Arguments;
     TScanCodeKind ScanCodeKind = TScanCodeKind::None;
     bool InRunFrame = false;
+    bool Shown = false;
 };
