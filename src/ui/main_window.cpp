@@ -188,16 +188,16 @@ void TForm_Main::CreateStatusBar() {
     StatusBar_Main = new QStatusBar(this);
     StatusBar_Main->setSizeGripEnabled(false);
     for (int i = 0; i < StatusPanelCount; ++i) {
-        const TPanelLayout& layout = PanelLayouts[i];
-        auto* panel = new QLabel(QString::fromLatin1(layout.InitialText), StatusBar_Main);
-        panel->setAlignment(layout.Alignment);
+        const TPanelLayout& panelLayout = PanelLayouts[i];
+        auto* panel = new QLabel(QString::fromLatin1(panelLayout.InitialText), StatusBar_Main);
+        panel->setAlignment(panelLayout.Alignment);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i == 0) {
             // Shrinks with the window so that a long message never widens it.
             panel->setMinimumWidth(0);
             panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         } else {
-            panel->setFixedWidth(layout.Width);
+            panel->setFixedWidth(panelLayout.Width);
         }
         StatusBar_Main->addWidget(panel, i == 0 ? 1 : 0);
         StatusPanels[i] = panel;
