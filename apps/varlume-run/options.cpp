@@ -45,6 +45,7 @@ const char* const UsageText =
     "  --record-tap FILE      press Record and Play from reset; the recorded tape is written\n"
     "                         to FILE at the end\n"
     "  --save-prg START:END:FILE  at the end, save RAM START..END (hex, inclusive) as a PRG\n"
+    "Run:\n"
     "  --bench                run the frames as fast as possible; print frames per second\n"
     "                         and the speed in % of real time (50 frames = 1 s)\n"
     "  --help                 this text\n";
