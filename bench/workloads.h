@@ -42,7 +42,7 @@ public:
     TMiniAsm& LowByteOf(int opcode, const std::string& target) { return Part(opcode, target, TFixup::Low); }
     TMiniAsm& HighByteOf(int opcode, const std::string& target) { return Part(opcode, target, TFixup::High); }
 
-    // The assembled bytes; throws nothing, an unknown label assembles as 0.
+    // The assembled bytes; an unknown label assembles as 0.
     std::vector<uint8_t> Finish() const {
         std::vector<uint8_t> out = Code;
         for (const TFixup& f : Fixups) {
@@ -60,6 +60,7 @@ public:
         }
         return out;
     }
+    uint16_t AddressOf(const std::string& label) const { return Labels.at(label); }
     uint16_t Origin;
 
 private:

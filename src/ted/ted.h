@@ -65,6 +65,8 @@ public:
 
     // The raster value programs see ($FF1C/$FF1D) for a frame-buffer line.
     uint16_t RasterNumber(int32_t lineIndex) const { return RasterTable[lineIndex]; }
+    // Where the next step draws, in bytes from the start of the frame buffer.
+    int32_t RenderOffset() const { return int32_t(RenderPos - FrameStart); }
 
     // Read by the frame loop before each step to decide whether the processor gets the clock.
     int32_t LineStep = 0;        // 0..113
