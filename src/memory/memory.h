@@ -15,6 +15,14 @@ struct TBusAccess {
 };
 #endif
 
+// The bus accesses sit in the processor's per-clock path: they must be folded into it, which
+// the compiler's own size limits do not always do for a function as large as the micro-code.
+#if defined(__GNUC__)
+#define BUS_INLINE [[gnu::always_inline]] inline
+#else
+#define BUS_INLINE inline
+#endif
+
 class TTED;
 class TDrive;
 class TTape;
@@ -36,8 +44,8 @@ public:
     explicit TMemory(int32_t ramSizeCode);
 
     // Decoded processor accesses, with every I/O side effect.
-    inline uint8_t Read(uint16_t address);
-    inline void Write(uint16_t address, uint8_t value);
+    BUS_INLINE uint8_t Read(uint16_t address);
+    BUS_INLINE void Write(uint16_t address, uint8_t value);
     // Two decoded reads, low byte first; the second address wraps from $FFFF to $0000.
     uint16_t ReadWord(uint16_t address) {
         const uint8_t low = Read(address);
@@ -110,7 +118,7 @@ private:
     int32_t ReadMapStart = 0;
 };
 
-inline uint8_t TMemory::Read(uint16_t address) {
+BUS_INLINE uint8_t TMemory::Read(uint16_t address) {
     const int32_t base = ReadPage[ReadMapStart + (address >> 8)];
     uint8_t value;
     if (base >= 0 && (address & 0xFF) != 0x01) [[likely]]
@@ -123,7 +131,7 @@ inline uint8_t TMemory::Read(uint16_t address) {
     return value;
 }
 
-inline void TMemory::Write(uint16_t address, uint8_t value) {
+BUS_INLINE void TMemory::Write(uint16_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, true});
 #endif
