@@ -110,6 +110,43 @@ void TMachine::SpecialReset() {
     OuterHost.StatusMessage("Special reset has been performed.");
 }
 
+void TMachine::RunFrame() {
+    BeginFrame();
+    // A processor clock inside a run: anything that changes the run's plan ends it.
+    auto clock = [this] {
+        Cpu.Step();
+        return EmulationStopped || Ted.ScheduleChanged || Ted.SoundChanged;
+    };
+    for (;;) {
+        if (StepsLeft <= 0 || EmulationStopped) {
+            --StepsLeft;
+            return;
+        }
+        // A run needs the tape at rest and no sound write waiting; it ends at the step after
+        // which the sound is fed.
+        if (!(Memory.Motor && Memory.PlayKey) && !Ted.SoundChanged) {
+            const int32_t start = Ted.LineStep;
+            const int32_t end = Ted.RunEnd(((StepsLeft - 1) & 0x3FFF) + 1);
+            if (end > start) {
+                Ted.ScheduleChanged = false;
+                const bool cut = Ted.InWindow(start) ? Ted.RunWindow(end, clock) : Ted.RunBorder(end, clock);
+                StepsLeft -= Ted.LineStep - start;
+                if (!cut) {
+                    if ((StepsLeft & 0x3FFF) == 0) FeedSound();
+                    continue;
+                }
+                // The step whose processor clock ended the run: its TED part as the plain loop does it.
+                --StepsLeft;
+                FinishStep();
+                continue;
+            }
+        }
+        --StepsLeft;
+        if ((Ted.LineStep & 1) || (Ted.DoubleClockAllowed && Ted.InBorder)) Cpu.Step();
+        FinishStep();
+    }
+}
+
 void TMachine::StepClock() {
     Cpu.Step();
     Ted.Step();

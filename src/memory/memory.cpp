@@ -102,6 +102,8 @@ void TMemory::WritePort(uint8_t value) {
     Image[0x0001] = value;
     // The motor line is active low.
     Motor = (value & 0x08) ? 0 : 1;
+    // The tape may start or stop stepping with this clock.
+    if (Ted) Ted->ScheduleChanged = true;
     if (Tape) Tape->WriteLine((value >> 1) & 1);
 }
 

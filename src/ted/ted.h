@@ -58,6 +58,24 @@ public:
 
     // One clock step. Returns true when a sound register was written since the previous step.
     inline bool Step();
+
+    // The frame loop's fast path: runs of like steps (border or window) within a line, with
+    // the processor clock rule, the pixel stores and the timer ticks specialised per run. A run
+    // holds no TED event: it ends before step 0 and step 113 of a line, before a window edge,
+    // before the step at which a timer reaches 0 and after `maxSteps` steps.
+    // The step at which the run from LineStep ends (exclusive); LineStep itself when the
+    // current step must take the plain path.
+    inline int32_t RunEnd(int32_t maxSteps) const;
+    bool InWindow(int32_t step) const { return uint32_t(step - Line.WindowFirst) <= Line.WindowSpan; }
+    // Run the steps from LineStep to `end`, calling `clock()` for every processor clock; a
+    // clock that returns true ends the run at once, with LineStep at its step and that step's
+    // own TED work left to Step(). Every field is then exactly as the plain loop leaves it
+    // between the processor clock and the TED step. Returns true when a clock ended the run.
+    template <class Clock> bool RunBorder(int32_t end, Clock&& clock);
+    template <class Clock> bool RunWindow(int32_t end, Clock&& clock);
+    // Set by a write that moves a timer's expiry (timer registers, the processor port's motor
+    // line): the frame loop plans its run again.
+    bool ScheduleChanged = false;
     void Reset();
 
     uint8_t ReadRegister(uint16_t address);
@@ -140,6 +158,12 @@ private:
     void EndOfFrame();
     void DrawCursor();
     void TickTimers();
+    // Inside a run the timer ticks are kept back and applied when the run ends, or earlier when
+    // the processor reads or writes a TED register.
+    void SyncTimers() {
+        if (TicksPendingFrom >= 0) [[unlikely]] ApplyPendingTicks();
+    }
+    void ApplyPendingTicks();
     void FireTimer(int timer);
     void RaiseSource(bool& flag, bool enable);
     void LatchKeyboard();
@@ -161,6 +185,8 @@ private:
     uint16_t RasterTable[LinesPerFrame] = {};
     TLineLatch Line;
     uint32_t SecondHalf = 0;  // the pixels of the second step of the current cell
+    // The step from which timer ticks are kept back (none fires before LineStep), or -1.
+    int32_t TicksPendingFrom = -1;
 };
 
 #include "ted/ted_step.h"

@@ -17,6 +17,7 @@ constexpr uint16_t WithHigh(uint16_t word, uint8_t value) { return uint16_t((wor
 
 uint8_t TTED::ReadRegister(uint16_t address) {
     if (address < 0xFF00 || address > 0xFF1F) return 0;
+    SyncTimers();
     switch (address & 0x1F) {
         case 0x00: return Low(Timer[0].Counter);
         case 0x01: return High(Timer[0].Counter);
@@ -63,6 +64,8 @@ uint8_t TTED::ReadRegister(uint16_t address) {
 
 void TTED::WriteRegister(uint16_t address, uint8_t value) {
     if (address < 0xFF00 || address > 0xFF1F) return;
+    SyncTimers();
+    if ((address & 0x1F) <= 0x05) ScheduleChanged = true;
     switch (address & 0x1F) {
         case 0x00:
             Timer[0].Running = false;

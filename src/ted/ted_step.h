@@ -108,3 +108,110 @@ inline bool TTED::Step() {
     SoundChanged = false;
     return changed;
 }
+
+inline int32_t TTED::RunEnd(int32_t maxSteps) const {
+    const int32_t step = LineStep;
+    // Step 0 latches the line, step 113 ends it.
+    if (step == 0 || step >= StepsPerLine - 1) return step;
+    int32_t end = StepsPerLine - 1;
+    const int32_t windowEnd = Line.WindowFirst + int32_t(Line.WindowSpan) + 1;
+    if (step < Line.WindowFirst) end = Line.WindowFirst < end ? Line.WindowFirst : end;
+    else if (step < windowEnd) end = windowEnd;
+    if (maxSteps < end - step) end = step + maxSteps;
+    // A timer at n ticks from 0 fires in the odd step that gives its n-th tick; 0 is 65536 ticks off.
+    for (const TTedTimer& timer : Timer) {
+        if (!timer.Running) continue;
+        const int32_t ticks = timer.Counter ? timer.Counter : 0x10000;
+        const int32_t fireStep = 2 * ((step >> 1) + ticks) - 1;
+        if (fireStep < end) end = fireStep;
+    }
+    return end;
+}
+
+template <class Clock>
+bool TTED::RunBorder(int32_t end, Clock&& clock) {
+    int32_t step = LineStep;
+    TicksPendingFrom = step;
+    uint8_t* pos = RenderPos;
+    bool border = InBorder;
+    const uint32_t group = Line.BorderGroup;
+    bool stopped = false;
+    for (; step < end; ++step) {
+        LineStep = step;
+        if (((step & 1) || (DoubleClockAllowed && border)) && clock()) {
+            stopped = true;
+            break;
+        }
+        std::memcpy(pos, &group, 4);
+        pos += 4;
+        border = true;
+    }
+    LineStep = step;
+    RenderPos = pos;
+    InBorder = border;
+    ApplyPendingTicks();
+    TicksPendingFrom = -1;
+    return stopped;
+}
+
+template <class Clock>
+bool TTED::RunWindow(int32_t end, Clock&& clock) {
+    int32_t step = LineStep;
+    TicksPendingFrom = step;
+    uint8_t* pos = RenderPos;
+    bool border = InBorder;
+    const bool draw = SkipThisFrame == 0;
+    bool stopped = false;
+    // A cell's first step is odd. Starting on its second half: that step alone.
+    if (!(step & 1) && step < end) {
+        LineStep = step;
+        if (DoubleClockAllowed && border && clock()) {
+            stopped = true;
+        } else {
+            if (draw) std::memcpy(pos + HorizontalScroll, &SecondHalf, 4);
+            pos += 4;
+            border = false;
+            ++step;
+        }
+    }
+    // Whole cells: no processor clock falls between a cell's two steps (the even one follows
+    // a window step), so nothing can change between them and both halves are stored at once.
+    while (!stopped && step + 1 < end) {
+        LineStep = step;
+        if (clock()) {
+            stopped = true;
+            break;
+        }
+        if (draw) {
+            const uint32_t first = RenderFirstHalf((step - 17) >> 1);
+            uint8_t both[8];
+            std::memcpy(both, &first, 4);
+            std::memcpy(both + 4, &SecondHalf, 4);
+            std::memcpy(pos + HorizontalScroll, both, 8);
+        }
+        pos += 8;
+        border = false;
+        step += 2;
+    }
+    // Ending on a cell's first half.
+    if (!stopped && step < end) {
+        LineStep = step;
+        if (clock()) {
+            stopped = true;
+        } else {
+            if (draw) {
+                const uint32_t first = RenderFirstHalf((step - 17) >> 1);
+                std::memcpy(pos + HorizontalScroll, &first, 4);
+            }
+            pos += 4;
+            border = false;
+            ++step;
+        }
+    }
+    LineStep = step;
+    RenderPos = pos;
+    InBorder = border;
+    ApplyPendingTicks();
+    TicksPendingFrom = -1;
+    return stopped;
+}
