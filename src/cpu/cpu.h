@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 
 #include "core/host.h"
@@ -17,6 +18,7 @@ public:
     void SetHost(THost* host) { Host = host ? host : &TNullHost::Instance(); }
 
     void Step();      // exactly one clock
+    inline void StepInline();  // the same, for the frame loop's runs
     void PowerOn();   // registers to their power-on values, no bus access
     void Reset();     // pushes PC and status, PC from $FFFC/$FFFD, Cycle 1
     void RaiseIrq() { IrqLine = 1; }
@@ -39,7 +41,15 @@ public:
     int16_t IrqLine = 0;
     int16_t IrqDelay = 7;
 
+    // Every (opcode, clock) pair has its own micro-step function, with the selection by opcode
+    // and then by clock resolved when it is compiled; one table lookup finds it.
+    using TMicroStep = void (*)(TCPU&);
+    static constexpr uint32_t CycleSlots = 16;
+    template <uint32_t key> static void MicroStep(TCPU& cpu);
+
 private:
+    static const std::array<TMicroStep, 256 * CycleSlots> MicroSteps;
+
     // What a sequence family does with its data: the operations of the read, write and
     // modify families, the implied instructions and the branch conditions.
     enum TOp : uint8_t {
@@ -59,7 +69,7 @@ private:
     };
     enum TIndex : uint8_t { ByX, ByY };
 
-    void Execute();  // micro-step Cycle (2 and above) of Opcode
+    template <uint8_t opcode> void Execute();  // micro-step Cycle (2 and above) of opcode
     void EnterInterrupt();
     void ReportIllegalOpcode();
     void CheckBreakpoints();
@@ -127,3 +137,18 @@ private:
     void Jam();
     void Illegal();
 };
+
+inline void TCPU::StepInline() {
+    // The IRQ input is sampled at the start of every clock. The delay counts only clocks in
+    // which the line is asserted and I is clear, and is not reloaded when the line drops.
+    if (IrqLine != 0 && I == 0) [[unlikely]] {
+        if (IrqDelay != 0)
+            --IrqDelay;
+        else if (Cycle == 1)
+            EnterInterrupt();
+    }
+    MicroSteps[Opcode * CycleSlots + (Cycle < CycleSlots ? Cycle : CycleSlots - 1)](*this);
+    ++Cycle;
+    if (BreakpointCount != 0 && Cycle == 1) [[unlikely]]
+        CheckBreakpoints();
+}

@@ -8,9 +8,14 @@
 #if defined(__GNUC__)
 #define CPU_INLINE [[gnu::always_inline]] inline
 #define CPU_COLD [[gnu::cold, gnu::noinline]]
+#define CPU_ASSUME(condition) \
+    do {                          \
+        if (!(condition)) __builtin_unreachable(); \
+    } while (0)
 #else
 #define CPU_INLINE inline
 #define CPU_COLD
+#define CPU_ASSUME(condition) ((void)0)
 #endif
 
 CPU_INLINE uint8_t TCPU::Read(uint16_t address) { return Memory->Read(address); }

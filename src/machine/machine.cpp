@@ -114,7 +114,7 @@ void TMachine::RunFrame() {
     BeginFrame();
     // A processor clock inside a run: anything that changes the run's plan ends it.
     auto clock = [this] {
-        Cpu.Step();
+        Cpu.StepInline();
         return EmulationStopped || Ted.ScheduleChanged || Ted.SoundChanged;
     };
     for (;;) {
