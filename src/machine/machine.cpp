@@ -115,7 +115,7 @@ void TMachine::RunFrame() {
     // A processor clock inside a run: anything that changes the run's plan ends it.
     auto clock = [this] {
         Cpu.StepInline();
-        return EmulationStopped || Ted.ScheduleChanged || Ted.SoundChanged;
+        return EmulationStopped | Ted.ScheduleChanged;
     };
     for (;;) {
         if (StepsLeft <= 0 || EmulationStopped) {

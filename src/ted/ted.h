@@ -73,8 +73,10 @@ public:
     // between the processor clock and the TED step. Returns true when a clock ended the run.
     template <class Clock> bool RunBorder(int32_t end, Clock&& clock);
     template <class Clock> bool RunWindow(int32_t end, Clock&& clock);
-    // Set by a write that moves a timer's expiry (timer registers, the processor port's motor
-    // line): the frame loop plans its run again.
+    template <TTedDisplayMode mode, class Clock> bool RunWindowIn(int32_t end, Clock& clock);
+    // Set by a write that a run cannot take in its stride: a timer (its expiry moves), a sound
+    // register, a register the picture reads live, the processor port's motor line. The frame
+    // loop ends the run after that clock's step and plans the next one.
     bool ScheduleChanged = false;
     void Reset();
 
@@ -168,9 +170,20 @@ private:
     void RaiseSource(bool& flag, bool enable);
     void LatchKeyboard();
 
+    // What a cell's pixels depend on besides the line latch and video memory: registers the
+    // TED reads live.
+    struct TCellContext {
+        const uint8_t* CharImage;  // RAM, or ROM bank 0's 32 KB
+        uint32_t CharMask;         // the character address wraps within it
+        uint8_t Background[4];
+        bool Reverse;              // 128 characters: code bit 7 reverses
+        bool HideFlashing;         // flashing characters show their background in this phase
+    };
+    TCellContext CellContext() const;
     // The 4 pixels of a step in the window; sets SecondHalf for the next step of the cell.
     uint32_t RenderFirstHalf(int32_t column);
-    uint8_t CharacterByte(uint32_t code) const;
+    template <TTedDisplayMode mode> uint32_t RenderCell(const TCellContext& context, int32_t column);
+    uint8_t CharacterByte(const TCellContext& context, uint32_t code) const;
     uint32_t Hires(uint8_t background, uint8_t foreground, uint8_t pattern);
     uint32_t MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern);
 

@@ -13,6 +13,11 @@ constexpr uint8_t High(uint16_t value) { return uint8_t(value >> 8); }
 constexpr uint16_t WithLow(uint16_t word, uint8_t value) { return uint16_t((word & 0xFF00) | value); }
 constexpr uint16_t WithHigh(uint16_t word, uint8_t value) { return uint16_t((word & 0x00FF) | value << 8); }
 
+// Writes that end a run of the frame loop's fast path: the timers (their expiry moves), the
+// sound registers (the sound is fed after the step), and what the picture reads live:
+// $FF07 (scroll, 256 characters), $FF12 (character ROM) and the background colours.
+constexpr uint32_t RunEndingRegisters = 0x3Fu | 1u << 0x07 | 0x1Fu << 0x0E | 0x0Fu << 0x15;
+
 }  // namespace
 
 uint8_t TTED::ReadRegister(uint16_t address) {
@@ -65,7 +70,7 @@ uint8_t TTED::ReadRegister(uint16_t address) {
 void TTED::WriteRegister(uint16_t address, uint8_t value) {
     if (address < 0xFF00 || address > 0xFF1F) return;
     SyncTimers();
-    if ((address & 0x1F) <= 0x05) ScheduleChanged = true;
+    if (RunEndingRegisters >> (address & 0x1F) & 1) ScheduleChanged = true;
     switch (address & 0x1F) {
         case 0x00:
             Timer[0].Running = false;

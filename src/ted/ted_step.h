@@ -20,13 +20,22 @@ inline void TTED::TickTimers() {
     }
 }
 
-inline uint8_t TTED::CharacterByte(uint32_t code) const {
+inline TTED::TCellContext TTED::CellContext() const {
+    TCellContext context;
     // A high character base with high codes runs past $FFFF: the address wraps to 16 bits as
     // the TED's address lines do, and a ROM fetch wraps within bank 0's 32 KB, so no fetch
     // leaves the memory image.
-    const uint32_t address = Line.CharLineAddress + code * 8;
-    if (CharFromRom && Line.CharRomPossible) return Video[0x10000 + (address & 0x7FFF)];
-    return Video[address & 0xFFFF];
+    const bool rom = CharFromRom && Line.CharRomPossible;
+    context.CharImage = rom ? Video + 0x10000 : Video;
+    context.CharMask = rom ? 0x7FFF : 0xFFFF;
+    std::memcpy(context.Background, BackgroundColour, 4);
+    context.Reverse = !Chars256;
+    context.HideFlashing = !FlashOn;
+    return context;
+}
+
+inline uint8_t TTED::CharacterByte(const TCellContext& context, uint32_t code) const {
+    return context.CharImage[(Line.CharLineAddress + code * 8) & context.CharMask];
 }
 
 inline uint32_t TTED::Hires(uint8_t background, uint8_t foreground, uint8_t pattern) {
@@ -43,44 +52,52 @@ inline uint32_t TTED::MulticolourPixels(const uint8_t (&colour)[4], uint8_t patt
     return TedPixels::Pack(c0, c0, c1, c1);
 }
 
-inline uint32_t TTED::RenderFirstHalf(int32_t column) {
+template <TTedDisplayMode mode>
+inline uint32_t TTED::RenderCell(const TCellContext& context, int32_t column) {
     const uint8_t attribute = Video[Line.AttributeRow + column];
     uint32_t code = Video[Line.CodeRow + column];
+    const uint8_t* background = context.Background;
+    if constexpr (mode == TTedDisplayMode::Text) {
+        uint8_t foreground = attribute, back = background[0];
+        if ((code & 0x80) && context.Reverse) {  // hardware reverse
+            back = attribute;
+            foreground = background[0];
+            code &= 0x7F;
+        }
+        if ((attribute & 0x80) && context.HideFlashing) foreground = back;
+        return Hires(back, foreground, CharacterByte(context, code));
+    } else if constexpr (mode == TTedDisplayMode::ExtendedColourText) {
+        const uint8_t back = background[code >> 6];
+        const uint8_t foreground = ((attribute & 0x80) && context.HideFlashing) ? back : attribute;
+        return Hires(back, foreground, CharacterByte(context, code & 0x3F));
+    } else if constexpr (mode == TTedDisplayMode::MulticolourText) {
+        if (context.Reverse) code &= 0x7F;
+        const uint8_t pattern = CharacterByte(context, code);
+        // Attribute bit 3 clear: a plain hires cell, never reversed, never flashing.
+        if (!(attribute & 0x08)) return Hires(background[0], attribute, pattern);
+        const uint8_t colour[4] = {background[0], background[1], background[2], uint8_t(attribute & 0x77)};
+        return MulticolourPixels(colour, pattern);
+    } else {
+        // Bitmap bytes always come from RAM, never from the character ROM.
+        const uint8_t pattern = Video[Line.BitmapRow + uint32_t(column) * 8];
+        const uint8_t foreground = uint8_t(code >> 4 | attribute << 4);
+        const uint8_t back = uint8_t((attribute & 0xF0) | (code & 0x0F));
+        if constexpr (mode == TTedDisplayMode::Bitmap) return Hires(back, foreground, pattern);
+        const uint8_t colour[4] = {Line.MulticolourBitmap0, foreground, back, Line.MulticolourBitmap3};
+        return MulticolourPixels(colour, pattern);
+    }
+}
+
+inline uint32_t TTED::RenderFirstHalf(int32_t column) {
+    const TCellContext context = CellContext();
     switch (Line.Mode) {
-        case TTedDisplayMode::Text: {
-            uint8_t foreground = attribute, background = BackgroundColour[0];
-            if ((code & 0x80) && !Chars256) {  // hardware reverse
-                background = attribute;
-                foreground = BackgroundColour[0];
-                code &= 0x7F;
-            }
-            if ((attribute & 0x80) && !FlashOn) foreground = background;
-            return Hires(background, foreground, CharacterByte(code));
-        }
-        case TTedDisplayMode::ExtendedColourText: {
-            const uint8_t background = BackgroundColour[code >> 6];
-            const uint8_t foreground = ((attribute & 0x80) && !FlashOn) ? background : attribute;
-            return Hires(background, foreground, CharacterByte(code & 0x3F));
-        }
-        case TTedDisplayMode::MulticolourText: {
-            if (!Chars256) code &= 0x7F;
-            const uint8_t pattern = CharacterByte(code);
-            // Attribute bit 3 clear: a plain hires cell, never reversed, never flashing.
-            if (!(attribute & 0x08)) return Hires(BackgroundColour[0], attribute, pattern);
-            const uint8_t colour[4] = {BackgroundColour[0], BackgroundColour[1], BackgroundColour[2],
-                                       uint8_t(attribute & 0x77)};
-            return MulticolourPixels(colour, pattern);
-        }
-        case TTedDisplayMode::Bitmap:
-        case TTedDisplayMode::MulticolourBitmap: {
-            // Bitmap bytes always come from RAM, never from the character ROM.
-            const uint8_t pattern = Video[Line.BitmapRow + uint32_t(column) * 8];
-            const uint8_t foreground = uint8_t(code >> 4 | attribute << 4);
-            const uint8_t background = uint8_t((attribute & 0xF0) | (code & 0x0F));
-            if (Line.Mode == TTedDisplayMode::Bitmap) return Hires(background, foreground, pattern);
-            const uint8_t colour[4] = {Line.MulticolourBitmap0, foreground, background, Line.MulticolourBitmap3};
-            return MulticolourPixels(colour, pattern);
-        }
+        case TTedDisplayMode::Text: return RenderCell<TTedDisplayMode::Text>(context, column);
+        case TTedDisplayMode::ExtendedColourText:
+            return RenderCell<TTedDisplayMode::ExtendedColourText>(context, column);
+        case TTedDisplayMode::MulticolourText: return RenderCell<TTedDisplayMode::MulticolourText>(context, column);
+        case TTedDisplayMode::Bitmap: return RenderCell<TTedDisplayMode::Bitmap>(context, column);
+        case TTedDisplayMode::MulticolourBitmap:
+            return RenderCell<TTedDisplayMode::MulticolourBitmap>(context, column);
     }
     return 0;
 }
@@ -116,7 +133,12 @@ inline int32_t TTED::RunEnd(int32_t maxSteps) const {
     int32_t end = StepsPerLine - 1;
     const int32_t windowEnd = Line.WindowFirst + int32_t(Line.WindowSpan) + 1;
     if (step < Line.WindowFirst) end = Line.WindowFirst < end ? Line.WindowFirst : end;
-    else if (step < windowEnd) end = windowEnd;
+    else if (step < windowEnd) {
+        // A window step that is a cell's second half but gives the processor a clock (it
+        // follows border steps) does not happen in a line; should it, the plain path takes it.
+        if (!(step & 1) && DoubleClockAllowed && InBorder) return step;
+        end = windowEnd;
+    }
     if (maxSteps < end - step) end = step + maxSteps;
     // A timer at n ticks from 0 fires in the odd step that gives its n-th tick; 0 is 65536 ticks off.
     for (const TTedTimer& timer : Timer) {
@@ -156,38 +178,53 @@ bool TTED::RunBorder(int32_t end, Clock&& clock) {
 
 template <class Clock>
 bool TTED::RunWindow(int32_t end, Clock&& clock) {
+    switch (Line.Mode) {
+        case TTedDisplayMode::Text: return RunWindowIn<TTedDisplayMode::Text>(end, clock);
+        case TTedDisplayMode::ExtendedColourText:
+            return RunWindowIn<TTedDisplayMode::ExtendedColourText>(end, clock);
+        case TTedDisplayMode::MulticolourText: return RunWindowIn<TTedDisplayMode::MulticolourText>(end, clock);
+        case TTedDisplayMode::Bitmap: return RunWindowIn<TTedDisplayMode::Bitmap>(end, clock);
+        case TTedDisplayMode::MulticolourBitmap:
+            return RunWindowIn<TTedDisplayMode::MulticolourBitmap>(end, clock);
+    }
+    return false;
+}
+
+// The colours, scroll and character source are taken once for the run: a write to any of the
+// registers they come from ends the run (ScheduleChanged).
+template <TTedDisplayMode mode, class Clock>
+bool TTED::RunWindowIn(int32_t end, Clock& clock) {
     int32_t step = LineStep;
     TicksPendingFrom = step;
-    uint8_t* pos = RenderPos;
+    const uint8_t scroll = HorizontalScroll;
+    uint8_t* pos = RenderPos + scroll;
     bool border = InBorder;
     const bool draw = SkipThisFrame == 0;
+    const TCellContext context = CellContext();
     bool stopped = false;
-    // A cell's first step is odd. Starting on its second half: that step alone.
+    // A cell's first step is odd. Starting on its second half: that step alone (RunEnd sends
+    // an even step that would give the processor a clock to the plain path).
     if (!(step & 1) && step < end) {
         LineStep = step;
-        if (DoubleClockAllowed && border && clock()) {
-            stopped = true;
-        } else {
-            if (draw) std::memcpy(pos + HorizontalScroll, &SecondHalf, 4);
-            pos += 4;
-            border = false;
-            ++step;
-        }
+        if (draw) std::memcpy(pos, &SecondHalf, 4);
+        pos += 4;
+        border = false;
+        ++step;
     }
     // Whole cells: no processor clock falls between a cell's two steps (the even one follows
     // a window step), so nothing can change between them and both halves are stored at once.
-    while (!stopped && step + 1 < end) {
+    while (step + 1 < end) {
         LineStep = step;
         if (clock()) {
             stopped = true;
             break;
         }
         if (draw) {
-            const uint32_t first = RenderFirstHalf((step - 17) >> 1);
+            const uint32_t first = RenderCell<mode>(context, (step - 17) >> 1);
             uint8_t both[8];
             std::memcpy(both, &first, 4);
             std::memcpy(both + 4, &SecondHalf, 4);
-            std::memcpy(pos + HorizontalScroll, both, 8);
+            std::memcpy(pos, both, 8);
         }
         pos += 8;
         border = false;
@@ -200,8 +237,8 @@ bool TTED::RunWindow(int32_t end, Clock&& clock) {
             stopped = true;
         } else {
             if (draw) {
-                const uint32_t first = RenderFirstHalf((step - 17) >> 1);
-                std::memcpy(pos + HorizontalScroll, &first, 4);
+                const uint32_t first = RenderCell<mode>(context, (step - 17) >> 1);
+                std::memcpy(pos, &first, 4);
             }
             pos += 4;
             border = false;
@@ -209,7 +246,7 @@ bool TTED::RunWindow(int32_t end, Clock&& clock) {
         }
     }
     LineStep = step;
-    RenderPos = pos;
+    RenderPos = pos - scroll;
     InBorder = border;
     ApplyPendingTicks();
     TicksPendingFrom = -1;
