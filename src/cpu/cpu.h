@@ -36,7 +36,9 @@ public:
     uint8_t N = 0, V = 0, B = 0, D = 0, I = 0, Z = 0, C = 0;  // a flag is set when nonzero
     uint32_t Cycle = 1;   // 1: the next clock fetches an opcode (instruction boundary)
     uint8_t Opcode = 0;
-    uint8_t DataLo = 0, DataHi = 0, Temp = 0;
+    // DataLo and DataHi are written in separate clocks and read together: kept apart, so that the
+    // compiler reads them as two bytes, which the store buffer can forward, not as one word.
+    uint8_t DataLo = 0, Temp = 0, DataHi = 0;
     uint16_t EffAddr = 0, Result16 = 0;
     int16_t IrqLine = 0;
     int16_t IrqDelay = 7;
