@@ -63,9 +63,9 @@ void CpuAlone(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(C16Idle)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
-BENCHMARK(Plus4PrintLoop)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
-BENCHMARK(BitmapRaster)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
-BENCHMARK(CpuAlone)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(C16Idle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(Plus4PrintLoop)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BitmapRaster)->Unit(benchmark::kMicrosecond);
+BENCHMARK(CpuAlone)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
