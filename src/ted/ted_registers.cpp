@@ -14,9 +14,10 @@ constexpr uint16_t WithLow(uint16_t word, uint8_t value) { return uint16_t((word
 constexpr uint16_t WithHigh(uint16_t word, uint8_t value) { return uint16_t((word & 0x00FF) | value << 8); }
 
 // Writes that end a run of the frame loop's fast path: the timers (their expiry moves), the
-// sound registers (the sound is fed after the step), and what the picture reads live:
-// $FF07 (scroll, 256 characters), $FF12 (character ROM) and the background colours.
-constexpr uint32_t RunEndingRegisters = 0x3Fu | 1u << 0x07 | 0x1Fu << 0x0E | 0x0Fu << 0x15;
+// sound registers (the sound is fed after the step), what the picture reads live ($FF07:
+// scroll, 256 characters; $FF12: character ROM; the background colours) and $FF13's single
+// clock bit, which decides the processor's clocks in the border.
+constexpr uint32_t RunEndingRegisters = 0x3Fu | 1u << 0x07 | 0x3Fu << 0x0E | 0x0Fu << 0x15;
 
 }  // namespace
 

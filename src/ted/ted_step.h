@@ -150,27 +150,41 @@ inline int32_t TTED::RunEnd(int32_t maxSteps) const {
     return end;
 }
 
+// The border pixels of a run are stored after it: nothing can read them in between.
 template <class Clock>
 bool TTED::RunBorder(int32_t end, Clock&& clock) {
-    int32_t step = LineStep;
-    TicksPendingFrom = step;
-    uint8_t* pos = RenderPos;
-    bool border = InBorder;
-    const uint32_t group = Line.BorderGroup;
+    const int32_t start = LineStep;
+    TicksPendingFrom = start;
+    int32_t step = start;
     bool stopped = false;
-    for (; step < end; ++step) {
-        LineStep = step;
-        if (((step & 1) || (DoubleClockAllowed && border)) && clock()) {
-            stopped = true;
-            break;
+    if (DoubleClockAllowed) {
+        // Every step, except a first even one that follows a window step.
+        if (!InBorder && !(step & 1)) ++step;
+        for (; step < end; ++step) {
+            LineStep = step;
+            if (clock()) {
+                stopped = true;
+                break;
+            }
         }
-        std::memcpy(pos, &group, 4);
-        pos += 4;
-        border = true;
+    } else {
+        for (step |= 1; step < end; step += 2) {
+            LineStep = step;
+            if (clock()) {
+                stopped = true;
+                break;
+            }
+        }
+        if (!stopped) step = end;
+    }
+    const int32_t done = step - start;  // steps whose TED part is done
+    if (done > 0) {
+        const uint32_t group = Line.BorderGroup;
+        for (int32_t i = 0; i < done; ++i) std::memcpy(RenderPos + 4 * i, &group, 4);
+        RenderPos += 4 * done;
+        InBorder = true;
     }
     LineStep = step;
-    RenderPos = pos;
-    InBorder = border;
     ApplyPendingTicks();
     TicksPendingFrom = -1;
     return stopped;
