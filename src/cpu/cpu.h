@@ -81,6 +81,8 @@ private:
     uint8_t Fetch();
     uint8_t Read(uint16_t address);
     void Write(uint16_t address, uint8_t value);
+    uint8_t ReadZeroPage(uint8_t address);
+    void WriteZeroPage(uint8_t address, uint8_t value);
     void Push(uint8_t value);
     uint8_t StackByte() const;
     void End() { Cycle = 0; }

@@ -20,6 +20,8 @@
 
 CPU_INLINE uint8_t TCPU::Read(uint16_t address) { return Memory->Read(address); }
 CPU_INLINE void TCPU::Write(uint16_t address, uint8_t value) { Memory->Write(address, value); }
+CPU_INLINE uint8_t TCPU::ReadZeroPage(uint8_t address) { return Memory->ReadZeroPage(address); }
+CPU_INLINE void TCPU::WriteZeroPage(uint8_t address, uint8_t value) { Memory->WriteZeroPage(address, value); }
 
 CPU_INLINE uint8_t TCPU::Fetch() {
     const uint8_t value = Memory->Read(PC);

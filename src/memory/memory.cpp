@@ -56,14 +56,16 @@ void TMemory::RebuildPageMaps(int firstPage) {
     for (int page = firstPage; page < 256; ++page) {
         // Page $FF starts in the never-folded TED area, so it always takes the decoder, which
         // also folds $FF20-$FFFF.
+        // Page 0 and its mirrors hold the processor port at their byte 1.
         const uint16_t start = uint16_t(page << 8);
         for (const bool rom : {false, true}) {
             const uint16_t at = FoldForRead(start, RamSizeCode, rom);
-            ReadPage[(rom ? 256 : 0) + page] =
-                at >= 0xFD00 ? DecodePage : int32_t(PlainReadIndex(at, rom, LowRomBank, HighRomBank));
+            ReadPage[(rom ? 256 : 0) + page] = at >= 0xFD00 || at == 0x0000
+                                                   ? DecodePage
+                                                   : int32_t(PlainReadIndex(at, rom, LowRomBank, HighRomBank));
         }
         const uint16_t writeAt = FoldWrite(start);
-        WritePage[page] = writeAt >= 0xFD00 ? DecodePage : int32_t(writeAt);
+        WritePage[page] = writeAt >= 0xFD00 || writeAt == 0x0000 ? DecodePage : int32_t(writeAt);
     }
     ReadMapStart = RomEnabled ? 256 : 0;
 }

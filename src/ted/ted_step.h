@@ -179,8 +179,8 @@ bool TTED::RunBorder(int32_t end, Clock&& clock) {
     }
     const int32_t done = step - start;  // steps whose TED part is done
     if (done > 0) {
-        const uint32_t group = Line.BorderGroup;
-        for (int32_t i = 0; i < done; ++i) std::memcpy(RenderPos + 4 * i, &group, 4);
+        // The group is the border colour four times.
+        std::memset(RenderPos, uint8_t(Line.BorderGroup), size_t(4 * done));
         RenderPos += 4 * done;
         InBorder = true;
     }
