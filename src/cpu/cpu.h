@@ -19,7 +19,11 @@ public:
     void SetHost(THost* host) { Host = host ? host : &TNullHost::Instance(); }
 
     void Step();      // exactly one clock
-    inline void StepInline();  // the same, for the frame loop's runs
+    void StepInline() { StepWith<true>(); }  // the same, for the frame loop's runs
+    // The same without the interrupt input and the breakpoint check: exact while the IRQ line
+    // is low and no breakpoint is set. Inside a run of the frame loop neither can change (only
+    // the TED raises the line, at events that end runs), so a run checks both at its start.
+    void StepQuiet() { StepWith<false>(); }
     void PowerOn();   // registers to their power-on values, no bus access
     void Reset();     // pushes PC and status, PC from $FFFC/$FFFD, Cycle 1
     void RaiseIrq() { IrqLine = 1; }
@@ -76,6 +80,7 @@ private:
     void EnterInterrupt();
     void ReportIllegalOpcode();
     void CheckBreakpoints();
+    template <bool watched> void StepWith();
 
     // Bus and stack primitives.
     uint8_t Fetch();
@@ -143,10 +148,11 @@ private:
     void Illegal();
 };
 
-inline void TCPU::StepInline() {
+template <bool watched>
+inline void TCPU::StepWith() {
     // The IRQ input is sampled at the start of every clock. The delay counts only clocks in
     // which the line is asserted and I is clear, and is not reloaded when the line drops.
-    if (IrqLine != 0 && I == 0) [[unlikely]] {
+    if (watched && IrqLine != 0 && I == 0) [[unlikely]] {
         if (IrqDelay != 0)
             --IrqDelay;
         else if (Cycle == 1)
@@ -160,6 +166,6 @@ inline void TCPU::StepInline() {
         MicroSteps[Opcode * CycleSlots + (Cycle < CycleSlots ? Cycle : CycleSlots - 1)](*this);
     }
     ++Cycle;
-    if (BreakpointCount != 0 && Cycle == 1) [[unlikely]]
+    if (watched && BreakpointCount != 0 && Cycle == 1) [[unlikely]]
         CheckBreakpoints();
 }

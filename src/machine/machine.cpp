@@ -117,6 +117,13 @@ void TMachine::RunFrame() {
         Cpu.StepInline();
         return EmulationStopped | Ted.ScheduleChanged;
     };
+    auto quietClock = [this] {
+        Cpu.StepQuiet();
+        return EmulationStopped | Ted.ScheduleChanged;
+    };
+    auto run = [this](int32_t start, int32_t end, auto& cpuClock) {
+        return Ted.InWindow(start) ? Ted.RunWindow(end, cpuClock) : Ted.RunBorder(end, cpuClock);
+    };
     for (;;) {
         if (StepsLeft <= 0 || EmulationStopped) {
             --StepsLeft;
@@ -129,7 +136,8 @@ void TMachine::RunFrame() {
             const int32_t end = Ted.RunEnd(((StepsLeft - 1) & 0x3FFF) + 1);
             if (end > start) {
                 Ted.ScheduleChanged = false;
-                const bool cut = Ted.InWindow(start) ? Ted.RunWindow(end, clock) : Ted.RunBorder(end, clock);
+                const bool quiet = Cpu.IrqLine == 0 && Cpu.BreakpointCount == 0;
+                const bool cut = quiet ? run(start, end, quietClock) : run(start, end, clock);
                 StepsLeft -= Ted.LineStep - start;
                 if (!cut) {
                     if ((StepsLeft & 0x3FFF) == 0) FeedSound();
