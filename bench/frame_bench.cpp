@@ -44,6 +44,15 @@ void BitmapRaster(benchmark::State& state) {
     RunFrames(state, *machine);
 }
 
+// (e) A C16 loading from tape: the KERNAL's loader with the motor on.
+void C16TapeLoad(benchmark::State& state) {
+    auto machine = NewMachine();
+    Workload::BootToPrompt(*machine, MachineC16);
+    Workload::StartTapeLoad(*machine);
+    for (int i = 0; i < 50; ++i) machine->RunFrame();
+    RunFrames(state, *machine);
+}
+
 // (d) The processor alone, one Step per clock, running a CPU-bound loop from RAM.
 void CpuAlone(benchmark::State& state) {
     auto memory = std::make_unique<TMemory>(2);
@@ -66,6 +75,7 @@ void CpuAlone(benchmark::State& state) {
 BENCHMARK(C16Idle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Plus4PrintLoop)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BitmapRaster)->Unit(benchmark::kMicrosecond);
+BENCHMARK(C16TapeLoad)->Unit(benchmark::kMicrosecond);
 BENCHMARK(CpuAlone)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

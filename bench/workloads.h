@@ -1,6 +1,7 @@
 #pragma once
 // The machines the benchmark measures, each brought to the state it is measured in. The frame
 // loop tests run the same workloads, so they live in one header.
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -210,6 +211,30 @@ inline void StartPrintLoop(TMachine& machine) {
     }
     Place(machine.Memory, 0x0527, {'R', 'U', 'N', 0x0D});  // keyboard buffer
     machine.Memory.Image[0xEF] = 4;                         // its length
+}
+
+// A half-wave TAP image of short pulses with a long one every 97: not a recording, but the
+// tape moves and its level changes all the time.
+inline std::vector<uint8_t> PulseTape(int pulses = 4000) {
+    std::vector<uint8_t> image(TTape::HeaderSize, 0);
+    const std::string signature = "C16-TAPE-RAW";
+    std::copy(signature.begin(), signature.end(), image.begin());
+    image[0x0C] = 2;
+    image[0x0D] = TTape::MachineByte;
+    for (int i = 0; i < pulses; ++i) {
+        if (i % 97 == 0) image.insert(image.end(), {0x00, uint8_t(i), 0x03, 0x00});
+        else image.push_back(uint8_t(1 + i % 13));
+    }
+    return image;
+}
+
+// LOAD typed at the prompt with Play down: the KERNAL's tape loader runs, motor on, looking
+// for a header in the pulses.
+inline void StartTapeLoad(TMachine& machine) {
+    machine.Tape.LoadImage(PulseTape(3000000));
+    machine.Memory.PlayKey = 1;
+    Place(machine.Memory, 0x0527, {'L', 'O', 'A', 'D', 0x0D});
+    machine.Memory.Image[0xEF] = 5;
 }
 
 }  // namespace Workload

@@ -129,15 +129,21 @@ void TMachine::RunFrame() {
             --StepsLeft;
             return;
         }
-        // A run needs the tape at rest and no sound write waiting; it ends at the step after
-        // which the sound is fed.
-        if (!(Memory.Motor && Memory.PlayKey) && !Ted.SoundChanged) {
+        // A run needs no sound write waiting; it ends at the step after which the sound is fed.
+        if (!Ted.SoundChanged) {
             const int32_t start = Ted.LineStep;
             const int32_t end = Ted.RunEnd(((StepsLeft - 1) & 0x3FFF) + 1);
             if (end > start) {
                 Ted.ScheduleChanged = false;
+                // A running tape is stepped after the run, or at a port access inside it.
+                const bool tapeRuns = Memory.Motor && Memory.PlayKey;
+                if (tapeRuns) Memory.TapeStepsFrom = start;
                 const bool quiet = Cpu.IrqLine == 0 && Cpu.BreakpointCount == 0;
                 const bool cut = quiet ? run(start, end, quietClock) : run(start, end, clock);
+                if (tapeRuns) {
+                    Memory.CatchUpTape();
+                    Memory.TapeStepsFrom = -1;
+                }
                 StepsLeft -= Ted.LineStep - start;
                 if (!cut) {
                     if ((StepsLeft & 0x3FFF) == 0) FeedSound();

@@ -91,7 +91,14 @@ void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
     RebuildPageMaps(0x80);
 }
 
+void TMemory::CatchUpTape() {
+    if (TapeStepsFrom < 0 || !Ted) return;
+    for (; TapeStepsFrom < Ted->LineStep; ++TapeStepsFrom)
+        if (Tape) Tape->Step();
+}
+
 uint8_t TMemory::ReadPort() {
+    CatchUpTape();
     // Without a tape the cassette read line keeps its last level.
     if (Tape) TapeLevelLatch = Tape->Level();
     // The output lines (bits 0-3: serial lines, cassette write, motor) read back as last
@@ -101,6 +108,7 @@ uint8_t TMemory::ReadPort() {
 }
 
 void TMemory::WritePort(uint8_t value) {
+    CatchUpTape();
     Image[0x0001] = value;
     // The motor line is active low.
     Motor = (value & 0x08) ? 0 : 1;

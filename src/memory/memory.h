@@ -69,6 +69,12 @@ public:
     void SetRomEnabled(int32_t enabled);
     void SetRomBanks(uint16_t low, uint16_t high);
 
+    // The frame loop's runs step the tape after the run; a port access inside one first brings
+    // the tape up to the TED's current step. TapeStepsFrom is the first step not yet taken, or
+    // -1 outside such a run.
+    void CatchUpTape();
+    int32_t TapeStepsFrom = -1;
+
     void SetTED(TTED* ted) { Ted = ted; }
     void SetTape(TTape* tape) { Tape = tape; }
     void SetDrive8(TDrive* drive) { Drive8 = drive; }

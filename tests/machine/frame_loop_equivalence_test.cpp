@@ -4,6 +4,7 @@
 // TED, frame buffer, the frame loop's own counters and when the sound was fed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -225,12 +226,45 @@ TEST(FrameLoopEquivalence, StopsAtTheEndOfAFrameThatBeganMidway) {
     RunAndCompare(fast, plain, 30);
 }
 
-TEST(FrameLoopEquivalence, TapeMotorRunningWithPlayDown) {
+// The program reads the tape through the port and also switches the motor off and on, so the
+// tape stops and starts inside lines.
+void SetUpTapeReader(TMachine& machine) {
+    machine.PowerUp(MachineCustom);
+    machine.Memory.Write(0xFF3F, 0);
+    Workload::TMiniAsm a(0x1000);
+    a.Bytes({0x78, 0xA9, 0x00, 0x85, 0x01})          // SEI; motor on
+        .Label("loop")
+        .Bytes({0xA5, 0x01, 0x29, 0x10, 0x9D, 0x00, 0x0C})  // the tape level onto the screen
+        .Bytes({0xE8})
+        .Branch(0xD0, "loop")
+        .Bytes({0xE6, 0xF0, 0xA5, 0xF0, 0x29, 0x07})
+        .Branch(0xD0, "loop")
+        .Bytes({0xA5, 0x01, 0x49, 0x08, 0x85, 0x01})     // motor off or on again
+        .Absolute(0x4C, "loop");
+    Workload::Place(machine.Memory, 0x1000, a.Finish());
+    machine.Cpu.PC = 0x1000;
+    machine.Tape.LoadImage(Workload::PulseTape());
+    machine.Memory.PlayKey = 1;
+}
+
+TEST(FrameLoopEquivalence, TapePlayingWhileTheProgramReadsItAndSwitchesTheMotor) {
     TTwin fast, plain;
-    ForBoth(fast, plain, [](TMachine& m) {
-        Workload::SetUpBitmapRaster(m, 0);
-        m.Memory.PlayKey = 1;
-        m.Memory.Write(0x0001, 0x00);  // motor on
-    });
-    RunAndCompare(fast, plain, 10);
+    ForBoth(fast, plain, SetUpTapeReader);
+    TClockCounter counter;
+    int highSeen = 0, lowSeen = 0;
+    const uint8_t* screen = fast.Machine->Memory.Image + 0x0C00;
+    for (int call = 0; call < 40; ++call) {
+        fast.Machine->RunFrame();
+        highSeen += int(std::count(screen, screen + 256, 0x10));
+        lowSeen += int(std::count(screen, screen + 256, 0x00));
+        plain.Machine->RunFrameObserved(counter);
+        ASSERT_EQ(Difference(*fast.Machine, *plain.Machine), "") << "after call " << call;
+        ASSERT_EQ(fast.Machine->Tape.ReadPosition, plain.Machine->Tape.ReadPosition) << "after call " << call;
+        ASSERT_EQ(fast.Machine->Tape.Remaining, plain.Machine->Tape.Remaining) << "after call " << call;
+        ASSERT_EQ(fast.Machine->Tape.LevelBit, plain.Machine->Tape.LevelBit) << "after call " << call;
+    }
+    // The tape has moved and the program has seen both levels.
+    EXPECT_GT(fast.Machine->Tape.ReadPosition, 1000);
+    EXPECT_GT(highSeen, 0);
+    EXPECT_GT(lowSeen, 0);
 }
