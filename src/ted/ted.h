@@ -170,22 +170,32 @@ private:
     void RaiseSource(bool& flag, bool enable);
     void LatchKeyboard();
 
-    // What a cell's pixels depend on besides the line latch and video memory: registers the
-    // TED reads live.
+    // What a cell's pixels depend on: the line latch, video memory and the registers the TED
+    // reads live, gathered once.
     struct TCellContext {
-        const uint8_t* CharImage;  // RAM, or ROM bank 0's 32 KB
-        uint32_t CharMask;         // the character address wraps within it
+        const uint8_t* CharImage;    // RAM, or ROM bank 0's 32 KB
+        uint32_t CharMask;           // the character address wraps within it
+        uint32_t CharLine;           // character base + character line
+        const uint8_t* Attributes;   // the current text row's attributes
+        const uint8_t* Codes;        // and character codes (or bitmap colours)
+        const uint8_t* BitmapBytes;  // the row's bitmap bytes at its character line
+        const uint32_t* Expand;
         uint8_t Background[4];
-        bool Reverse;              // 128 characters: code bit 7 reverses
-        bool HideFlashing;         // flashing characters show their background in this phase
+        uint8_t MulticolourBitmap0, MulticolourBitmap3;
+        bool Reverse;                // 128 characters: code bit 7 reverses
+        bool HideFlashing;           // flashing characters show their background in this phase
+    };
+    // A cell's two 4-pixel groups.
+    struct TCellPixels {
+        uint32_t First, Second;
     };
     TCellContext CellContext() const;
     // The 4 pixels of a step in the window; sets SecondHalf for the next step of the cell.
     uint32_t RenderFirstHalf(int32_t column);
-    template <TTedDisplayMode mode> uint32_t RenderCell(const TCellContext& context, int32_t column);
-    uint8_t CharacterByte(const TCellContext& context, uint32_t code) const;
-    uint32_t Hires(uint8_t background, uint8_t foreground, uint8_t pattern);
-    uint32_t MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern);
+    template <TTedDisplayMode mode> static TCellPixels RenderCell(const TCellContext& context, int32_t column);
+    static uint8_t CharacterByte(const TCellContext& context, uint32_t code);
+    static TCellPixels Hires(const TCellContext& context, uint8_t background, uint8_t foreground, uint8_t pattern);
+    static TCellPixels MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern);
 
     TMemory* Memory = nullptr;
     TCPU* Cpu = nullptr;

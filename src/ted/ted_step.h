@@ -28,34 +28,40 @@ inline TTED::TCellContext TTED::CellContext() const {
     const bool rom = CharFromRom && Line.CharRomPossible;
     context.CharImage = rom ? Video + 0x10000 : Video;
     context.CharMask = rom ? 0x7FFF : 0xFFFF;
+    context.CharLine = Line.CharLineAddress;
+    context.Attributes = Video + Line.AttributeRow;
+    context.Codes = Video + Line.CodeRow;
+    context.BitmapBytes = Video + Line.BitmapRow;
+    context.Expand = ExpandTable;
     std::memcpy(context.Background, BackgroundColour, 4);
+    context.MulticolourBitmap0 = Line.MulticolourBitmap0;
+    context.MulticolourBitmap3 = Line.MulticolourBitmap3;
     context.Reverse = !Chars256;
     context.HideFlashing = !FlashOn;
     return context;
 }
 
-inline uint8_t TTED::CharacterByte(const TCellContext& context, uint32_t code) const {
-    return context.CharImage[(Line.CharLineAddress + code * 8) & context.CharMask];
+inline uint8_t TTED::CharacterByte(const TCellContext& context, uint32_t code) {
+    return context.CharImage[(context.CharLine + code * 8) & context.CharMask];
 }
 
-inline uint32_t TTED::Hires(uint8_t background, uint8_t foreground, uint8_t pattern) {
-    const uint32_t* entry = ExpandTable + uint32_t(background) * 4096 + uint32_t(foreground) * 16;
-    SecondHalf = entry[pattern & 0x0F];
-    return entry[pattern >> 4];
+inline TTED::TCellPixels TTED::Hires(const TCellContext& context, uint8_t background, uint8_t foreground,
+                                     uint8_t pattern) {
+    const uint32_t* entry = context.Expand + uint32_t(background) * 4096 + uint32_t(foreground) * 16;
+    return {entry[pattern >> 4], entry[pattern & 0x0F]};
 }
 
-inline uint32_t TTED::MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern) {
+inline TTED::TCellPixels TTED::MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern) {
     // Each bit pair is one double-width pixel.
     const uint8_t c0 = colour[pattern >> 6], c1 = colour[(pattern >> 4) & 3];
     const uint8_t c2 = colour[(pattern >> 2) & 3], c3 = colour[pattern & 3];
-    SecondHalf = TedPixels::Pack(c2, c2, c3, c3);
-    return TedPixels::Pack(c0, c0, c1, c1);
+    return {TedPixels::Pack(c0, c0, c1, c1), TedPixels::Pack(c2, c2, c3, c3)};
 }
 
 template <TTedDisplayMode mode>
-inline uint32_t TTED::RenderCell(const TCellContext& context, int32_t column) {
-    const uint8_t attribute = Video[Line.AttributeRow + column];
-    uint32_t code = Video[Line.CodeRow + column];
+inline TTED::TCellPixels TTED::RenderCell(const TCellContext& context, int32_t column) {
+    const uint8_t attribute = context.Attributes[column];
+    uint32_t code = context.Codes[column];
     const uint8_t* background = context.Background;
     if constexpr (mode == TTedDisplayMode::Text) {
         uint8_t foreground = attribute, back = background[0];
@@ -65,41 +71,47 @@ inline uint32_t TTED::RenderCell(const TCellContext& context, int32_t column) {
             code &= 0x7F;
         }
         if ((attribute & 0x80) && context.HideFlashing) foreground = back;
-        return Hires(back, foreground, CharacterByte(context, code));
+        return Hires(context, back, foreground, CharacterByte(context, code));
     } else if constexpr (mode == TTedDisplayMode::ExtendedColourText) {
         const uint8_t back = background[code >> 6];
         const uint8_t foreground = ((attribute & 0x80) && context.HideFlashing) ? back : attribute;
-        return Hires(back, foreground, CharacterByte(context, code & 0x3F));
+        return Hires(context, back, foreground, CharacterByte(context, code & 0x3F));
     } else if constexpr (mode == TTedDisplayMode::MulticolourText) {
         if (context.Reverse) code &= 0x7F;
         const uint8_t pattern = CharacterByte(context, code);
         // Attribute bit 3 clear: a plain hires cell, never reversed, never flashing.
-        if (!(attribute & 0x08)) return Hires(background[0], attribute, pattern);
+        if (!(attribute & 0x08)) return Hires(context, background[0], attribute, pattern);
         const uint8_t colour[4] = {background[0], background[1], background[2], uint8_t(attribute & 0x77)};
         return MulticolourPixels(colour, pattern);
     } else {
         // Bitmap bytes always come from RAM, never from the character ROM.
-        const uint8_t pattern = Video[Line.BitmapRow + uint32_t(column) * 8];
+        const uint8_t pattern = context.BitmapBytes[uint32_t(column) * 8];
         const uint8_t foreground = uint8_t(code >> 4 | attribute << 4);
         const uint8_t back = uint8_t((attribute & 0xF0) | (code & 0x0F));
-        if constexpr (mode == TTedDisplayMode::Bitmap) return Hires(back, foreground, pattern);
-        const uint8_t colour[4] = {Line.MulticolourBitmap0, foreground, back, Line.MulticolourBitmap3};
+        if constexpr (mode == TTedDisplayMode::Bitmap) return Hires(context, back, foreground, pattern);
+        const uint8_t colour[4] = {context.MulticolourBitmap0, foreground, back, context.MulticolourBitmap3};
         return MulticolourPixels(colour, pattern);
     }
 }
 
 inline uint32_t TTED::RenderFirstHalf(int32_t column) {
     const TCellContext context = CellContext();
+    TCellPixels pixels{};
     switch (Line.Mode) {
-        case TTedDisplayMode::Text: return RenderCell<TTedDisplayMode::Text>(context, column);
+        case TTedDisplayMode::Text: pixels = RenderCell<TTedDisplayMode::Text>(context, column); break;
         case TTedDisplayMode::ExtendedColourText:
-            return RenderCell<TTedDisplayMode::ExtendedColourText>(context, column);
-        case TTedDisplayMode::MulticolourText: return RenderCell<TTedDisplayMode::MulticolourText>(context, column);
-        case TTedDisplayMode::Bitmap: return RenderCell<TTedDisplayMode::Bitmap>(context, column);
+            pixels = RenderCell<TTedDisplayMode::ExtendedColourText>(context, column);
+            break;
+        case TTedDisplayMode::MulticolourText:
+            pixels = RenderCell<TTedDisplayMode::MulticolourText>(context, column);
+            break;
+        case TTedDisplayMode::Bitmap: pixels = RenderCell<TTedDisplayMode::Bitmap>(context, column); break;
         case TTedDisplayMode::MulticolourBitmap:
-            return RenderCell<TTedDisplayMode::MulticolourBitmap>(context, column);
+            pixels = RenderCell<TTedDisplayMode::MulticolourBitmap>(context, column);
+            break;
     }
-    return 0;
+    SecondHalf = pixels.Second;
+    return pixels.First;
 }
 
 inline bool TTED::Step() {
@@ -215,6 +227,7 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
     bool border = InBorder;
     const bool draw = SkipThisFrame == 0;
     const TCellContext context = CellContext();
+    uint32_t secondHalf = SecondHalf;
     bool stopped = false;
     // A cell's first step is odd. Starting on its second half: that step alone (RunEnd sends
     // an even step that would give the processor a clock to the plain path).
@@ -234,11 +247,12 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
             break;
         }
         if (draw) {
-            const uint32_t first = RenderCell<mode>(context, (step - 17) >> 1);
+            const TCellPixels pixels = RenderCell<mode>(context, (step - 17) >> 1);
             uint8_t both[8];
-            std::memcpy(both, &first, 4);
-            std::memcpy(both + 4, &SecondHalf, 4);
+            std::memcpy(both, &pixels.First, 4);
+            std::memcpy(both + 4, &pixels.Second, 4);
             std::memcpy(pos, both, 8);
+            secondHalf = pixels.Second;
         }
         pos += 8;
         border = false;
@@ -251,8 +265,9 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
             stopped = true;
         } else {
             if (draw) {
-                const uint32_t first = RenderCell<mode>(context, (step - 17) >> 1);
-                std::memcpy(pos, &first, 4);
+                const TCellPixels pixels = RenderCell<mode>(context, (step - 17) >> 1);
+                std::memcpy(pos, &pixels.First, 4);
+                secondHalf = pixels.Second;
             }
             pos += 4;
             border = false;
@@ -261,6 +276,7 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
     }
     LineStep = step;
     RenderPos = pos - scroll;
+    SecondHalf = secondHalf;
     InBorder = border;
     ApplyPendingTicks();
     TicksPendingFrom = -1;
