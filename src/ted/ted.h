@@ -73,7 +73,7 @@ public:
     // between the processor clock and the TED step. Returns true when a clock ended the run.
     template <class Clock> bool RunBorder(int32_t end, Clock&& clock);
     template <class Clock> bool RunWindow(int32_t end, Clock&& clock);
-    template <TTedDisplayMode mode, class Clock> bool RunWindowIn(int32_t end, Clock& clock);
+    template <TTedDisplayMode mode, bool draw, class Clock> bool RunWindowIn(int32_t end, Clock& clock);
     // Set by a write that a run cannot take in its stride: a timer (its expiry moves), a sound
     // register, a register the picture reads live, the processor port's motor line. The frame
     // loop ends the run after that clock's step and plans the next one.

@@ -204,38 +204,37 @@ bool TTED::RunBorder(int32_t end, Clock&& clock) {
 
 template <class Clock>
 bool TTED::RunWindow(int32_t end, Clock&& clock) {
+    if (SkipThisFrame != 0) return RunWindowIn<TTedDisplayMode::Text, false>(end, clock);
     switch (Line.Mode) {
-        case TTedDisplayMode::Text: return RunWindowIn<TTedDisplayMode::Text>(end, clock);
+        case TTedDisplayMode::Text: return RunWindowIn<TTedDisplayMode::Text, true>(end, clock);
         case TTedDisplayMode::ExtendedColourText:
-            return RunWindowIn<TTedDisplayMode::ExtendedColourText>(end, clock);
-        case TTedDisplayMode::MulticolourText: return RunWindowIn<TTedDisplayMode::MulticolourText>(end, clock);
-        case TTedDisplayMode::Bitmap: return RunWindowIn<TTedDisplayMode::Bitmap>(end, clock);
+            return RunWindowIn<TTedDisplayMode::ExtendedColourText, true>(end, clock);
+        case TTedDisplayMode::MulticolourText:
+            return RunWindowIn<TTedDisplayMode::MulticolourText, true>(end, clock);
+        case TTedDisplayMode::Bitmap: return RunWindowIn<TTedDisplayMode::Bitmap, true>(end, clock);
         case TTedDisplayMode::MulticolourBitmap:
-            return RunWindowIn<TTedDisplayMode::MulticolourBitmap>(end, clock);
+            return RunWindowIn<TTedDisplayMode::MulticolourBitmap, true>(end, clock);
     }
     return false;
 }
 
 // The colours, scroll and character source are taken once for the run: a write to any of the
-// registers they come from ends the run (ScheduleChanged).
-template <TTedDisplayMode mode, class Clock>
+// registers they come from ends the run (ScheduleChanged). A skipped frame draws nothing.
+template <TTedDisplayMode mode, bool draw, class Clock>
 bool TTED::RunWindowIn(int32_t end, Clock& clock) {
-    int32_t step = LineStep;
+    const int32_t start = LineStep;
+    int32_t step = start;
     TicksPendingFrom = step;
     const uint8_t scroll = HorizontalScroll;
     uint8_t* pos = RenderPos + scroll;
-    bool border = InBorder;
-    const bool draw = SkipThisFrame == 0;
     const TCellContext context = CellContext();
     uint32_t secondHalf = SecondHalf;
     bool stopped = false;
     // A cell's first step is odd. Starting on its second half: that step alone (RunEnd sends
     // an even step that would give the processor a clock to the plain path).
     if (!(step & 1) && step < end) {
-        LineStep = step;
-        if (draw) std::memcpy(pos, &SecondHalf, 4);
+        if (draw) std::memcpy(pos, &secondHalf, 4);
         pos += 4;
-        border = false;
         ++step;
     }
     // Whole cells: no processor clock falls between a cell's two steps (the even one follows
@@ -255,7 +254,6 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
             secondHalf = pixels.Second;
         }
         pos += 8;
-        border = false;
         step += 2;
     }
     // Ending on a cell's first half.
@@ -270,14 +268,13 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
                 secondHalf = pixels.Second;
             }
             pos += 4;
-            border = false;
             ++step;
         }
     }
     LineStep = step;
     RenderPos = pos - scroll;
     SecondHalf = secondHalf;
-    InBorder = border;
+    if (step > start) InBorder = false;
     ApplyPendingTicks();
     TicksPendingFrom = -1;
     return stopped;
