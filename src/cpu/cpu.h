@@ -19,11 +19,13 @@ public:
     void SetHost(THost* host) { Host = host ? host : &TNullHost::Instance(); }
 
     void Step();      // exactly one clock
-    void StepInline() { StepWith<true>(); }  // the same, for the frame loop's runs
+    // The same for the frame loop's runs. Returns false for an opcode fetch: a clock that only
+    // read the bus, which can neither stop the machine nor change anything a run depends on.
+    bool StepInline() { return StepWith<true>(); }
     // The same without the interrupt input and the breakpoint check: exact while the IRQ line
     // is low and no breakpoint is set. Inside a run of the frame loop neither can change (only
     // the TED raises the line, at events that end runs), so a run checks both at its start.
-    void StepQuiet() { StepWith<false>(); }
+    bool StepQuiet() { return StepWith<false>(); }
     void PowerOn();   // registers to their power-on values, no bus access
     void Reset();     // pushes PC and status, PC from $FFFC/$FFFD, Cycle 1
     void RaiseIrq() { IrqLine = 1; }
@@ -80,7 +82,7 @@ private:
     void EnterInterrupt();
     void ReportIllegalOpcode();
     void CheckBreakpoints();
-    template <bool watched> void StepWith();
+    template <bool watched> bool StepWith();
 
     // Bus and stack primitives.
     uint8_t Fetch();
@@ -149,7 +151,7 @@ private:
 };
 
 template <bool watched>
-inline void TCPU::StepWith() {
+inline bool TCPU::StepWith() {
     // The IRQ input is sampled at the start of every clock. The delay counts only clocks in
     // which the line is asserted and I is clear, and is not reloaded when the line drops.
     if (watched && IrqLine != 0 && I == 0) [[unlikely]] {
@@ -159,13 +161,16 @@ inline void TCPU::StepWith() {
             EnterInterrupt();
     }
     // The opcode fetch, a third of all clocks, is done here without the table's indirect call.
+    // It ends no instruction, so no breakpoint can follow it.
     if (Cycle == 1) {
         Opcode = Memory->Read(PC);
         ++PC;
-    } else {
-        MicroSteps[Opcode * CycleSlots + (Cycle < CycleSlots ? Cycle : CycleSlots - 1)](*this);
+        Cycle = 2;
+        return false;
     }
+    MicroSteps[Opcode * CycleSlots + (Cycle < CycleSlots ? Cycle : CycleSlots - 1)](*this);
     ++Cycle;
     if (watched && BreakpointCount != 0 && Cycle == 1) [[unlikely]]
         CheckBreakpoints();
+    return true;
 }

@@ -112,15 +112,10 @@ void TMachine::SpecialReset() {
 
 void TMachine::RunFrame() {
     BeginFrame();
-    // A processor clock inside a run: anything that changes the run's plan ends it.
-    auto clock = [this] {
-        Cpu.StepInline();
-        return EmulationStopped | Ted.ScheduleChanged;
-    };
-    auto quietClock = [this] {
-        Cpu.StepQuiet();
-        return EmulationStopped | Ted.ScheduleChanged;
-    };
+    // A processor clock inside a run: anything that changes the run's plan ends it. An opcode
+    // fetch only reads, and no read stops the machine or changes the plan.
+    auto clock = [this] { return Cpu.StepInline() && (EmulationStopped | Ted.ScheduleChanged); };
+    auto quietClock = [this] { return Cpu.StepQuiet() && (EmulationStopped | Ted.ScheduleChanged); };
     auto run = [this](int32_t start, int32_t end, auto& cpuClock) {
         return Ted.InWindow(start) ? Ted.RunWindow(end, cpuClock) : Ted.RunBorder(end, cpuClock);
     };
