@@ -328,7 +328,7 @@ constexpr std::array<TCPU::TMicroStep, sizeof...(keys)> MicroStepTable(std::inde
 const std::array<TCPU::TMicroStep, 256 * TCPU::CycleSlots> TCPU::MicroSteps =
     MicroStepTable(std::make_index_sequence<256 * TCPU::CycleSlots>());
 
-void TCPU::Step() { StepInline(); }
+void TCPU::Step() { StepWith<true, true>(); }
 
 // The entry takes no clock of its own: the clock that performs it goes on to fetch the
 // handler's first opcode.

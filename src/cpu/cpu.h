@@ -19,13 +19,14 @@ public:
     void SetHost(THost* host) { Host = host ? host : &TNullHost::Instance(); }
 
     void Step();      // exactly one clock
-    // The same for the frame loop's runs. Returns false for an opcode fetch: a clock that only
-    // read the bus, which can neither stop the machine nor change anything a run depends on.
-    bool StepInline() { return StepWith<true>(); }
-    // The same without the interrupt input and the breakpoint check: exact while the IRQ line
-    // is low and no breakpoint is set. Inside a run of the frame loop neither can change (only
-    // the TED raises the line, at events that end runs), so a run checks both at its start.
-    bool StepQuiet() { return StepWith<false>(); }
+    // The clock step of the frame loop's runs, which are taken only while no breakpoint is set:
+    // without the breakpoint check. Returns false for an opcode fetch, a clock that only read
+    // the bus, which can neither stop the machine nor change anything a run depends on.
+    bool StepInRun() { return StepWith<true, false>(); }
+    // The same without the interrupt input either: exact while the IRQ line is low, which it
+    // stays for a whole run that starts with it low (only the TED raises it, at events that
+    // end runs).
+    bool StepQuiet() { return StepWith<false, false>(); }
     void PowerOn();   // registers to their power-on values, no bus access
     void Reset();     // pushes PC and status, PC from $FFFC/$FFFD, Cycle 1
     void RaiseIrq() { IrqLine = 1; }
@@ -82,7 +83,7 @@ private:
     void EnterInterrupt();
     void ReportIllegalOpcode();
     void CheckBreakpoints();
-    template <bool watched> bool StepWith();
+    template <bool sampleIrq, bool checkBreakpoints> bool StepWith();
 
     // Bus and stack primitives.
     uint8_t Fetch();
@@ -150,11 +151,11 @@ private:
     void Illegal();
 };
 
-template <bool watched>
+template <bool sampleIrq, bool checkBreakpoints>
 inline bool TCPU::StepWith() {
     // The IRQ input is sampled at the start of every clock. The delay counts only clocks in
     // which the line is asserted and I is clear, and is not reloaded when the line drops.
-    if (watched && IrqLine != 0 && I == 0) [[unlikely]] {
+    if (sampleIrq && IrqLine != 0 && I == 0) [[unlikely]] {
         if (IrqDelay != 0)
             --IrqDelay;
         else if (Cycle == 1)
@@ -170,7 +171,7 @@ inline bool TCPU::StepWith() {
     }
     MicroSteps[Opcode * CycleSlots + (Cycle < CycleSlots ? Cycle : CycleSlots - 1)](*this);
     ++Cycle;
-    if (watched && BreakpointCount != 0 && Cycle == 1) [[unlikely]]
+    if (checkBreakpoints && BreakpointCount != 0 && Cycle == 1) [[unlikely]]
         CheckBreakpoints();
     return true;
 }

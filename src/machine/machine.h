@@ -38,7 +38,9 @@ public:
 
     // One frame-loop call: 35568 clock steps unless emulation stops. It runs the TED's runs of
     // like steps where it can, and leaves every field exactly as the plain loop of
-    // RunFrameObserved would, after any step at which it stops.
+    // RunFrameObserved would, after any step at which it stops. With a breakpoint set it takes
+    // the plain loop throughout, so that the front-end, called from inside the processor clock
+    // that reaches it, sees every field exact (docs/PERFORMANCE.md).
     void RunFrame();
     // The plain loop, one processor clock and one TED step at a time, with a hook after every
     // processor clock (trace, run-until).

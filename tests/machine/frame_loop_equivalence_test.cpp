@@ -18,7 +18,9 @@ namespace {
 // Stops the machine at chosen ends of frame, as a front-end pausing on a frame may.
 class TStoppingHost : public THost {
 public:
-    void StatusMessage(const char*) override {}
+    void StatusMessage(const char*) override {
+        if (StopOnStatus && Machine) Machine->Stop();
+    }
     void AppendLog(const char*) override {}
     void ErrorBox(const char*) override {}
     void BreakpointReached() override { ++Breakpoints; }
@@ -28,6 +30,7 @@ public:
     }
     TMachine* Machine = nullptr;
     size_t StopEvery = 0;
+    bool StopOnStatus = false;  // as a front-end pausing on "Illegal opcode!" may
     std::vector<bool> Drawn;
     int Breakpoints = 0;
 };
@@ -213,6 +216,30 @@ TEST(FrameLoopEquivalence, BreakpointsStopBothLoopsAtTheSameClock) {
     });
     RunAndCompare(fast, plain, 300);
     EXPECT_GT(fast.Host.Breakpoints, 100);
+}
+
+TEST(FrameLoopEquivalence, AStopFromInsideAProcessorClockEndsBothLoopsAtTheSameStep) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [](TMachine& m) {
+        m.PowerUp(MachineCustom);
+        m.Memory.Write(0xFF3F, 0);
+        // An illegal opcode after a delay that changes every pass: the report, and with it the
+        // stop, lands on border and window steps, double and single clock alike.
+        Workload::TMiniAsm a(0x1000);
+        a.Bytes({0xA9, 0x1B, 0x8D, 0x06, 0xFF, 0xA2, 0x00})  // display on; LDX #0
+            .Label("loop")
+            .Bytes({0xE8, 0x8A, 0x29, 0x3F, 0xA8})           // INX; TXA; AND #$3F; TAY
+            .Label("delay")
+            .Bytes({0x88})
+            .Branch(0x10, "delay")
+            .Bytes({0x03})                                   // illegal
+            .Bytes({0xAD, 0x13, 0xFF, 0x49, 0x02, 0x8D, 0x13, 0xFF})  // flip double clock
+            .Absolute(0x4C, "loop");
+        Workload::Place(m.Memory, 0x1000, a.Finish());
+        m.Cpu.PC = 0x1000;
+    });
+    fast.Host.StopOnStatus = plain.Host.StopOnStatus = true;
+    RunAndCompare(fast, plain, 400);
 }
 
 TEST(FrameLoopEquivalence, StopsAtTheEndOfAFrameThatBeganMidway) {
