@@ -93,8 +93,12 @@ void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
 
 void TMemory::CatchUpTape() {
     if (TapeStepsFrom < 0 || !Ted) return;
-    for (; TapeStepsFrom < Ted->LineStep; ++TapeStepsFrom)
-        if (Tape) Tape->Step();
+    const int32_t now = Ted->LineStep;
+    if (Tape) {
+        TTape& tape = *Tape;
+        for (int32_t step = TapeStepsFrom; step < now; ++step) tape.Step();
+    }
+    TapeStepsFrom = now;
 }
 
 uint8_t TMemory::ReadPort() {
