@@ -73,7 +73,8 @@ public:
     // between the processor clock and the TED step. Returns true when a clock ended the run.
     template <class Clock> bool RunBorder(int32_t end, Clock&& clock);
     template <class Clock> bool RunWindow(int32_t end, Clock&& clock);
-    template <TTedDisplayMode mode, bool draw, class Clock> bool RunWindowIn(int32_t end, Clock& clock);
+    template <TTedDisplayMode mode, bool draw, bool memo = false, class Clock>
+    bool RunWindowIn(int32_t end, Clock& clock);
     // Set by a write that a run cannot take in its stride: a timer (its expiry moves), a sound
     // register, a register the picture reads live, the processor port's motor line. The frame
     // loop ends the run after that clock's step and plans the next one.
@@ -193,6 +194,8 @@ private:
     // The 4 pixels of a step in the window; sets SecondHalf for the next step of the cell.
     uint32_t RenderFirstHalf(int32_t column);
     template <TTedDisplayMode mode> static TCellPixels RenderCell(const TCellContext& context, int32_t column);
+    template <TTedDisplayMode mode>
+    static TCellPixels RenderCellOf(const TCellContext& context, int32_t column, uint8_t attribute, uint32_t code);
     static uint8_t CharacterByte(const TCellContext& context, uint32_t code);
     static TCellPixels Hires(const TCellContext& context, uint8_t background, uint8_t foreground, uint8_t pattern);
     static TCellPixels MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern);
@@ -210,6 +213,9 @@ private:
     uint32_t SecondHalf = 0;  // the pixels of the second step of the current cell
     // The step from which timer ticks are kept back (none fires before LineStep), or -1.
     int32_t TicksPendingFrom = -1;
+    // Whether text runs reuse a cell's pixels for a like neighbour (speed only, never output).
+    bool TextMemoPays = true;
+    uint32_t TextMemoProbe = 0;
 };
 
 #include "ted/ted_step.h"

@@ -60,8 +60,12 @@ inline TTED::TCellPixels TTED::MulticolourPixels(const uint8_t (&colour)[4], uin
 
 template <TTedDisplayMode mode>
 inline TTED::TCellPixels TTED::RenderCell(const TCellContext& context, int32_t column) {
-    const uint8_t attribute = context.Attributes[column];
-    uint32_t code = context.Codes[column];
+    return RenderCellOf<mode>(context, column, context.Attributes[column], context.Codes[column]);
+}
+
+template <TTedDisplayMode mode>
+inline TTED::TCellPixels TTED::RenderCellOf(const TCellContext& context, int32_t column, uint8_t attribute,
+                                            uint32_t code) {
     const uint8_t* background = context.Background;
     if constexpr (mode == TTedDisplayMode::Text) {
         uint8_t foreground = attribute, back = background[0];
@@ -206,7 +210,15 @@ template <class Clock>
 bool TTED::RunWindow(int32_t end, Clock&& clock) {
     if (SkipThisFrame != 0) return RunWindowIn<TTedDisplayMode::Text, false>(end, clock);
     switch (Line.Mode) {
-        case TTedDisplayMode::Text: return RunWindowIn<TTedDisplayMode::Text, true>(end, clock);
+        case TTedDisplayMode::Text:
+            // With the characters in ROM a text cell's pixels follow from its attribute and
+            // code alone within a run (a character set in RAM can be rewritten by the processor
+            // between two cells). The last-cell memo pays on screens with runs of like cells
+            // (blank areas) and costs where every cell differs: it is used while it keeps
+            // paying, and tried again on every eighth run otherwise.
+            if (CharFromRom && Line.CharRomPossible && (TextMemoPays || (++TextMemoProbe & 7) == 0))
+                return RunWindowIn<TTedDisplayMode::Text, true, true>(end, clock);
+            return RunWindowIn<TTedDisplayMode::Text, true>(end, clock);
         case TTedDisplayMode::ExtendedColourText:
             return RunWindowIn<TTedDisplayMode::ExtendedColourText, true>(end, clock);
         case TTedDisplayMode::MulticolourText:
@@ -220,7 +232,7 @@ bool TTED::RunWindow(int32_t end, Clock&& clock) {
 
 // The colours, scroll and character source are taken once for the run: a write to any of the
 // registers they come from ends the run (ScheduleChanged). A skipped frame draws nothing.
-template <TTedDisplayMode mode, bool draw, class Clock>
+template <TTedDisplayMode mode, bool draw, bool memo, class Clock>
 bool TTED::RunWindowIn(int32_t end, Clock& clock) {
     const int32_t start = LineStep;
     int32_t step = start;
@@ -229,6 +241,9 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
     uint8_t* pos = RenderPos + scroll;
     const TCellContext context = CellContext();
     uint32_t secondHalf = SecondHalf;
+    uint32_t lastKey = ~0u;  // no cell has this attribute and code
+    TCellPixels pixels{};
+    int32_t cells = 0, rendered = 0;
     bool stopped = false;
     // A cell's first step is odd. Starting on its second half: that step alone (RunEnd sends
     // an even step that would give the processor a clock to the plain path).
@@ -246,7 +261,21 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
             break;
         }
         if (draw) {
-            const TCellPixels pixels = RenderCell<mode>(context, (step - 17) >> 1);
+            const int32_t column = (step - 17) >> 1;
+            if constexpr (memo) {
+                // A cell like the one before it keeps its pixels.
+                const uint8_t attribute = context.Attributes[column];
+                const uint8_t code = context.Codes[column];
+                const uint32_t key = uint32_t(attribute) | uint32_t(code) << 8;
+                if (key != lastKey) {
+                    lastKey = key;
+                    pixels = RenderCellOf<mode>(context, column, attribute, code);
+                    ++rendered;
+                }
+                ++cells;
+            } else {
+                pixels = RenderCell<mode>(context, column);
+            }
             uint8_t both[8];
             std::memcpy(both, &pixels.First, 4);
             std::memcpy(both + 4, &pixels.Second, 4);
@@ -263,13 +292,17 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
             stopped = true;
         } else {
             if (draw) {
-                const TCellPixels pixels = RenderCell<mode>(context, (step - 17) >> 1);
-                std::memcpy(pos, &pixels.First, 4);
-                secondHalf = pixels.Second;
+                const TCellPixels last = RenderCell<mode>(context, (step - 17) >> 1);
+                std::memcpy(pos, &last.First, 4);
+                secondHalf = last.Second;
             }
             pos += 4;
             ++step;
         }
+    }
+    // The memo pays when at least a third of the cells reuse their neighbour's pixels.
+    if constexpr (memo) {
+        if (cells >= 8) TextMemoPays = 3 * (cells - rendered) >= cells;
     }
     LineStep = step;
     RenderPos = pos - scroll;

@@ -204,6 +204,31 @@ TEST(FrameLoopEquivalence, TimerAndRasterInterruptsWithModeChanges) {
     RunAndCompare(fast, plain, 60);
 }
 
+TEST(FrameLoopEquivalence, CharacterSetInRamRewrittenWhileTheRowIsDrawn) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [](TMachine& m) {
+        m.PowerUp(MachineCustom);
+        m.Memory.Write(0xFF3F, 0);
+        // Every cell shows character 1 from a RAM set at $3000, so neighbouring cells are alike
+        // but for the bytes of the character, which the main loop keeps inverting.
+        for (uint16_t a = 0x0800; a < 0x0C00; ++a) m.Memory.Image[a] = 0x71;
+        for (uint16_t a = 0x0C00; a < 0x1000; ++a) m.Memory.Image[a] = 0x01;
+        Workload::TMiniAsm a(0x1000);
+        a.Bytes({0xA9, 0x1B, 0x8D, 0x06, 0xFF})        // text, display on
+            .Bytes({0xA9, 0x08, 0x8D, 0x14, 0xFF})     // matrix at $0800
+            .Bytes({0xA9, 0x30, 0x8D, 0x13, 0xFF})     // characters at $3000 in RAM
+            .Label("loop")
+            .Bytes({0xA2, 0x07})
+            .Label("invert")
+            .Bytes({0xBD, 0x08, 0x30, 0x49, 0xFF, 0x9D, 0x08, 0x30, 0xCA})  // $3008,X ^= $FF
+            .Branch(0x10, "invert")
+            .Absolute(0x4C, "loop");
+        Workload::Place(m.Memory, 0x1000, a.Finish());
+        m.Cpu.PC = 0x1000;
+    });
+    RunAndCompare(fast, plain, 10);
+}
+
 TEST(FrameLoopEquivalence, BreakpointsStopBothLoopsAtTheSameClock) {
     TTwin fast, plain;
     ForBoth(fast, plain, [](TMachine& m) {
