@@ -1,6 +1,8 @@
 #include "cpu/cpu.h"
 
+#include <array>
 #include <cstdio>
+#include <utility>
 
 #include "cpu/cpu_sequences.h"
 #include "memory/memory.h"
@@ -11,317 +13,322 @@
 // $4B has no documented behaviour on this processor. It runs here as ANL #imm, the NMOS
 // 6502's: A = (A AND value) shifted right by one, C = the bit shifted out, N and Z of A, two
 // clocks. So every opcode reaches an instruction boundary.
+template <uint8_t opcode>
 CPU_INLINE void TCPU::Execute() {
-    switch (Opcode) {
-        // ---- $00 ----
-        case 0x00: return Brk();
-        case 0x01: return IndexedIndirectRead<ORA>();
-        case 0x02: return Jam();
-        case 0x03: return Illegal();
-        case 0x04: return NopZeroPage();
-        case 0x05: return ZeroPageRead<ORA>();
-        case 0x06: return ZeroPageModify<ASL>();
-        case 0x07: return Illegal();
-        case 0x08: return PushRegister<PHP>();
-        case 0x09: return Immediate<ORA>();
-        case 0x0A: return Implied<ASL_A>();
-        case 0x0B: return Immediate<ANN>();
-        case 0x0C: return NopAbsolute();
-        case 0x0D: return AbsoluteRead<ORA>();
-        case 0x0E: return AbsoluteModify<ASL>();
-        case 0x0F: return Illegal();
+    // ---- $00 ----
+    if constexpr (opcode == 0x00) Brk();
+    else if constexpr (opcode == 0x01) IndexedIndirectRead<ORA>();
+    else if constexpr (opcode == 0x02) Jam();
+    else if constexpr (opcode == 0x03) Illegal();
+    else if constexpr (opcode == 0x04) NopZeroPage();
+    else if constexpr (opcode == 0x05) ZeroPageRead<ORA>();
+    else if constexpr (opcode == 0x06) ZeroPageModify<ASL>();
+    else if constexpr (opcode == 0x07) Illegal();
+    else if constexpr (opcode == 0x08) PushRegister<PHP>();
+    else if constexpr (opcode == 0x09) Immediate<ORA>();
+    else if constexpr (opcode == 0x0A) Implied<ASL_A>();
+    else if constexpr (opcode == 0x0B) Immediate<ANN>();
+    else if constexpr (opcode == 0x0C) NopAbsolute();
+    else if constexpr (opcode == 0x0D) AbsoluteRead<ORA>();
+    else if constexpr (opcode == 0x0E) AbsoluteModify<ASL>();
+    else if constexpr (opcode == 0x0F) Illegal();
 
-        // ---- $10 ----
-        case 0x10: return Branch<BPL>();
-        case 0x11: return IndirectIndexedRead<ORA>();
-        case 0x12: return Jam();
-        case 0x13: return Illegal();
-        case 0x14: return NopZeroPageIndexed();
-        case 0x15: return ZeroPageIndexedRead<ORA, ByX>();
-        case 0x16: return ZeroPageIndexedModify<ASL, ByX>();
-        case 0x17: return Illegal();
-        case 0x18: return Implied<CLC>();
-        case 0x19: return AbsoluteIndexedRead<ORA, ByY>();
-        case 0x1A: return NopImplied();
-        case 0x1B: return Illegal();
-        case 0x1C: return NopAbsoluteIndexed();
-        case 0x1D: return AbsoluteIndexedRead<ORA, ByX>();
-        case 0x1E: return AbsoluteIndexedModify<ASL, ByX>();
-        case 0x1F: return Illegal();
+    // ---- $10 ----
+    else if constexpr (opcode == 0x10) Branch<BPL>();
+    else if constexpr (opcode == 0x11) IndirectIndexedRead<ORA>();
+    else if constexpr (opcode == 0x12) Jam();
+    else if constexpr (opcode == 0x13) Illegal();
+    else if constexpr (opcode == 0x14) NopZeroPageIndexed();
+    else if constexpr (opcode == 0x15) ZeroPageIndexedRead<ORA, ByX>();
+    else if constexpr (opcode == 0x16) ZeroPageIndexedModify<ASL, ByX>();
+    else if constexpr (opcode == 0x17) Illegal();
+    else if constexpr (opcode == 0x18) Implied<CLC>();
+    else if constexpr (opcode == 0x19) AbsoluteIndexedRead<ORA, ByY>();
+    else if constexpr (opcode == 0x1A) NopImplied();
+    else if constexpr (opcode == 0x1B) Illegal();
+    else if constexpr (opcode == 0x1C) NopAbsoluteIndexed();
+    else if constexpr (opcode == 0x1D) AbsoluteIndexedRead<ORA, ByX>();
+    else if constexpr (opcode == 0x1E) AbsoluteIndexedModify<ASL, ByX>();
+    else if constexpr (opcode == 0x1F) Illegal();
 
-        // ---- $20 ----
-        case 0x20: return Jsr();
-        case 0x21: return IndexedIndirectRead<AND>();
-        case 0x22: return Jam();
-        case 0x23: return Illegal();
-        case 0x24: return ZeroPageRead<BIT>();
-        case 0x25: return ZeroPageRead<AND>();
-        case 0x26: return ZeroPageModify<ROL>();
-        case 0x27: return Illegal();
-        case 0x28: return PullRegister<PLP>();
-        case 0x29: return Immediate<AND>();
-        case 0x2A: return Implied<ROL_A>();
-        case 0x2B: return Immediate<ANN>();
-        case 0x2C: return AbsoluteRead<BIT>();
-        case 0x2D: return AbsoluteRead<AND>();
-        case 0x2E: return AbsoluteModify<ROL>();
-        case 0x2F: return Illegal();
+    // ---- $20 ----
+    else if constexpr (opcode == 0x20) Jsr();
+    else if constexpr (opcode == 0x21) IndexedIndirectRead<AND>();
+    else if constexpr (opcode == 0x22) Jam();
+    else if constexpr (opcode == 0x23) Illegal();
+    else if constexpr (opcode == 0x24) ZeroPageRead<BIT>();
+    else if constexpr (opcode == 0x25) ZeroPageRead<AND>();
+    else if constexpr (opcode == 0x26) ZeroPageModify<ROL>();
+    else if constexpr (opcode == 0x27) Illegal();
+    else if constexpr (opcode == 0x28) PullRegister<PLP>();
+    else if constexpr (opcode == 0x29) Immediate<AND>();
+    else if constexpr (opcode == 0x2A) Implied<ROL_A>();
+    else if constexpr (opcode == 0x2B) Immediate<ANN>();
+    else if constexpr (opcode == 0x2C) AbsoluteRead<BIT>();
+    else if constexpr (opcode == 0x2D) AbsoluteRead<AND>();
+    else if constexpr (opcode == 0x2E) AbsoluteModify<ROL>();
+    else if constexpr (opcode == 0x2F) Illegal();
 
-        // ---- $30 ----
-        case 0x30: return Branch<BMI>();
-        case 0x31: return IndirectIndexedRead<AND>();
-        case 0x32: return Jam();
-        case 0x33: return Illegal();
-        case 0x34: return NopZeroPageIndexed();
-        case 0x35: return ZeroPageIndexedRead<AND, ByX>();
-        case 0x36: return ZeroPageIndexedModify<ROL, ByX>();
-        case 0x37: return Illegal();
-        case 0x38: return Implied<SEC>();
-        case 0x39: return AbsoluteIndexedRead<AND, ByY>();
-        case 0x3A: return NopImplied();
-        case 0x3B: return Illegal();
-        case 0x3C: return NopAbsoluteIndexed();
-        case 0x3D: return AbsoluteIndexedRead<AND, ByX>();
-        case 0x3E: return AbsoluteIndexedModify<ROL, ByX>();
-        case 0x3F: return AbsoluteIndexedModify<RAN, ByX>();
+    // ---- $30 ----
+    else if constexpr (opcode == 0x30) Branch<BMI>();
+    else if constexpr (opcode == 0x31) IndirectIndexedRead<AND>();
+    else if constexpr (opcode == 0x32) Jam();
+    else if constexpr (opcode == 0x33) Illegal();
+    else if constexpr (opcode == 0x34) NopZeroPageIndexed();
+    else if constexpr (opcode == 0x35) ZeroPageIndexedRead<AND, ByX>();
+    else if constexpr (opcode == 0x36) ZeroPageIndexedModify<ROL, ByX>();
+    else if constexpr (opcode == 0x37) Illegal();
+    else if constexpr (opcode == 0x38) Implied<SEC>();
+    else if constexpr (opcode == 0x39) AbsoluteIndexedRead<AND, ByY>();
+    else if constexpr (opcode == 0x3A) NopImplied();
+    else if constexpr (opcode == 0x3B) Illegal();
+    else if constexpr (opcode == 0x3C) NopAbsoluteIndexed();
+    else if constexpr (opcode == 0x3D) AbsoluteIndexedRead<AND, ByX>();
+    else if constexpr (opcode == 0x3E) AbsoluteIndexedModify<ROL, ByX>();
+    else if constexpr (opcode == 0x3F) AbsoluteIndexedModify<RAN, ByX>();
 
-        // ---- $40 ----
-        case 0x40: return Rti();
-        case 0x41: return IndexedIndirectRead<EOR>();
-        case 0x42: return Jam();
-        case 0x43: return Illegal();
-        case 0x44: return NopZeroPage();
-        case 0x45: return ZeroPageRead<EOR>();
-        case 0x46: return ZeroPageModify<LSR>();
-        case 0x47: return Illegal();
-        case 0x48: return PushRegister<PHA>();
-        case 0x49: return Immediate<EOR>();
-        case 0x4A: return Implied<LSR_A>();
-        case 0x4B: return Immediate<ANL>();
-        case 0x4C: return JmpAbsolute();
-        case 0x4D: return AbsoluteRead<EOR>();
-        case 0x4E: return AbsoluteModify<LSR>();
-        case 0x4F: return AbsoluteModify<LSE>();
+    // ---- $40 ----
+    else if constexpr (opcode == 0x40) Rti();
+    else if constexpr (opcode == 0x41) IndexedIndirectRead<EOR>();
+    else if constexpr (opcode == 0x42) Jam();
+    else if constexpr (opcode == 0x43) Illegal();
+    else if constexpr (opcode == 0x44) NopZeroPage();
+    else if constexpr (opcode == 0x45) ZeroPageRead<EOR>();
+    else if constexpr (opcode == 0x46) ZeroPageModify<LSR>();
+    else if constexpr (opcode == 0x47) Illegal();
+    else if constexpr (opcode == 0x48) PushRegister<PHA>();
+    else if constexpr (opcode == 0x49) Immediate<EOR>();
+    else if constexpr (opcode == 0x4A) Implied<LSR_A>();
+    else if constexpr (opcode == 0x4B) Immediate<ANL>();
+    else if constexpr (opcode == 0x4C) JmpAbsolute();
+    else if constexpr (opcode == 0x4D) AbsoluteRead<EOR>();
+    else if constexpr (opcode == 0x4E) AbsoluteModify<LSR>();
+    else if constexpr (opcode == 0x4F) AbsoluteModify<LSE>();
 
-        // ---- $50 ----
-        case 0x50: return Branch<BVC>();
-        case 0x51: return IndirectIndexedRead<EOR>();
-        case 0x52: return Jam();
-        case 0x53: return IndirectIndexedModify<LSE>();
-        case 0x54: return NopZeroPageIndexed();
-        case 0x55: return ZeroPageIndexedRead<EOR, ByX>();
-        case 0x56: return ZeroPageIndexedModify<LSR, ByX>();
-        case 0x57: return Illegal();
-        case 0x58: return Implied<CLI>();
-        case 0x59: return AbsoluteIndexedRead<EOR, ByY>();
-        case 0x5A: return NopImplied();
-        case 0x5B: return Illegal();
-        case 0x5C: return NopAbsoluteIndexed();
-        case 0x5D: return AbsoluteIndexedRead<EOR, ByX>();
-        case 0x5E: return AbsoluteIndexedModify<LSR, ByX>();
-        case 0x5F: return Illegal();
+    // ---- $50 ----
+    else if constexpr (opcode == 0x50) Branch<BVC>();
+    else if constexpr (opcode == 0x51) IndirectIndexedRead<EOR>();
+    else if constexpr (opcode == 0x52) Jam();
+    else if constexpr (opcode == 0x53) IndirectIndexedModify<LSE>();
+    else if constexpr (opcode == 0x54) NopZeroPageIndexed();
+    else if constexpr (opcode == 0x55) ZeroPageIndexedRead<EOR, ByX>();
+    else if constexpr (opcode == 0x56) ZeroPageIndexedModify<LSR, ByX>();
+    else if constexpr (opcode == 0x57) Illegal();
+    else if constexpr (opcode == 0x58) Implied<CLI>();
+    else if constexpr (opcode == 0x59) AbsoluteIndexedRead<EOR, ByY>();
+    else if constexpr (opcode == 0x5A) NopImplied();
+    else if constexpr (opcode == 0x5B) Illegal();
+    else if constexpr (opcode == 0x5C) NopAbsoluteIndexed();
+    else if constexpr (opcode == 0x5D) AbsoluteIndexedRead<EOR, ByX>();
+    else if constexpr (opcode == 0x5E) AbsoluteIndexedModify<LSR, ByX>();
+    else if constexpr (opcode == 0x5F) Illegal();
 
-        // ---- $60 ----
-        case 0x60: return Rts();
-        case 0x61: return IndexedIndirectRead<ADC>();
-        case 0x62: return Jam();
-        case 0x63: return Illegal();
-        case 0x64: return NopZeroPage();
-        case 0x65: return ZeroPageRead<ADC>();
-        case 0x66: return ZeroPageModify<ROR>();
-        case 0x67: return Illegal();
-        case 0x68: return PullRegister<PLA>();
-        case 0x69: return Immediate<ADC>();
-        case 0x6A: return Implied<ROR_A>();
-        case 0x6B: return Illegal();
-        case 0x6C: return JmpIndirect();
-        case 0x6D: return AbsoluteRead<ADC>();
-        case 0x6E: return AbsoluteModify<ROR>();
-        case 0x6F: return Illegal();
+    // ---- $60 ----
+    else if constexpr (opcode == 0x60) Rts();
+    else if constexpr (opcode == 0x61) IndexedIndirectRead<ADC>();
+    else if constexpr (opcode == 0x62) Jam();
+    else if constexpr (opcode == 0x63) Illegal();
+    else if constexpr (opcode == 0x64) NopZeroPage();
+    else if constexpr (opcode == 0x65) ZeroPageRead<ADC>();
+    else if constexpr (opcode == 0x66) ZeroPageModify<ROR>();
+    else if constexpr (opcode == 0x67) Illegal();
+    else if constexpr (opcode == 0x68) PullRegister<PLA>();
+    else if constexpr (opcode == 0x69) Immediate<ADC>();
+    else if constexpr (opcode == 0x6A) Implied<ROR_A>();
+    else if constexpr (opcode == 0x6B) Illegal();
+    else if constexpr (opcode == 0x6C) JmpIndirect();
+    else if constexpr (opcode == 0x6D) AbsoluteRead<ADC>();
+    else if constexpr (opcode == 0x6E) AbsoluteModify<ROR>();
+    else if constexpr (opcode == 0x6F) Illegal();
 
-        // ---- $70 ----
-        case 0x70: return Branch<BVS>();
-        case 0x71: return IndirectIndexedRead<ADC>();
-        case 0x72: return Jam();
-        case 0x73: return Illegal();
-        case 0x74: return NopZeroPageIndexed();
-        case 0x75: return ZeroPageIndexedRead<ADC, ByX>();
-        case 0x76: return ZeroPageIndexedModify<ROR, ByX>();
-        case 0x77: return Illegal();
-        case 0x78: return Implied<SEI>();
-        case 0x79: return AbsoluteIndexedRead<ADC, ByY>();
-        case 0x7A: return NopImplied();
-        case 0x7B: return Illegal();
-        case 0x7C: return NopAbsoluteIndexed();
-        case 0x7D: return AbsoluteIndexedRead<ADC, ByX>();
-        case 0x7E: return AbsoluteIndexedModify<ROR, ByX>();
-        case 0x7F: return AbsoluteIndexedModify<RAD, ByX>();
+    // ---- $70 ----
+    else if constexpr (opcode == 0x70) Branch<BVS>();
+    else if constexpr (opcode == 0x71) IndirectIndexedRead<ADC>();
+    else if constexpr (opcode == 0x72) Jam();
+    else if constexpr (opcode == 0x73) Illegal();
+    else if constexpr (opcode == 0x74) NopZeroPageIndexed();
+    else if constexpr (opcode == 0x75) ZeroPageIndexedRead<ADC, ByX>();
+    else if constexpr (opcode == 0x76) ZeroPageIndexedModify<ROR, ByX>();
+    else if constexpr (opcode == 0x77) Illegal();
+    else if constexpr (opcode == 0x78) Implied<SEI>();
+    else if constexpr (opcode == 0x79) AbsoluteIndexedRead<ADC, ByY>();
+    else if constexpr (opcode == 0x7A) NopImplied();
+    else if constexpr (opcode == 0x7B) Illegal();
+    else if constexpr (opcode == 0x7C) NopAbsoluteIndexed();
+    else if constexpr (opcode == 0x7D) AbsoluteIndexedRead<ADC, ByX>();
+    else if constexpr (opcode == 0x7E) AbsoluteIndexedModify<ROR, ByX>();
+    else if constexpr (opcode == 0x7F) AbsoluteIndexedModify<RAD, ByX>();
 
-        // ---- $80 ----
-        case 0x80: return NopOneByte();
-        case 0x81: return IndexedIndirectWrite<STA>();
-        case 0x82: return NopOneByte();
-        case 0x83: return Illegal();
-        case 0x84: return ZeroPageWrite<STY>();
-        case 0x85: return ZeroPageWrite<STA>();
-        case 0x86: return ZeroPageWrite<STX>();
-        case 0x87: return Illegal();
-        case 0x88: return Implied<DEY>();
-        case 0x89: return NopOneByte();
-        case 0x8A: return Implied<TXA>();
-        case 0x8B: return Illegal();
-        case 0x8C: return AbsoluteWrite<STY>();
-        case 0x8D: return AbsoluteWrite<STA>();
-        case 0x8E: return AbsoluteWrite<STX>();
-        case 0x8F: return AbsoluteWrite<AAX>();
+    // ---- $80 ----
+    else if constexpr (opcode == 0x80) NopOneByte();
+    else if constexpr (opcode == 0x81) IndexedIndirectWrite<STA>();
+    else if constexpr (opcode == 0x82) NopOneByte();
+    else if constexpr (opcode == 0x83) Illegal();
+    else if constexpr (opcode == 0x84) ZeroPageWrite<STY>();
+    else if constexpr (opcode == 0x85) ZeroPageWrite<STA>();
+    else if constexpr (opcode == 0x86) ZeroPageWrite<STX>();
+    else if constexpr (opcode == 0x87) Illegal();
+    else if constexpr (opcode == 0x88) Implied<DEY>();
+    else if constexpr (opcode == 0x89) NopOneByte();
+    else if constexpr (opcode == 0x8A) Implied<TXA>();
+    else if constexpr (opcode == 0x8B) Illegal();
+    else if constexpr (opcode == 0x8C) AbsoluteWrite<STY>();
+    else if constexpr (opcode == 0x8D) AbsoluteWrite<STA>();
+    else if constexpr (opcode == 0x8E) AbsoluteWrite<STX>();
+    else if constexpr (opcode == 0x8F) AbsoluteWrite<AAX>();
 
-        // ---- $90 ----
-        case 0x90: return Branch<BCC>();
-        case 0x91: return IndirectIndexedWrite<STA>();
-        case 0x92: return Jam();
-        case 0x93: return Illegal();
-        case 0x94: return ZeroPageIndexedWrite<STY, ByX>();
-        case 0x95: return ZeroPageIndexedWrite<STA, ByX>();
-        case 0x96: return ZeroPageIndexedWrite<STX, ByY>();
-        case 0x97: return Illegal();
-        case 0x98: return Implied<TYA>();
-        case 0x99: return AbsoluteIndexedWrite<STA, ByY>();
-        case 0x9A: return Implied<TXS>();
-        case 0x9B: return Illegal();
-        case 0x9C: return Illegal();
-        case 0x9D: return AbsoluteIndexedWrite<STA, ByX>();
-        case 0x9E: return Illegal();
-        case 0x9F: return Illegal();
+    // ---- $90 ----
+    else if constexpr (opcode == 0x90) Branch<BCC>();
+    else if constexpr (opcode == 0x91) IndirectIndexedWrite<STA>();
+    else if constexpr (opcode == 0x92) Jam();
+    else if constexpr (opcode == 0x93) Illegal();
+    else if constexpr (opcode == 0x94) ZeroPageIndexedWrite<STY, ByX>();
+    else if constexpr (opcode == 0x95) ZeroPageIndexedWrite<STA, ByX>();
+    else if constexpr (opcode == 0x96) ZeroPageIndexedWrite<STX, ByY>();
+    else if constexpr (opcode == 0x97) Illegal();
+    else if constexpr (opcode == 0x98) Implied<TYA>();
+    else if constexpr (opcode == 0x99) AbsoluteIndexedWrite<STA, ByY>();
+    else if constexpr (opcode == 0x9A) Implied<TXS>();
+    else if constexpr (opcode == 0x9B) Illegal();
+    else if constexpr (opcode == 0x9C) Illegal();
+    else if constexpr (opcode == 0x9D) AbsoluteIndexedWrite<STA, ByX>();
+    else if constexpr (opcode == 0x9E) Illegal();
+    else if constexpr (opcode == 0x9F) Illegal();
 
-        // ---- $A0 ----
-        case 0xA0: return Immediate<LDY>();
-        case 0xA1: return IndexedIndirectRead<LDA>();
-        case 0xA2: return Immediate<LDX>();
-        case 0xA3: return IndexedIndirectRead<LDT>();
-        case 0xA4: return ZeroPageRead<LDY>();
-        case 0xA5: return ZeroPageRead<LDA>();
-        case 0xA6: return ZeroPageRead<LDX>();
-        case 0xA7: return ZeroPageRead<LDT>();
-        case 0xA8: return Implied<TAY>();
-        case 0xA9: return Immediate<LDA>();
-        case 0xAA: return Implied<TAX>();
-        case 0xAB: return Illegal();
-        case 0xAC: return AbsoluteRead<LDY>();
-        case 0xAD: return AbsoluteRead<LDA>();
-        case 0xAE: return AbsoluteRead<LDX>();
-        case 0xAF: return AbsoluteRead<LDT>();
+    // ---- $A0 ----
+    else if constexpr (opcode == 0xA0) Immediate<LDY>();
+    else if constexpr (opcode == 0xA1) IndexedIndirectRead<LDA>();
+    else if constexpr (opcode == 0xA2) Immediate<LDX>();
+    else if constexpr (opcode == 0xA3) IndexedIndirectRead<LDT>();
+    else if constexpr (opcode == 0xA4) ZeroPageRead<LDY>();
+    else if constexpr (opcode == 0xA5) ZeroPageRead<LDA>();
+    else if constexpr (opcode == 0xA6) ZeroPageRead<LDX>();
+    else if constexpr (opcode == 0xA7) ZeroPageRead<LDT>();
+    else if constexpr (opcode == 0xA8) Implied<TAY>();
+    else if constexpr (opcode == 0xA9) Immediate<LDA>();
+    else if constexpr (opcode == 0xAA) Implied<TAX>();
+    else if constexpr (opcode == 0xAB) Illegal();
+    else if constexpr (opcode == 0xAC) AbsoluteRead<LDY>();
+    else if constexpr (opcode == 0xAD) AbsoluteRead<LDA>();
+    else if constexpr (opcode == 0xAE) AbsoluteRead<LDX>();
+    else if constexpr (opcode == 0xAF) AbsoluteRead<LDT>();
 
-        // ---- $B0 ----
-        case 0xB0: return Branch<BCS>();
-        case 0xB1: return IndirectIndexedRead<LDA>();
-        case 0xB2: return Jam();
-        case 0xB3: return IndirectIndexedRead<LDT>();
-        case 0xB4: return ZeroPageIndexedRead<LDY, ByX>();
-        case 0xB5: return ZeroPageIndexedRead<LDA, ByX>();
-        case 0xB6: return ZeroPageIndexedRead<LDX, ByY>();
-        case 0xB7: return ZeroPageIndexedRead<LDT, ByY>();
-        case 0xB8: return Implied<CLV>();
-        case 0xB9: return AbsoluteIndexedRead<LDA, ByY>();
-        case 0xBA: return Implied<TSX>();
-        case 0xBB: return Illegal();
-        case 0xBC: return AbsoluteIndexedRead<LDY, ByX>();
-        case 0xBD: return AbsoluteIndexedRead<LDA, ByX>();
-        case 0xBE: return AbsoluteIndexedRead<LDX, ByY>();
-        case 0xBF: return AbsoluteIndexedRead<LDT, ByY>();
+    // ---- $B0 ----
+    else if constexpr (opcode == 0xB0) Branch<BCS>();
+    else if constexpr (opcode == 0xB1) IndirectIndexedRead<LDA>();
+    else if constexpr (opcode == 0xB2) Jam();
+    else if constexpr (opcode == 0xB3) IndirectIndexedRead<LDT>();
+    else if constexpr (opcode == 0xB4) ZeroPageIndexedRead<LDY, ByX>();
+    else if constexpr (opcode == 0xB5) ZeroPageIndexedRead<LDA, ByX>();
+    else if constexpr (opcode == 0xB6) ZeroPageIndexedRead<LDX, ByY>();
+    else if constexpr (opcode == 0xB7) ZeroPageIndexedRead<LDT, ByY>();
+    else if constexpr (opcode == 0xB8) Implied<CLV>();
+    else if constexpr (opcode == 0xB9) AbsoluteIndexedRead<LDA, ByY>();
+    else if constexpr (opcode == 0xBA) Implied<TSX>();
+    else if constexpr (opcode == 0xBB) Illegal();
+    else if constexpr (opcode == 0xBC) AbsoluteIndexedRead<LDY, ByX>();
+    else if constexpr (opcode == 0xBD) AbsoluteIndexedRead<LDA, ByX>();
+    else if constexpr (opcode == 0xBE) AbsoluteIndexedRead<LDX, ByY>();
+    else if constexpr (opcode == 0xBF) AbsoluteIndexedRead<LDT, ByY>();
 
-        // ---- $C0 ----
-        case 0xC0: return Immediate<CPY>();
-        case 0xC1: return IndexedIndirectRead<CMP>();
-        case 0xC2: return NopOneByte();
-        case 0xC3: return IndexedIndirectModify<DEM>();
-        case 0xC4: return ZeroPageRead<CPY>();
-        case 0xC5: return ZeroPageRead<CMP>();
-        case 0xC6: return ZeroPageModify<DEC>();
-        case 0xC7: return ZeroPageModify<DEM>();
-        case 0xC8: return Implied<INY>();
-        case 0xC9: return Immediate<CMP>();
-        case 0xCA: return Implied<DEX>();
-        case 0xCB: return Illegal();
-        case 0xCC: return AbsoluteRead<CPY>();
-        case 0xCD: return AbsoluteRead<CMP>();
-        case 0xCE: return AbsoluteModify<DEC>();
-        case 0xCF: return AbsoluteModify<DEM>();
+    // ---- $C0 ----
+    else if constexpr (opcode == 0xC0) Immediate<CPY>();
+    else if constexpr (opcode == 0xC1) IndexedIndirectRead<CMP>();
+    else if constexpr (opcode == 0xC2) NopOneByte();
+    else if constexpr (opcode == 0xC3) IndexedIndirectModify<DEM>();
+    else if constexpr (opcode == 0xC4) ZeroPageRead<CPY>();
+    else if constexpr (opcode == 0xC5) ZeroPageRead<CMP>();
+    else if constexpr (opcode == 0xC6) ZeroPageModify<DEC>();
+    else if constexpr (opcode == 0xC7) ZeroPageModify<DEM>();
+    else if constexpr (opcode == 0xC8) Implied<INY>();
+    else if constexpr (opcode == 0xC9) Immediate<CMP>();
+    else if constexpr (opcode == 0xCA) Implied<DEX>();
+    else if constexpr (opcode == 0xCB) Illegal();
+    else if constexpr (opcode == 0xCC) AbsoluteRead<CPY>();
+    else if constexpr (opcode == 0xCD) AbsoluteRead<CMP>();
+    else if constexpr (opcode == 0xCE) AbsoluteModify<DEC>();
+    else if constexpr (opcode == 0xCF) AbsoluteModify<DEM>();
 
-        // ---- $D0 ----
-        case 0xD0: return Branch<BNE>();
-        case 0xD1: return IndirectIndexedRead<CMP>();
-        case 0xD2: return Jam();
-        case 0xD3: return Illegal();
-        case 0xD4: return NopZeroPageIndexed();
-        case 0xD5: return ZeroPageIndexedRead<CMP, ByX>();
-        case 0xD6: return ZeroPageIndexedModify<DEC, ByX>();
-        case 0xD7: return ZeroPageIndexedModify<DEM, ByY>();
-        case 0xD8: return Implied<CLD>();
-        case 0xD9: return AbsoluteIndexedRead<CMP, ByY>();
-        case 0xDA: return NopImplied();
-        case 0xDB: return AbsoluteIndexedModify<DEM, ByY>();
-        case 0xDC: return NopAbsoluteIndexed();
-        case 0xDD: return AbsoluteIndexedRead<CMP, ByX>();
-        case 0xDE: return AbsoluteIndexedModify<DEC, ByX>();
-        case 0xDF: return AbsoluteIndexedModify<DEM, ByX>();
+    // ---- $D0 ----
+    else if constexpr (opcode == 0xD0) Branch<BNE>();
+    else if constexpr (opcode == 0xD1) IndirectIndexedRead<CMP>();
+    else if constexpr (opcode == 0xD2) Jam();
+    else if constexpr (opcode == 0xD3) Illegal();
+    else if constexpr (opcode == 0xD4) NopZeroPageIndexed();
+    else if constexpr (opcode == 0xD5) ZeroPageIndexedRead<CMP, ByX>();
+    else if constexpr (opcode == 0xD6) ZeroPageIndexedModify<DEC, ByX>();
+    else if constexpr (opcode == 0xD7) ZeroPageIndexedModify<DEM, ByY>();
+    else if constexpr (opcode == 0xD8) Implied<CLD>();
+    else if constexpr (opcode == 0xD9) AbsoluteIndexedRead<CMP, ByY>();
+    else if constexpr (opcode == 0xDA) NopImplied();
+    else if constexpr (opcode == 0xDB) AbsoluteIndexedModify<DEM, ByY>();
+    else if constexpr (opcode == 0xDC) NopAbsoluteIndexed();
+    else if constexpr (opcode == 0xDD) AbsoluteIndexedRead<CMP, ByX>();
+    else if constexpr (opcode == 0xDE) AbsoluteIndexedModify<DEC, ByX>();
+    else if constexpr (opcode == 0xDF) AbsoluteIndexedModify<DEM, ByX>();
 
-        // ---- $E0 ----
-        case 0xE0: return Immediate<CPX>();
-        case 0xE1: return IndexedIndirectRead<SBC>();
-        case 0xE2: return NopOneByte();
-        case 0xE3: return Illegal();
-        case 0xE4: return ZeroPageRead<CPX>();
-        case 0xE5: return ZeroPageRead<SBC>();
-        case 0xE6: return ZeroPageModify<INC>();
-        case 0xE7: return ZeroPageModify<INB>();
-        case 0xE8: return Implied<INX>();
-        case 0xE9: return Immediate<SBC>();
-        case 0xEA: return Implied<NOP>();
-        case 0xEB: return Immediate<SBC>();
-        case 0xEC: return AbsoluteRead<CPX>();
-        case 0xED: return AbsoluteRead<SBC>();
-        case 0xEE: return AbsoluteModify<INC>();
-        case 0xEF: return AbsoluteModify<INB_A>();
+    // ---- $E0 ----
+    else if constexpr (opcode == 0xE0) Immediate<CPX>();
+    else if constexpr (opcode == 0xE1) IndexedIndirectRead<SBC>();
+    else if constexpr (opcode == 0xE2) NopOneByte();
+    else if constexpr (opcode == 0xE3) Illegal();
+    else if constexpr (opcode == 0xE4) ZeroPageRead<CPX>();
+    else if constexpr (opcode == 0xE5) ZeroPageRead<SBC>();
+    else if constexpr (opcode == 0xE6) ZeroPageModify<INC>();
+    else if constexpr (opcode == 0xE7) ZeroPageModify<INB>();
+    else if constexpr (opcode == 0xE8) Implied<INX>();
+    else if constexpr (opcode == 0xE9) Immediate<SBC>();
+    else if constexpr (opcode == 0xEA) Implied<NOP>();
+    else if constexpr (opcode == 0xEB) Immediate<SBC>();
+    else if constexpr (opcode == 0xEC) AbsoluteRead<CPX>();
+    else if constexpr (opcode == 0xED) AbsoluteRead<SBC>();
+    else if constexpr (opcode == 0xEE) AbsoluteModify<INC>();
+    else if constexpr (opcode == 0xEF) AbsoluteModify<INB_A>();
 
-        // ---- $F0 ----
-        case 0xF0: return Branch<BEQ>();
-        case 0xF1: return IndirectIndexedRead<SBC>();
-        case 0xF2: return Jam();
-        case 0xF3: return Illegal();
-        case 0xF4: return NopZeroPageIndexed();
-        case 0xF5: return ZeroPageIndexedRead<SBC, ByX>();
-        case 0xF6: return ZeroPageIndexedModify<INC, ByX>();
-        case 0xF7: return ZeroPageIndexedModify<INB, ByX>();
-        case 0xF8: return Implied<SED>();
-        case 0xF9: return AbsoluteIndexedRead<SBC, ByY>();
-        case 0xFA: return NopImplied();
-        case 0xFB: return AbsoluteIndexedModify<INB, ByY>();
-        case 0xFC: return NopAbsoluteIndexed();
-        case 0xFD: return AbsoluteIndexedRead<SBC, ByX>();
-        case 0xFE: return AbsoluteIndexedModify<INC, ByX>();
-        case 0xFF: return AbsoluteIndexedModify<INB, ByX>();
+    // ---- $F0 ----
+    else if constexpr (opcode == 0xF0) Branch<BEQ>();
+    else if constexpr (opcode == 0xF1) IndirectIndexedRead<SBC>();
+    else if constexpr (opcode == 0xF2) Jam();
+    else if constexpr (opcode == 0xF3) Illegal();
+    else if constexpr (opcode == 0xF4) NopZeroPageIndexed();
+    else if constexpr (opcode == 0xF5) ZeroPageIndexedRead<SBC, ByX>();
+    else if constexpr (opcode == 0xF6) ZeroPageIndexedModify<INC, ByX>();
+    else if constexpr (opcode == 0xF7) ZeroPageIndexedModify<INB, ByX>();
+    else if constexpr (opcode == 0xF8) Implied<SED>();
+    else if constexpr (opcode == 0xF9) AbsoluteIndexedRead<SBC, ByY>();
+    else if constexpr (opcode == 0xFA) NopImplied();
+    else if constexpr (opcode == 0xFB) AbsoluteIndexedModify<INB, ByY>();
+    else if constexpr (opcode == 0xFC) NopAbsoluteIndexed();
+    else if constexpr (opcode == 0xFD) AbsoluteIndexedRead<SBC, ByX>();
+    else if constexpr (opcode == 0xFE) AbsoluteIndexedModify<INC, ByX>();
+    else if constexpr (opcode == 0xFF) AbsoluteIndexedModify<INB, ByX>();
     }
-}
 
-void TCPU::Step() {
-    // The IRQ input is sampled at the start of every clock. The delay counts only clocks in
-    // which the line is asserted and I is clear, and is not reloaded when the line drops.
-    if (IrqLine != 0 && I == 0) [[unlikely]] {
-        if (IrqDelay != 0)
-            --IrqDelay;
-        else if (Cycle == 1)
-            EnterInterrupt();
-    }
-    if (Cycle == 1) {
-        Opcode = Memory->Read(PC);
-        ++PC;
+// One micro-step: the clock `cycle` of opcode `opcode`, with the selections on both folded
+// away. Clock 1 of every opcode is the opcode fetch.
+template <uint32_t key>
+void TCPU::MicroStep(TCPU& cpu) {
+    constexpr uint32_t cycle = key % CycleSlots;
+    if constexpr (cycle == 1) {
+        cpu.Opcode = cpu.Fetch();
     } else {
-        Execute();
+        // The last slot takes every clock number from there on: no sequence has such a clock.
+        if constexpr (cycle < CycleSlots - 1) {
+            CPU_ASSUME(cpu.Cycle == cycle);
+        }
+        cpu.Execute<uint8_t(key / CycleSlots)>();
     }
-    ++Cycle;
-    if (BreakpointCount != 0 && Cycle == 1) [[unlikely]]
-        CheckBreakpoints();
 }
+
+template <size_t... keys>
+constexpr std::array<TCPU::TMicroStep, sizeof...(keys)> MicroStepTable(std::index_sequence<keys...>) {
+    return {&TCPU::MicroStep<uint32_t(keys)>...};
+}
+
+const std::array<TCPU::TMicroStep, 256 * TCPU::CycleSlots> TCPU::MicroSteps =
+    MicroStepTable(std::make_index_sequence<256 * TCPU::CycleSlots>());
+
+void TCPU::Step() { StepWith<true, true>(); }
 
 // The entry takes no clock of its own: the clock that performs it goes on to fetch the
 // handler's first opcode.

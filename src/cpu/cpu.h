@@ -1,7 +1,9 @@
 #pragma once
+#include <array>
 #include <cstdint>
 
 #include "core/host.h"
+#include "memory/memory.h"
 
 class TMemory;
 
@@ -17,6 +19,14 @@ public:
     void SetHost(THost* host) { Host = host ? host : &TNullHost::Instance(); }
 
     void Step();      // exactly one clock
+    // The clock step of the frame loop's runs, which are taken only while no breakpoint is set:
+    // without the breakpoint check. Returns false for an opcode fetch, a clock that only read
+    // the bus, which can neither stop the machine nor change anything a run depends on.
+    bool StepInRun() { return StepWith<true, false>(); }
+    // The same without the interrupt input either: exact while the IRQ line is low, which it
+    // stays for a whole run that starts with it low (only the TED raises it, at events that
+    // end runs).
+    bool StepQuiet() { return StepWith<false, false>(); }
     void PowerOn();   // registers to their power-on values, no bus access
     void Reset();     // pushes PC and status, PC from $FFFC/$FFFD, Cycle 1
     void RaiseIrq() { IrqLine = 1; }
@@ -34,12 +44,22 @@ public:
     uint8_t N = 0, V = 0, B = 0, D = 0, I = 0, Z = 0, C = 0;  // a flag is set when nonzero
     uint32_t Cycle = 1;   // 1: the next clock fetches an opcode (instruction boundary)
     uint8_t Opcode = 0;
-    uint8_t DataLo = 0, DataHi = 0, Temp = 0;
+    // DataLo and DataHi are written in separate clocks and read together: kept apart, so that the
+    // compiler reads them as two bytes, which the store buffer can forward, not as one word.
+    uint8_t DataLo = 0, Temp = 0, DataHi = 0;
     uint16_t EffAddr = 0, Result16 = 0;
     int16_t IrqLine = 0;
     int16_t IrqDelay = 7;
 
+    // Every (opcode, clock) pair has its own micro-step function, with the selection by opcode
+    // and then by clock resolved when it is compiled; one table lookup finds it.
+    using TMicroStep = void (*)(TCPU&);
+    static constexpr uint32_t CycleSlots = 16;
+    template <uint32_t key> static void MicroStep(TCPU& cpu);
+
 private:
+    static const std::array<TMicroStep, 256 * CycleSlots> MicroSteps;
+
     // What a sequence family does with its data: the operations of the read, write and
     // modify families, the implied instructions and the branch conditions.
     enum TOp : uint8_t {
@@ -59,15 +79,18 @@ private:
     };
     enum TIndex : uint8_t { ByX, ByY };
 
-    void Execute();  // micro-step Cycle (2 and above) of Opcode
+    template <uint8_t opcode> void Execute();  // micro-step Cycle (2 and above) of opcode
     void EnterInterrupt();
     void ReportIllegalOpcode();
     void CheckBreakpoints();
+    template <bool sampleIrq, bool checkBreakpoints> bool StepWith();
 
     // Bus and stack primitives.
     uint8_t Fetch();
     uint8_t Read(uint16_t address);
     void Write(uint16_t address, uint8_t value);
+    uint8_t ReadZeroPage(uint8_t address);
+    void WriteZeroPage(uint8_t address, uint8_t value);
     void Push(uint8_t value);
     uint8_t StackByte() const;
     void End() { Cycle = 0; }
@@ -127,3 +150,28 @@ private:
     void Jam();
     void Illegal();
 };
+
+template <bool sampleIrq, bool checkBreakpoints>
+inline bool TCPU::StepWith() {
+    // The IRQ input is sampled at the start of every clock. The delay counts only clocks in
+    // which the line is asserted and I is clear, and is not reloaded when the line drops.
+    if (sampleIrq && IrqLine != 0 && I == 0) [[unlikely]] {
+        if (IrqDelay != 0)
+            --IrqDelay;
+        else if (Cycle == 1)
+            EnterInterrupt();
+    }
+    // The opcode fetch, a third of all clocks, is done here without the table's indirect call.
+    // It ends no instruction, so no breakpoint can follow it.
+    if (Cycle == 1) {
+        Opcode = Memory->Read(PC);
+        ++PC;
+        Cycle = 2;
+        return false;
+    }
+    MicroSteps[Opcode * CycleSlots + (Cycle < CycleSlots ? Cycle : CycleSlots - 1)](*this);
+    ++Cycle;
+    if (checkBreakpoints && BreakpointCount != 0 && Cycle == 1) [[unlikely]]
+        CheckBreakpoints();
+    return true;
+}

@@ -8,13 +8,20 @@
 #if defined(__GNUC__)
 #define CPU_INLINE [[gnu::always_inline]] inline
 #define CPU_COLD [[gnu::cold, gnu::noinline]]
+#define CPU_ASSUME(condition) \
+    do {                          \
+        if (!(condition)) __builtin_unreachable(); \
+    } while (0)
 #else
 #define CPU_INLINE inline
 #define CPU_COLD
+#define CPU_ASSUME(condition) ((void)0)
 #endif
 
 CPU_INLINE uint8_t TCPU::Read(uint16_t address) { return Memory->Read(address); }
 CPU_INLINE void TCPU::Write(uint16_t address, uint8_t value) { Memory->Write(address, value); }
+CPU_INLINE uint8_t TCPU::ReadZeroPage(uint8_t address) { return Memory->ReadZeroPage(address); }
+CPU_INLINE void TCPU::WriteZeroPage(uint8_t address, uint8_t value) { Memory->WriteZeroPage(address, value); }
 
 CPU_INLINE uint8_t TCPU::Fetch() {
     const uint8_t value = Memory->Read(PC);

@@ -24,7 +24,7 @@ template <TCPU::TOp op>
 CPU_INLINE void TCPU::ZeroPageRead() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
-        case 3: Operate<op>(Read(DataLo)); End(); break;
+        case 3: Operate<op>(ReadZeroPage(DataLo)); End(); break;
     }
 }
 
@@ -32,7 +32,7 @@ template <TCPU::TOp op>
 CPU_INLINE void TCPU::ZeroPageWrite() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
-        case 3: Write(DataLo, StoredValue<op>()); End(); break;
+        case 3: WriteZeroPage(DataLo, StoredValue<op>()); End(); break;
     }
 }
 
@@ -40,9 +40,9 @@ template <TCPU::TOp op>
 CPU_INLINE void TCPU::ZeroPageModify() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
-        case 3: DataHi = Read(DataLo); break;
-        case 4: Write(DataLo, DataHi); Modify<op>(Result16); break;
-        case 5: Write(DataLo, DataHi); FinishModify<op>(Result16); End(); break;
+        case 3: DataHi = ReadZeroPage(DataLo); break;
+        case 4: WriteZeroPage(DataLo, DataHi); Modify<op>(Result16); break;
+        case 5: WriteZeroPage(DataLo, DataHi); FinishModify<op>(Result16); End(); break;
     }
 }
 
@@ -52,7 +52,7 @@ CPU_INLINE void TCPU::ZeroPageIndexedRead() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataLo = uint8_t(DataLo + Index<ix>()); break;
-        case 4: Operate<op>(Read(DataLo)); End(); break;
+        case 4: Operate<op>(ReadZeroPage(DataLo)); End(); break;
     }
 }
 
@@ -61,7 +61,7 @@ CPU_INLINE void TCPU::ZeroPageIndexedWrite() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
         case 3: DataLo = uint8_t(DataLo + Index<ix>()); break;
-        case 4: Write(DataLo, StoredValue<op>()); End(); break;
+        case 4: WriteZeroPage(DataLo, StoredValue<op>()); End(); break;
     }
 }
 
@@ -69,9 +69,9 @@ template <TCPU::TOp op, TCPU::TIndex ix>
 CPU_INLINE void TCPU::ZeroPageIndexedModify() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
-        case 3: DataLo = uint8_t(DataLo + Index<ix>()); DataHi = Read(DataLo); break;
-        case 5: Write(DataLo, DataHi); Modify<op>(Result16); break;
-        case 6: Write(DataLo, DataHi); FinishModify<op>(Result16); End(); break;
+        case 3: DataLo = uint8_t(DataLo + Index<ix>()); DataHi = ReadZeroPage(DataLo); break;
+        case 5: WriteZeroPage(DataLo, DataHi); Modify<op>(Result16); break;
+        case 6: WriteZeroPage(DataLo, DataHi); FinishModify<op>(Result16); End(); break;
     }
 }
 
@@ -148,8 +148,8 @@ template <TCPU::TOp op>
 CPU_INLINE void TCPU::IndexedIndirectRead() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
-        case 3: Result16 = Read(uint8_t(DataLo + X)); break;
-        case 4: Result16 = uint16_t(Read(uint8_t(DataLo + X + 1)) << 8 | Result16); break;
+        case 3: Result16 = ReadZeroPage(uint8_t(DataLo + X)); break;
+        case 4: Result16 = uint16_t(ReadZeroPage(uint8_t(DataLo + X + 1)) << 8 | Result16); break;
         case 6: Operate<op>(Read(Result16)); End(); break;
     }
 }
@@ -158,8 +158,8 @@ template <TCPU::TOp op>
 CPU_INLINE void TCPU::IndexedIndirectWrite() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
-        case 3: Result16 = Read(uint8_t(DataLo + X)); break;
-        case 4: Result16 = uint16_t(Read(uint8_t(DataLo + X + 1)) << 8 | Result16); break;
+        case 3: Result16 = ReadZeroPage(uint8_t(DataLo + X)); break;
+        case 4: Result16 = uint16_t(ReadZeroPage(uint8_t(DataLo + X + 1)) << 8 | Result16); break;
         case 6: Write(Result16, StoredValue<op>()); End(); break;
     }
 }
@@ -169,8 +169,8 @@ template <TCPU::TOp op>
 CPU_INLINE void TCPU::IndexedIndirectModify() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
-        case 3: Result16 = Read(uint8_t(DataLo + X)); break;
-        case 4: Result16 = uint16_t(Read(uint8_t(DataLo + X + 1)) << 8 | Result16); break;
+        case 3: Result16 = ReadZeroPage(uint8_t(DataLo + X)); break;
+        case 4: Result16 = uint16_t(ReadZeroPage(uint8_t(DataLo + X + 1)) << 8 | Result16); break;
         case 6: DataHi = Read(Result16); break;
         case 7: Write(Result16, DataHi); Modify<op>(EffAddr); break;
         case 8: Write(Result16, DataHi); FinishModify<op>(EffAddr); End(); break;
@@ -181,8 +181,8 @@ template <TCPU::TOp op>
 CPU_INLINE void TCPU::IndirectIndexedRead() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
-        case 3: EffAddr = uint16_t(Read(DataLo) + Y); break;
-        case 4: Result16 = uint16_t((Read(uint8_t(DataLo + 1)) << 8) + EffAddr); break;
+        case 3: EffAddr = uint16_t(ReadZeroPage(DataLo) + Y); break;
+        case 4: Result16 = uint16_t((ReadZeroPage(uint8_t(DataLo + 1)) << 8) + EffAddr); break;
         case 5: if (EffAddr > 0xFF) break; [[fallthrough]];
         case 6: Operate<op>(Read(Result16)); End(); break;
     }
@@ -192,8 +192,8 @@ template <TCPU::TOp op>
 CPU_INLINE void TCPU::IndirectIndexedWrite() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
-        case 3: EffAddr = uint16_t(Read(DataLo) + Y); break;
-        case 4: Result16 = uint16_t((Read(uint8_t(DataLo + 1)) << 8) + EffAddr); break;
+        case 3: EffAddr = uint16_t(ReadZeroPage(DataLo) + Y); break;
+        case 4: Result16 = uint16_t((ReadZeroPage(uint8_t(DataLo + 1)) << 8) + EffAddr); break;
         case 5: if (EffAddr > 0xFF) break; [[fallthrough]];
         case 6: Write(Result16, StoredValue<op>()); End(); break;
     }
@@ -205,8 +205,8 @@ template <TCPU::TOp op>
 CPU_INLINE void TCPU::IndirectIndexedModify() {
     switch (Cycle) {
         case 2: DataLo = Fetch(); break;
-        case 3: EffAddr = uint16_t(Read(DataLo) + Y); break;
-        case 4: Result16 = uint16_t((Read(uint8_t(DataLo + 1)) << 8) + EffAddr); break;
+        case 3: EffAddr = uint16_t(ReadZeroPage(DataLo) + Y); break;
+        case 4: Result16 = uint16_t((ReadZeroPage(uint8_t(DataLo + 1)) << 8) + EffAddr); break;
         case 5: DataHi = Read(Result16); break;
         case 6: if (EffAddr > 0xFF) break; [[fallthrough]];
         case 7:

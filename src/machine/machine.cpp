@@ -110,6 +110,55 @@ void TMachine::SpecialReset() {
     OuterHost.StatusMessage("Special reset has been performed.");
 }
 
+void TMachine::RunFrame() {
+    BeginFrame();
+    // A processor clock inside a run: anything that changes the run's plan ends it. An opcode
+    // fetch only reads, and no read stops the machine or changes the plan.
+    auto clock = [this] { return Cpu.StepInRun() && (EmulationStopped | Ted.ScheduleChanged); };
+    auto quietClock = [this] { return Cpu.StepQuiet() && (EmulationStopped | Ted.ScheduleChanged); };
+    auto run = [this](int32_t start, int32_t end, auto& cpuClock) {
+        return Ted.InWindow(start) ? Ted.RunWindow(end, cpuClock) : Ted.RunBorder(end, cpuClock);
+    };
+    for (;;) {
+        if (StepsLeft <= 0 || EmulationStopped) {
+            --StepsLeft;
+            return;
+        }
+        // A run needs no sound write waiting, and no breakpoint: a breakpoint calls the host
+        // from inside a processor clock, and the front-end may look at the machine there, where
+        // only the plain loop has every field exact. A run ends at the step after which the
+        // sound is fed.
+        if (!Ted.SoundChanged && Cpu.BreakpointCount == 0) {
+            const int32_t start = Ted.LineStep;
+            const int32_t end = Ted.RunEnd(((StepsLeft - 1) & 0x3FFF) + 1);
+            if (end > start) {
+                Ted.ScheduleChanged = false;
+                // A running tape is stepped after the run, or at a port access inside it.
+                const bool tapeRuns = Memory.Motor && Memory.PlayKey;
+                if (tapeRuns) Memory.TapeStepsFrom = start;
+                const bool quiet = Cpu.IrqLine == 0;
+                const bool cut = quiet ? run(start, end, quietClock) : run(start, end, clock);
+                if (tapeRuns) {
+                    Memory.CatchUpTape();
+                    Memory.TapeStepsFrom = -1;
+                }
+                StepsLeft -= Ted.LineStep - start;
+                if (!cut) {
+                    if ((StepsLeft & 0x3FFF) == 0) FeedSound();
+                    continue;
+                }
+                // The step whose processor clock ended the run: its TED part as the plain loop does it.
+                --StepsLeft;
+                FinishStep();
+                continue;
+            }
+        }
+        --StepsLeft;
+        if ((Ted.LineStep & 1) || (Ted.DoubleClockAllowed && Ted.InBorder)) Cpu.Step();
+        FinishStep();
+    }
+}
+
 void TMachine::StepClock() {
     Cpu.Step();
     Ted.Step();

@@ -36,10 +36,14 @@ public:
     void HardReset();
     void SpecialReset();
 
-    // One frame-loop call: 35568 clock steps unless emulation stops.
-    void RunFrame() { TNoObserver none; RunFrameObserved(none); }
-    // The same loop with a hook after every processor clock (trace, run-until); the hook is
-    // inlined, so RunFrame itself pays nothing for it.
+    // One frame-loop call: 35568 clock steps unless emulation stops. It runs the TED's runs of
+    // like steps where it can, and leaves every field exactly as the plain loop of
+    // RunFrameObserved would, after any step at which it stops. With a breakpoint set it takes
+    // the plain loop throughout, so that the front-end, called from inside the processor clock
+    // that reaches it, sees every field exact (docs/PERFORMANCE.md).
+    void RunFrame();
+    // The plain loop, one processor clock and one TED step at a time, with a hook after every
+    // processor clock (trace, run-until).
     template <class Observer> void RunFrameObserved(Observer& observer);
 
     // The debugger's steps, outside the frame loop: one processor clock with one TED step, and
@@ -76,9 +80,6 @@ public:
     int32_t SkipThisFrame = 0;
 
 private:
-    struct TNoObserver {
-        void AfterCpuClock() {}
-    };
     // What the components call: adds the machine's own effects, then forwards to the front-end.
     class TCoreHost : public THost {
     public:
@@ -99,6 +100,18 @@ private:
     void ColdStart();  // FillRam, TED reset, PowerOn, EnableRom, processor reset
     void ResetDrives();
     void FeedSound() { if (SoundSink) SoundSink->Feed(); }
+    void BeginFrame() {
+        StepsLeft = StepsPerFrame;
+        SkipThisFrame = FrameCounter % SkipDivisor;
+        Ted.SkipThisFrame = SkipThisFrame;
+    }
+    // The plain loop's work for one step after the processor's clock: the TED step, the sound
+    // feed and the tape.
+    void FinishStep() {
+        const bool soundWritten = Ted.Step();
+        if (soundWritten || (StepsLeft & 0x3FFF) == 0) FeedSound();
+        if (Memory.Motor && Memory.PlayKey) Tape.Step();
+    }
 
     THost& OuterHost;
     TCoreHost CoreHost{*this};
@@ -108,9 +121,7 @@ private:
 
 template <class Observer>
 void TMachine::RunFrameObserved(Observer& observer) {
-    StepsLeft = StepsPerFrame;
-    SkipThisFrame = FrameCounter % SkipDivisor;
-    Ted.SkipThisFrame = SkipThisFrame;
+    BeginFrame();
     for (;;) {
         const int32_t taken = StepsLeft--;
         if (taken <= 0 || EmulationStopped) break;
@@ -121,8 +132,6 @@ void TMachine::RunFrameObserved(Observer& observer) {
             Cpu.Step();
             observer.AfterCpuClock();
         }
-        const bool soundWritten = Ted.Step();
-        if (soundWritten || (StepsLeft & 0x3FFF) == 0) FeedSound();
-        if (Memory.Motor && Memory.PlayKey) Tape.Step();
+        FinishStep();
     }
 }

@@ -56,14 +56,16 @@ void TMemory::RebuildPageMaps(int firstPage) {
     for (int page = firstPage; page < 256; ++page) {
         // Page $FF starts in the never-folded TED area, so it always takes the decoder, which
         // also folds $FF20-$FFFF.
+        // Page 0 and its mirrors hold the processor port at their byte 1.
         const uint16_t start = uint16_t(page << 8);
         for (const bool rom : {false, true}) {
             const uint16_t at = FoldForRead(start, RamSizeCode, rom);
-            ReadPage[(rom ? 256 : 0) + page] =
-                at >= 0xFD00 ? DecodePage : int32_t(PlainReadIndex(at, rom, LowRomBank, HighRomBank));
+            ReadPage[(rom ? 256 : 0) + page] = at >= 0xFD00 || at == 0x0000
+                                                   ? DecodePage
+                                                   : int32_t(PlainReadIndex(at, rom, LowRomBank, HighRomBank));
         }
         const uint16_t writeAt = FoldWrite(start);
-        WritePage[page] = writeAt >= 0xFD00 ? DecodePage : int32_t(writeAt);
+        WritePage[page] = writeAt >= 0xFD00 || writeAt == 0x0000 ? DecodePage : int32_t(writeAt);
     }
     ReadMapStart = RomEnabled ? 256 : 0;
 }
@@ -89,7 +91,18 @@ void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
     RebuildPageMaps(0x80);
 }
 
+void TMemory::CatchUpTape() {
+    if (TapeStepsFrom < 0 || !Ted) return;
+    const int32_t now = Ted->LineStep;
+    if (Tape) {
+        TTape& tape = *Tape;
+        for (int32_t step = TapeStepsFrom; step < now; ++step) tape.Step();
+    }
+    TapeStepsFrom = now;
+}
+
 uint8_t TMemory::ReadPort() {
+    CatchUpTape();
     // Without a tape the cassette read line keeps its last level.
     if (Tape) TapeLevelLatch = Tape->Level();
     // The output lines (bits 0-3: serial lines, cassette write, motor) read back as last
@@ -99,9 +112,12 @@ uint8_t TMemory::ReadPort() {
 }
 
 void TMemory::WritePort(uint8_t value) {
+    CatchUpTape();
     Image[0x0001] = value;
     // The motor line is active low.
     Motor = (value & 0x08) ? 0 : 1;
+    // The tape may start or stop stepping with this clock.
+    if (Ted) Ted->ScheduleChanged = true;
     if (Tape) Tape->WriteLine((value >> 1) & 1);
 }
 

@@ -15,6 +15,14 @@ struct TBusAccess {
 };
 #endif
 
+// The bus accesses sit in the processor's per-clock path: they must be folded into it, which
+// the compiler's own size limits do not always do for a function as large as the micro-code.
+#if defined(__GNUC__)
+#define BUS_INLINE [[gnu::always_inline]] inline
+#else
+#define BUS_INLINE inline
+#endif
+
 class TTED;
 class TDrive;
 class TTape;
@@ -25,8 +33,9 @@ class TTape;
 // Every access first folds the address into the installed RAM, then decodes the folded
 // address. Both steps depend only on RamSizeCode, RomEnabled and the two bank latches, so
 // they are precomputed per 256-byte page: a page that is plain RAM or ROM maps straight to
-// its bytes in the image, every other page (the I/O pages $FD00-$FFFF) takes the full
-// decoder. The processor port at $0001 and its mirrors are caught by their low byte.
+// its bytes in the image, every other page (the I/O pages $FD00-$FFFF, and page 0 and its
+// mirrors, which hold the processor port) takes the full decoder, so a plain access is one
+// test. The processor's zero-page accesses have their own path with the port as its one test.
 class TMemory {
 public:
     static constexpr uint32_t RamSize = 0x10000;
@@ -36,8 +45,11 @@ public:
     explicit TMemory(int32_t ramSizeCode);
 
     // Decoded processor accesses, with every I/O side effect.
-    inline uint8_t Read(uint16_t address);
-    inline void Write(uint16_t address, uint8_t value);
+    BUS_INLINE uint8_t Read(uint16_t address);
+    BUS_INLINE void Write(uint16_t address, uint8_t value);
+    // The same for an address in page 0, which is RAM on every machine but for the port at $0001.
+    BUS_INLINE uint8_t ReadZeroPage(uint8_t address);
+    BUS_INLINE void WriteZeroPage(uint8_t address, uint8_t value);
     // Two decoded reads, low byte first; the second address wraps from $FFFF to $0000.
     uint16_t ReadWord(uint16_t address) {
         const uint8_t low = Read(address);
@@ -56,6 +68,12 @@ public:
     void SetRamSize(int32_t code);
     void SetRomEnabled(int32_t enabled);
     void SetRomBanks(uint16_t low, uint16_t high);
+
+    // The frame loop's runs step the tape after the run; a port access inside one first brings
+    // the tape up to the TED's current step. TapeStepsFrom is the first step not yet taken, or
+    // -1 outside such a run.
+    void CatchUpTape();
+    int32_t TapeStepsFrom = -1;
 
     void SetTED(TTED* ted) { Ted = ted; }
     void SetTape(TTape* tape) { Tape = tape; }
@@ -110,10 +128,10 @@ private:
     int32_t ReadMapStart = 0;
 };
 
-inline uint8_t TMemory::Read(uint16_t address) {
+BUS_INLINE uint8_t TMemory::Read(uint16_t address) {
     const int32_t base = ReadPage[ReadMapStart + (address >> 8)];
     uint8_t value;
-    if (base >= 0 && (address & 0xFF) != 0x01) [[likely]]
+    if (base >= 0) [[likely]]
         value = Image[base + (address & 0xFF)];
     else
         value = DecodeRead(address);
@@ -123,13 +141,35 @@ inline uint8_t TMemory::Read(uint16_t address) {
     return value;
 }
 
-inline void TMemory::Write(uint16_t address, uint8_t value) {
+BUS_INLINE void TMemory::Write(uint16_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, true});
 #endif
     const int32_t base = WritePage[address >> 8];
-    if (base >= 0 && (address & 0xFF) != 0x01) [[likely]]
+    if (base >= 0) [[likely]]
         Image[base + (address & 0xFF)] = value;
+    else
+        DecodeWrite(address, value);
+}
+
+BUS_INLINE uint8_t TMemory::ReadZeroPage(uint8_t address) {
+    uint8_t value;
+    if (address != 0x01) [[likely]]
+        value = Image[address];
+    else
+        value = DecodeRead(address);
+#ifdef VARLUME_BUS_LOG
+    AccessLog.push_back({address, value, false});
+#endif
+    return value;
+}
+
+BUS_INLINE void TMemory::WriteZeroPage(uint8_t address, uint8_t value) {
+#ifdef VARLUME_BUS_LOG
+    AccessLog.push_back({address, value, true});
+#endif
+    if (address != 0x01) [[likely]]
+        Image[address] = value;
     else
         DecodeWrite(address, value);
 }

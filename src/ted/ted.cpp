@@ -71,6 +71,15 @@ void TTED::RaiseSource(bool& flag, bool enable) {
     if (Cpu) Cpu->RaiseIrq();
 }
 
+// One tick per odd step in [TicksPendingFrom, LineStep); the run was planned so that no timer
+// reaches 0 in them, so plain subtraction is exact (a counter at 0 wraps to $FFFF unfired).
+void TTED::ApplyPendingTicks() {
+    const uint16_t ticks = uint16_t((LineStep >> 1) - (TicksPendingFrom >> 1));
+    for (TTedTimer& timer : Timer)
+        if (timer.Running) timer.Counter = uint16_t(timer.Counter - ticks);
+    TicksPendingFrom = LineStep;
+}
+
 void TTED::FireTimer(int timer) {
     switch (timer) {
         case 0:

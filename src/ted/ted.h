@@ -58,6 +58,27 @@ public:
 
     // One clock step. Returns true when a sound register was written since the previous step.
     inline bool Step();
+
+    // The frame loop's fast path: runs of like steps (border or window) within a line, with
+    // the processor clock rule, the pixel stores and the timer ticks specialised per run. A run
+    // holds no TED event: it ends before step 0 and step 113 of a line, before a window edge,
+    // before the step at which a timer reaches 0 and after `maxSteps` steps.
+    // The step at which the run from LineStep ends (exclusive); LineStep itself when the
+    // current step must take the plain path.
+    inline int32_t RunEnd(int32_t maxSteps) const;
+    bool InWindow(int32_t step) const { return uint32_t(step - Line.WindowFirst) <= Line.WindowSpan; }
+    // Run the steps from LineStep to `end`, calling `clock()` for every processor clock; a
+    // clock that returns true ends the run at once, with LineStep at its step and that step's
+    // own TED work left to Step(). Every field is then exactly as the plain loop leaves it
+    // between the processor clock and the TED step. Returns true when a clock ended the run.
+    template <class Clock> bool RunBorder(int32_t end, Clock&& clock);
+    template <class Clock> bool RunWindow(int32_t end, Clock&& clock);
+    template <TTedDisplayMode mode, bool draw, bool memo = false, class Clock>
+    bool RunWindowIn(int32_t end, Clock& clock);
+    // Set by a write that a run cannot take in its stride: a timer (its expiry moves), a sound
+    // register, a register the picture reads live, the processor port's motor line. The frame
+    // loop ends the run after that clock's step and plans the next one.
+    bool ScheduleChanged = false;
     void Reset();
 
     uint8_t ReadRegister(uint16_t address);
@@ -65,6 +86,8 @@ public:
 
     // The raster value programs see ($FF1C/$FF1D) for a frame-buffer line.
     uint16_t RasterNumber(int32_t lineIndex) const { return RasterTable[lineIndex]; }
+    // Where the next step draws, in bytes from the start of the frame buffer.
+    int32_t RenderOffset() const { return int32_t(RenderPos - FrameStart); }
 
     // Read by the frame loop before each step to decide whether the processor gets the clock.
     int32_t LineStep = 0;        // 0..113
@@ -138,15 +161,44 @@ private:
     void EndOfFrame();
     void DrawCursor();
     void TickTimers();
+    // Inside a run the timer ticks are kept back and applied when the run ends, or earlier when
+    // the processor reads or writes a TED register.
+    void SyncTimers() {
+        if (TicksPendingFrom >= 0) [[unlikely]] ApplyPendingTicks();
+    }
+    void ApplyPendingTicks();
     void FireTimer(int timer);
     void RaiseSource(bool& flag, bool enable);
     void LatchKeyboard();
 
+    // What a cell's pixels depend on: the line latch, video memory and the registers the TED
+    // reads live, gathered once.
+    struct TCellContext {
+        const uint8_t* CharImage;    // RAM, or ROM bank 0's 32 KB
+        uint32_t CharMask;           // the character address wraps within it
+        uint32_t CharLine;           // character base + character line
+        const uint8_t* Attributes;   // the current text row's attributes
+        const uint8_t* Codes;        // and character codes (or bitmap colours)
+        const uint8_t* BitmapBytes;  // the row's bitmap bytes at its character line
+        const uint32_t* Expand;
+        uint8_t Background[4];
+        uint8_t MulticolourBitmap0, MulticolourBitmap3;
+        bool Reverse;                // 128 characters: code bit 7 reverses
+        bool HideFlashing;           // flashing characters show their background in this phase
+    };
+    // A cell's two 4-pixel groups.
+    struct TCellPixels {
+        uint32_t First, Second;
+    };
+    TCellContext CellContext() const;
     // The 4 pixels of a step in the window; sets SecondHalf for the next step of the cell.
     uint32_t RenderFirstHalf(int32_t column);
-    uint8_t CharacterByte(uint32_t code) const;
-    uint32_t Hires(uint8_t background, uint8_t foreground, uint8_t pattern);
-    uint32_t MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern);
+    template <TTedDisplayMode mode> static TCellPixels RenderCell(const TCellContext& context, int32_t column);
+    template <TTedDisplayMode mode>
+    static TCellPixels RenderCellOf(const TCellContext& context, int32_t column, uint8_t attribute, uint32_t code);
+    static uint8_t CharacterByte(const TCellContext& context, uint32_t code);
+    static TCellPixels Hires(const TCellContext& context, uint8_t background, uint8_t foreground, uint8_t pattern);
+    static TCellPixels MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern);
 
     TMemory* Memory = nullptr;
     TCPU* Cpu = nullptr;
@@ -159,6 +211,11 @@ private:
     uint16_t RasterTable[LinesPerFrame] = {};
     TLineLatch Line;
     uint32_t SecondHalf = 0;  // the pixels of the second step of the current cell
+    // The step from which timer ticks are kept back (none fires before LineStep), or -1.
+    int32_t TicksPendingFrom = -1;
+    // Whether text runs reuse a cell's pixels for a like neighbour (speed only, never output).
+    bool TextMemoPays = true;
+    uint32_t TextMemoProbe = 0;
 };
 
 #include "ted/ted_step.h"

@@ -13,10 +13,17 @@ constexpr uint8_t High(uint16_t value) { return uint8_t(value >> 8); }
 constexpr uint16_t WithLow(uint16_t word, uint8_t value) { return uint16_t((word & 0xFF00) | value); }
 constexpr uint16_t WithHigh(uint16_t word, uint8_t value) { return uint16_t((word & 0x00FF) | value << 8); }
 
+// Writes that end a run of the frame loop's fast path: the timers (their expiry moves), the
+// sound registers (the sound is fed after the step), what the picture reads live ($FF07:
+// scroll, 256 characters; $FF12: character ROM; the background colours) and $FF13's single
+// clock bit, which decides the processor's clocks in the border.
+constexpr uint32_t RunEndingRegisters = 0x3Fu | 1u << 0x07 | 0x3Fu << 0x0E | 0x0Fu << 0x15;
+
 }  // namespace
 
 uint8_t TTED::ReadRegister(uint16_t address) {
     if (address < 0xFF00 || address > 0xFF1F) return 0;
+    SyncTimers();
     switch (address & 0x1F) {
         case 0x00: return Low(Timer[0].Counter);
         case 0x01: return High(Timer[0].Counter);
@@ -63,6 +70,8 @@ uint8_t TTED::ReadRegister(uint16_t address) {
 
 void TTED::WriteRegister(uint16_t address, uint8_t value) {
     if (address < 0xFF00 || address > 0xFF1F) return;
+    SyncTimers();
+    if (RunEndingRegisters >> (address & 0x1F) & 1) ScheduleChanged = true;
     switch (address & 0x1F) {
         case 0x00:
             Timer[0].Running = false;

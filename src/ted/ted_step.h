@@ -20,69 +20,102 @@ inline void TTED::TickTimers() {
     }
 }
 
-inline uint8_t TTED::CharacterByte(uint32_t code) const {
+inline TTED::TCellContext TTED::CellContext() const {
+    TCellContext context;
     // A high character base with high codes runs past $FFFF: the address wraps to 16 bits as
     // the TED's address lines do, and a ROM fetch wraps within bank 0's 32 KB, so no fetch
     // leaves the memory image.
-    const uint32_t address = Line.CharLineAddress + code * 8;
-    if (CharFromRom && Line.CharRomPossible) return Video[0x10000 + (address & 0x7FFF)];
-    return Video[address & 0xFFFF];
+    const bool rom = CharFromRom && Line.CharRomPossible;
+    context.CharImage = rom ? Video + 0x10000 : Video;
+    context.CharMask = rom ? 0x7FFF : 0xFFFF;
+    context.CharLine = Line.CharLineAddress;
+    context.Attributes = Video + Line.AttributeRow;
+    context.Codes = Video + Line.CodeRow;
+    context.BitmapBytes = Video + Line.BitmapRow;
+    context.Expand = ExpandTable;
+    std::memcpy(context.Background, BackgroundColour, 4);
+    context.MulticolourBitmap0 = Line.MulticolourBitmap0;
+    context.MulticolourBitmap3 = Line.MulticolourBitmap3;
+    context.Reverse = !Chars256;
+    context.HideFlashing = !FlashOn;
+    return context;
 }
 
-inline uint32_t TTED::Hires(uint8_t background, uint8_t foreground, uint8_t pattern) {
-    const uint32_t* entry = ExpandTable + uint32_t(background) * 4096 + uint32_t(foreground) * 16;
-    SecondHalf = entry[pattern & 0x0F];
-    return entry[pattern >> 4];
+inline uint8_t TTED::CharacterByte(const TCellContext& context, uint32_t code) {
+    return context.CharImage[(context.CharLine + code * 8) & context.CharMask];
 }
 
-inline uint32_t TTED::MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern) {
+inline TTED::TCellPixels TTED::Hires(const TCellContext& context, uint8_t background, uint8_t foreground,
+                                     uint8_t pattern) {
+    const uint32_t* entry = context.Expand + uint32_t(background) * 4096 + uint32_t(foreground) * 16;
+    return {entry[pattern >> 4], entry[pattern & 0x0F]};
+}
+
+inline TTED::TCellPixels TTED::MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern) {
     // Each bit pair is one double-width pixel.
     const uint8_t c0 = colour[pattern >> 6], c1 = colour[(pattern >> 4) & 3];
     const uint8_t c2 = colour[(pattern >> 2) & 3], c3 = colour[pattern & 3];
-    SecondHalf = TedPixels::Pack(c2, c2, c3, c3);
-    return TedPixels::Pack(c0, c0, c1, c1);
+    return {TedPixels::Pack(c0, c0, c1, c1), TedPixels::Pack(c2, c2, c3, c3)};
+}
+
+template <TTedDisplayMode mode>
+inline TTED::TCellPixels TTED::RenderCell(const TCellContext& context, int32_t column) {
+    return RenderCellOf<mode>(context, column, context.Attributes[column], context.Codes[column]);
+}
+
+template <TTedDisplayMode mode>
+inline TTED::TCellPixels TTED::RenderCellOf(const TCellContext& context, int32_t column, uint8_t attribute,
+                                            uint32_t code) {
+    const uint8_t* background = context.Background;
+    if constexpr (mode == TTedDisplayMode::Text) {
+        uint8_t foreground = attribute, back = background[0];
+        if ((code & 0x80) && context.Reverse) {  // hardware reverse
+            back = attribute;
+            foreground = background[0];
+            code &= 0x7F;
+        }
+        if ((attribute & 0x80) && context.HideFlashing) foreground = back;
+        return Hires(context, back, foreground, CharacterByte(context, code));
+    } else if constexpr (mode == TTedDisplayMode::ExtendedColourText) {
+        const uint8_t back = background[code >> 6];
+        const uint8_t foreground = ((attribute & 0x80) && context.HideFlashing) ? back : attribute;
+        return Hires(context, back, foreground, CharacterByte(context, code & 0x3F));
+    } else if constexpr (mode == TTedDisplayMode::MulticolourText) {
+        if (context.Reverse) code &= 0x7F;
+        const uint8_t pattern = CharacterByte(context, code);
+        // Attribute bit 3 clear: a plain hires cell, never reversed, never flashing.
+        if (!(attribute & 0x08)) return Hires(context, background[0], attribute, pattern);
+        const uint8_t colour[4] = {background[0], background[1], background[2], uint8_t(attribute & 0x77)};
+        return MulticolourPixels(colour, pattern);
+    } else {
+        // Bitmap bytes always come from RAM, never from the character ROM.
+        const uint8_t pattern = context.BitmapBytes[uint32_t(column) * 8];
+        const uint8_t foreground = uint8_t(code >> 4 | attribute << 4);
+        const uint8_t back = uint8_t((attribute & 0xF0) | (code & 0x0F));
+        if constexpr (mode == TTedDisplayMode::Bitmap) return Hires(context, back, foreground, pattern);
+        const uint8_t colour[4] = {context.MulticolourBitmap0, foreground, back, context.MulticolourBitmap3};
+        return MulticolourPixels(colour, pattern);
+    }
 }
 
 inline uint32_t TTED::RenderFirstHalf(int32_t column) {
-    const uint8_t attribute = Video[Line.AttributeRow + column];
-    uint32_t code = Video[Line.CodeRow + column];
+    const TCellContext context = CellContext();
+    TCellPixels pixels{};
     switch (Line.Mode) {
-        case TTedDisplayMode::Text: {
-            uint8_t foreground = attribute, background = BackgroundColour[0];
-            if ((code & 0x80) && !Chars256) {  // hardware reverse
-                background = attribute;
-                foreground = BackgroundColour[0];
-                code &= 0x7F;
-            }
-            if ((attribute & 0x80) && !FlashOn) foreground = background;
-            return Hires(background, foreground, CharacterByte(code));
-        }
-        case TTedDisplayMode::ExtendedColourText: {
-            const uint8_t background = BackgroundColour[code >> 6];
-            const uint8_t foreground = ((attribute & 0x80) && !FlashOn) ? background : attribute;
-            return Hires(background, foreground, CharacterByte(code & 0x3F));
-        }
-        case TTedDisplayMode::MulticolourText: {
-            if (!Chars256) code &= 0x7F;
-            const uint8_t pattern = CharacterByte(code);
-            // Attribute bit 3 clear: a plain hires cell, never reversed, never flashing.
-            if (!(attribute & 0x08)) return Hires(BackgroundColour[0], attribute, pattern);
-            const uint8_t colour[4] = {BackgroundColour[0], BackgroundColour[1], BackgroundColour[2],
-                                       uint8_t(attribute & 0x77)};
-            return MulticolourPixels(colour, pattern);
-        }
-        case TTedDisplayMode::Bitmap:
-        case TTedDisplayMode::MulticolourBitmap: {
-            // Bitmap bytes always come from RAM, never from the character ROM.
-            const uint8_t pattern = Video[Line.BitmapRow + uint32_t(column) * 8];
-            const uint8_t foreground = uint8_t(code >> 4 | attribute << 4);
-            const uint8_t background = uint8_t((attribute & 0xF0) | (code & 0x0F));
-            if (Line.Mode == TTedDisplayMode::Bitmap) return Hires(background, foreground, pattern);
-            const uint8_t colour[4] = {Line.MulticolourBitmap0, foreground, background, Line.MulticolourBitmap3};
-            return MulticolourPixels(colour, pattern);
-        }
+        case TTedDisplayMode::Text: pixels = RenderCell<TTedDisplayMode::Text>(context, column); break;
+        case TTedDisplayMode::ExtendedColourText:
+            pixels = RenderCell<TTedDisplayMode::ExtendedColourText>(context, column);
+            break;
+        case TTedDisplayMode::MulticolourText:
+            pixels = RenderCell<TTedDisplayMode::MulticolourText>(context, column);
+            break;
+        case TTedDisplayMode::Bitmap: pixels = RenderCell<TTedDisplayMode::Bitmap>(context, column); break;
+        case TTedDisplayMode::MulticolourBitmap:
+            pixels = RenderCell<TTedDisplayMode::MulticolourBitmap>(context, column);
+            break;
     }
-    return 0;
+    SecondHalf = pixels.Second;
+    return pixels.First;
 }
 
 inline bool TTED::Step() {
@@ -107,4 +140,175 @@ inline bool TTED::Step() {
     const bool changed = SoundChanged;
     SoundChanged = false;
     return changed;
+}
+
+inline int32_t TTED::RunEnd(int32_t maxSteps) const {
+    const int32_t step = LineStep;
+    // Step 0 latches the line, step 113 ends it.
+    if (step == 0 || step >= StepsPerLine - 1) return step;
+    int32_t end = StepsPerLine - 1;
+    const int32_t windowEnd = Line.WindowFirst + int32_t(Line.WindowSpan) + 1;
+    if (step < Line.WindowFirst) end = Line.WindowFirst < end ? Line.WindowFirst : end;
+    else if (step < windowEnd) {
+        // A window step that is a cell's second half but gives the processor a clock (it
+        // follows border steps) does not happen in a line; should it, the plain path takes it.
+        if (!(step & 1) && DoubleClockAllowed && InBorder) return step;
+        end = windowEnd;
+    }
+    if (maxSteps < end - step) end = step + maxSteps;
+    // A timer at n ticks from 0 fires in the odd step that gives its n-th tick; 0 is 65536 ticks off.
+    for (const TTedTimer& timer : Timer) {
+        if (!timer.Running) continue;
+        const int32_t ticks = timer.Counter ? timer.Counter : 0x10000;
+        const int32_t fireStep = 2 * ((step >> 1) + ticks) - 1;
+        if (fireStep < end) end = fireStep;
+    }
+    return end;
+}
+
+// The border pixels of a run are stored after it: nothing can read them in between.
+template <class Clock>
+bool TTED::RunBorder(int32_t end, Clock&& clock) {
+    const int32_t start = LineStep;
+    TicksPendingFrom = start;
+    int32_t step = start;
+    bool stopped = false;
+    if (DoubleClockAllowed) {
+        // Every step, except a first even one that follows a window step.
+        if (!InBorder && !(step & 1)) ++step;
+        for (; step < end; ++step) {
+            LineStep = step;
+            if (clock()) {
+                stopped = true;
+                break;
+            }
+        }
+    } else {
+        for (step |= 1; step < end; step += 2) {
+            LineStep = step;
+            if (clock()) {
+                stopped = true;
+                break;
+            }
+        }
+        if (!stopped) step = end;
+    }
+    const int32_t done = step - start;  // steps whose TED part is done
+    if (done > 0) {
+        // The group is the border colour four times.
+        std::memset(RenderPos, uint8_t(Line.BorderGroup), size_t(4 * done));
+        RenderPos += 4 * done;
+        InBorder = true;
+    }
+    LineStep = step;
+    ApplyPendingTicks();
+    TicksPendingFrom = -1;
+    return stopped;
+}
+
+template <class Clock>
+bool TTED::RunWindow(int32_t end, Clock&& clock) {
+    if (SkipThisFrame != 0) return RunWindowIn<TTedDisplayMode::Text, false>(end, clock);
+    switch (Line.Mode) {
+        case TTedDisplayMode::Text:
+            // With the characters in ROM a text cell's pixels follow from its attribute and
+            // code alone within a run (a character set in RAM can be rewritten by the processor
+            // between two cells). The last-cell memo pays on screens with runs of like cells
+            // (blank areas) and costs where every cell differs: it is used while it keeps
+            // paying, and tried again on every eighth run otherwise.
+            if (CharFromRom && Line.CharRomPossible && (TextMemoPays || (++TextMemoProbe & 7) == 0))
+                return RunWindowIn<TTedDisplayMode::Text, true, true>(end, clock);
+            return RunWindowIn<TTedDisplayMode::Text, true>(end, clock);
+        case TTedDisplayMode::ExtendedColourText:
+            return RunWindowIn<TTedDisplayMode::ExtendedColourText, true>(end, clock);
+        case TTedDisplayMode::MulticolourText:
+            return RunWindowIn<TTedDisplayMode::MulticolourText, true>(end, clock);
+        case TTedDisplayMode::Bitmap: return RunWindowIn<TTedDisplayMode::Bitmap, true>(end, clock);
+        case TTedDisplayMode::MulticolourBitmap:
+            return RunWindowIn<TTedDisplayMode::MulticolourBitmap, true>(end, clock);
+    }
+    return false;
+}
+
+// The colours, scroll and character source are taken once for the run: a write to any of the
+// registers they come from ends the run (ScheduleChanged). A skipped frame draws nothing.
+template <TTedDisplayMode mode, bool draw, bool memo, class Clock>
+bool TTED::RunWindowIn(int32_t end, Clock& clock) {
+    const int32_t start = LineStep;
+    int32_t step = start;
+    TicksPendingFrom = step;
+    const uint8_t scroll = HorizontalScroll;
+    uint8_t* pos = RenderPos + scroll;
+    const TCellContext context = CellContext();
+    uint32_t secondHalf = SecondHalf;
+    uint32_t lastKey = ~0u;  // no cell has this attribute and code
+    TCellPixels pixels{};
+    int32_t cells = 0, rendered = 0;
+    bool stopped = false;
+    // A cell's first step is odd. Starting on its second half: that step alone (RunEnd sends
+    // an even step that would give the processor a clock to the plain path).
+    if (!(step & 1) && step < end) {
+        if (draw) std::memcpy(pos, &secondHalf, 4);
+        pos += 4;
+        ++step;
+    }
+    // Whole cells: no processor clock falls between a cell's two steps (the even one follows
+    // a window step), so nothing can change between them and both halves are stored at once.
+    while (step + 1 < end) {
+        LineStep = step;
+        if (clock()) {
+            stopped = true;
+            break;
+        }
+        if (draw) {
+            const int32_t column = (step - 17) >> 1;
+            if constexpr (memo) {
+                // A cell like the one before it keeps its pixels.
+                const uint8_t attribute = context.Attributes[column];
+                const uint8_t code = context.Codes[column];
+                const uint32_t key = uint32_t(attribute) | uint32_t(code) << 8;
+                if (key != lastKey) {
+                    lastKey = key;
+                    pixels = RenderCellOf<mode>(context, column, attribute, code);
+                    ++rendered;
+                }
+                ++cells;
+            } else {
+                pixels = RenderCell<mode>(context, column);
+            }
+            uint8_t both[8];
+            std::memcpy(both, &pixels.First, 4);
+            std::memcpy(both + 4, &pixels.Second, 4);
+            std::memcpy(pos, both, 8);
+            secondHalf = pixels.Second;
+        }
+        pos += 8;
+        step += 2;
+    }
+    // Ending on a cell's first half.
+    if (!stopped && step < end) {
+        LineStep = step;
+        if (clock()) {
+            stopped = true;
+        } else {
+            if (draw) {
+                const TCellPixels last = RenderCell<mode>(context, (step - 17) >> 1);
+                std::memcpy(pos, &last.First, 4);
+                secondHalf = last.Second;
+            }
+            pos += 4;
+            ++step;
+        }
+    }
+    // The memo pays when at least a third of the cells reuse their neighbour's pixels.
+    if constexpr (memo) {
+        if (cells >= 8) TextMemoPays = 3 * (cells - rendered) >= cells;
+    }
+    LineStep = step;
+    RenderPos = pos - scroll;
+    SecondHalf = secondHalf;
+    if (step > start) InBorder = false;
+    ApplyPendingTicks();
+    TicksPendingFrom = -1;
+    return stopped;
 }

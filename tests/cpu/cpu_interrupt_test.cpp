@@ -366,3 +366,26 @@ TEST_F(InterruptTest, InterruptEntryReportsThePreemptedInstructionNotTheHandler)
 }
 
 }  // namespace
+
+// The micro-step table holds clocks 0-15 of each opcode; a clock number past every sequence
+// (only a debugger can set one) must stay an internal clock with no bus access, as the
+// selection on the clock always made it, and never wrap onto a real clock of the table.
+TEST_F(CpuTest, AClockNumberPastEverySequenceIsAnInternalClock) {
+    Place(0x0400, {0xAD, 0x00, 0x20});  // LDA $2000
+    Cpu.Opcode = 0xAD;
+    Cpu.A = 0x11;
+    for (uint32_t cycle : {0u, 9u, 15u, 16u, 17u, 18u, 20u, 40u}) {
+        Cpu.Cycle = cycle;
+        EXPECT_TRUE(StepLogged().empty()) << "clock " << cycle;
+        EXPECT_EQ(Cpu.Cycle, cycle + 1);
+    }
+    EXPECT_EQ(Cpu.A, 0x11);
+    EXPECT_EQ(Cpu.PC, 0x0400);
+    // A one-clock operation has no clock selection: it completes in whatever clock it is given.
+    Cpu.Opcode = 0xE8;  // INX
+    Cpu.X = 4;
+    Cpu.Cycle = 17;
+    StepLogged();
+    EXPECT_EQ(Cpu.X, 5);
+    EXPECT_EQ(Cpu.Cycle, 1u);
+}

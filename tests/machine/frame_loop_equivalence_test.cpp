@@ -1,0 +1,322 @@
+// RunFrame takes the fast path through the frame; RunFrameObserved runs the plain loop, one
+// processor clock and one TED step at a time. These tests run both on twin machines and
+// compare everything a debugger could look at after every call: RAM and ROM, processor,
+// TED, frame buffer, the frame loop's own counters and when the sound was fed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../../bench/workloads.h"
+#include "machine/machine.h"
+
+namespace {
+
+// Stops the machine at chosen ends of frame, as a front-end pausing on a frame may.
+class TStoppingHost : public THost {
+public:
+    void StatusMessage(const char*) override {
+        if (StopOnStatus && Machine) Machine->Stop();
+    }
+    void AppendLog(const char*) override {}
+    void ErrorBox(const char*) override {}
+    void BreakpointReached() override { ++Breakpoints; }
+    void EndOfFrame(bool drawn) override {
+        Drawn.push_back(drawn);
+        if (StopEvery != 0 && Drawn.size() % StopEvery == 0 && Machine) Machine->Stop();
+    }
+    TMachine* Machine = nullptr;
+    size_t StopEvery = 0;
+    bool StopOnStatus = false;  // as a front-end pausing on "Illegal opcode!" may
+    std::vector<bool> Drawn;
+    int Breakpoints = 0;
+};
+
+// Notes where in the frame each feed happens and what the sound registers said.
+class TFeedLog : public TSoundSink {
+public:
+    explicit TFeedLog(const TTED& ted) : Ted(ted) {}
+    void Feed() override {
+        Entries.push_back(Ted.LineIndex * 1000 + Ted.LineStep);
+        Entries.push_back(Ted.Sound.Voice1Frequency << 16 | Ted.Sound.Voice2Frequency);
+        Entries.push_back(Ted.Sound.Volume | Ted.Sound.Voice1On << 4 | Ted.Sound.Noise << 5);
+    }
+    const TTED& Ted;
+    std::vector<int> Entries;
+};
+
+struct TTwin {
+    TStoppingHost Host;
+    std::unique_ptr<TMachine> Machine;
+    std::unique_ptr<TFeedLog> Feeds;
+    TTwin() : Machine(std::make_unique<TMachine>(Host, std::string(VARLUME_BIN_DIR) + "/")) {
+        Host.Machine = Machine.get();
+        Feeds = std::make_unique<TFeedLog>(Machine->Ted);
+        Machine->SetSoundSink(Feeds.get());
+    }
+};
+
+// Counts the clocks, and so keeps the plain loop.
+struct TClockCounter {
+    uint64_t Clocks = 0;
+    void AfterCpuClock() { ++Clocks; }
+};
+
+std::string Difference(const TMachine& a, const TMachine& b) {
+    if (std::memcmp(a.Memory.Image, b.Memory.Image, TMemory::ImageSize) != 0) {
+        for (uint32_t i = 0; i < TMemory::ImageSize; ++i)
+            if (a.Memory.Image[i] != b.Memory.Image[i]) return "memory at " + std::to_string(i);
+    }
+    const TCPU &c = a.Cpu, &d = b.Cpu;
+    if (c.PC != d.PC || c.A != d.A || c.X != d.X || c.Y != d.Y || c.SP != d.SP || c.Cycle != d.Cycle ||
+        c.Opcode != d.Opcode || c.DataLo != d.DataLo || c.DataHi != d.DataHi || c.EffAddr != d.EffAddr ||
+        c.Result16 != d.Result16 || c.IrqLine != d.IrqLine || c.IrqDelay != d.IrqDelay ||
+        c.StatusByte(false, false) != d.StatusByte(false, false) || c.B != d.B)
+        return "processor";
+    const TTED &t = a.Ted, &u = b.Ted;
+    if (t.LineStep != u.LineStep || t.LineIndex != u.LineIndex || t.InBorder != u.InBorder ||
+        t.DoubleClockAllowed != u.DoubleClockAllowed || t.RenderOffset() != u.RenderOffset() ||
+        t.FlashCounter != u.FlashCounter || t.FlashOn != u.FlashOn || t.SoundChanged != u.SoundChanged ||
+        t.KeyboardLatch != u.KeyboardLatch)
+        return "TED position " + std::to_string(t.LineIndex) + ":" + std::to_string(t.LineStep) + " vs " +
+               std::to_string(u.LineIndex) + ":" + std::to_string(u.LineStep);
+    for (int i = 0; i < 3; ++i)
+        if (t.Timer[i].Counter != u.Timer[i].Counter || t.Timer[i].Running != u.Timer[i].Running)
+            return "timer " + std::to_string(i + 1);
+    // Every register read is free of side effects except the keyboard latch, which reads as stored.
+    for (uint16_t r = 0xFF00; r < 0xFF20; ++r)
+        if (const_cast<TTED&>(t).ReadRegister(r) != const_cast<TTED&>(u).ReadRegister(r))
+            return "TED register " + std::to_string(r - 0xFF00);
+    if (std::memcmp(a.Frame.Pixels, b.Frame.Pixels, TTED::FrameBytes) != 0) return "frame buffer";
+    if (a.StepsLeft != b.StepsLeft || a.FrameCounter != b.FrameCounter || a.SkipThisFrame != b.SkipThisFrame ||
+        a.EmulationStopped != b.EmulationStopped)
+        return "frame loop";
+    if (a.Memory.Motor != b.Memory.Motor || a.Memory.RomEnabled != b.Memory.RomEnabled) return "bus";
+    return {};
+}
+
+// Runs `calls` frame-loop calls on both twins, restarting after each stop, and compares after each.
+void RunAndCompare(TTwin& fast, TTwin& plain, int calls) {
+    TClockCounter counter;
+    for (int call = 0; call < calls; ++call) {
+        fast.Machine->RunFrame();
+        plain.Machine->RunFrameObserved(counter);
+        const std::string difference = Difference(*fast.Machine, *plain.Machine);
+        ASSERT_EQ(difference, "") << "after call " << call;
+        ASSERT_EQ(fast.Feeds->Entries, plain.Feeds->Entries) << "after call " << call;
+        ASSERT_EQ(fast.Host.Drawn, plain.Host.Drawn);
+        ASSERT_EQ(fast.Host.Breakpoints, plain.Host.Breakpoints);
+        if (fast.Machine->EmulationStopped) {
+            fast.Machine->Start();
+            plain.Machine->Start();
+        }
+    }
+}
+
+template <class SetUp> void ForBoth(TTwin& a, TTwin& b, SetUp setUp) {
+    setUp(*a.Machine);
+    setUp(*b.Machine);
+}
+
+// Timers 1-3 and the raster interrupt fire at many points of the line; the main loop reads the
+// timers and the horizontal position onto the screen, flips double clock, horizontal scroll
+// and 38/40 columns, and writes the sound registers; the handler re-arms timers 2 and 3 with
+// short counts, reads the flags and positions into RAM and switches the colour mode.
+Workload::TMiniAsm TimerStressProgram(uint16_t origin) {
+    Workload::TMiniAsm a(origin);
+    a.Bytes({0x78, 0xA2, 0xFF, 0x9A})
+        .LowByteOf(0xA9, "irq").Bytes({0x8D, 0xFE, 0xFF})
+        .HighByteOf(0xA9, "irq").Bytes({0x8D, 0xFF, 0xFF})
+        .Bytes({0xA9, 0x00, 0x8D, 0x00, 0xFF, 0xA9, 0x10, 0x8D, 0x01, 0xFF})  // timer 1: $1000
+        .Bytes({0xA9, 0x34, 0x8D, 0x02, 0xFF, 0xA9, 0x02, 0x8D, 0x03, 0xFF})  // timer 2: $0234
+        .Bytes({0xA9, 0x99, 0x8D, 0x04, 0xFF, 0xA9, 0x05, 0x8D, 0x05, 0xFF})  // timer 3: $0599
+        .Bytes({0xA9, 0x5A, 0x8D, 0x0A, 0xFF})   // all four sources
+        .Bytes({0xA9, 0x40, 0x8D, 0x0B, 0xFF})   // raster 64
+        .Bytes({0xA9, 0x1B, 0x8D, 0x06, 0xFF})   // text, display on
+        .Bytes({0xA9, 0x08, 0x8D, 0x14, 0xFF})   // matrix at $0800
+        .Bytes({0xA9, 0x10, 0x8D, 0x13, 0xFF})   // characters from this program
+        .Bytes({0x58})
+        .Label("main")
+        .Bytes({0xA6, 0xF0})                     // LDX $F0
+        .Bytes({0xAD, 0x1E, 0xFF, 0x9D, 0x00, 0x0C})  // $FF1E -> codes
+        .Bytes({0xAD, 0x00, 0xFF, 0x9D, 0x00, 0x08})  // timer 1 low -> attributes
+        .Bytes({0xAD, 0x05, 0xFF, 0x9D, 0x00, 0x40})  // timer 3 high -> $4000
+        .Bytes({0xE6, 0xF0, 0xA5, 0xF0, 0x29, 0x1F})  // INC $F0; LDA $F0; AND #$1F
+        .Branch(0xD0, "main")
+        .Bytes({0xAD, 0x13, 0xFF, 0x49, 0x02, 0x8D, 0x13, 0xFF})  // flip double clock
+        .Bytes({0xAD, 0x07, 0xFF, 0x49, 0x09, 0x8D, 0x07, 0xFF})  // flip scroll bit 0 and 40 columns
+        .Bytes({0xA5, 0xF0, 0x8D, 0x11, 0xFF, 0x8D, 0x0E, 0xFF})  // sound
+        .Absolute(0x4C, "main")
+        .Label("irq")
+        .Bytes({0x48, 0x8A, 0x48})
+        .Bytes({0xAD, 0x09, 0xFF, 0x8D, 0x09, 0xFF})  // acknowledge what is set
+        .Label("irqRecord")
+        .Bytes({0xA6, 0xF1, 0x9D, 0x00, 0x41})        // flags -> $4100,X
+        .Bytes({0xAD, 0x1E, 0xFF, 0x9D, 0x00, 0x42})
+        .Bytes({0xAD, 0x1D, 0xFF, 0x9D, 0x00, 0x43})
+        .Bytes({0xAD, 0x02, 0xFF, 0x9D, 0x00, 0x44})
+        .Bytes({0xE6, 0xF1})
+        .Bytes({0xA9, 0x80, 0x8D, 0x02, 0xFF, 0xA9, 0x03, 0x8D, 0x03, 0xFF})  // timer 2: $0380
+        .Bytes({0xA9, 0x55, 0x8D, 0x04, 0xFF, 0xA9, 0x01, 0x8D, 0x05, 0xFF})  // timer 3: $0155
+        .Bytes({0xEE, 0x19, 0xFF, 0xEE, 0x15, 0xFF})  // border, background
+        .Bytes({0xAD, 0x06, 0xFF, 0x49, 0x40, 0x8D, 0x06, 0xFF})  // extended colour on/off
+        .Bytes({0x68, 0xAA, 0x68, 0x40});
+    return a;
+}
+
+void SetUpTimerStress(TMachine& machine) {
+    machine.PowerUp(MachineCustom);
+    machine.Memory.Write(0xFF3F, 0);
+    Workload::Place(machine.Memory, 0x1000, TimerStressProgram(0x1000).Finish());
+    machine.Cpu.PC = 0x1000;
+}
+
+}  // namespace
+
+TEST(FrameLoopEquivalence, C16BootingToThePrompt) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [](TMachine& m) { m.PowerUp(MachineC16); });
+    RunAndCompare(fast, plain, 200);
+}
+
+TEST(FrameLoopEquivalence, Plus4PrintingWithSkippedFrames) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [](TMachine& m) { Workload::BootToPrompt(m, MachinePlus4, 150); });
+    ForBoth(fast, plain, [](TMachine& m) {
+        Workload::StartPrintLoop(m);
+        m.SkipDivisor = 3;
+    });
+    RunAndCompare(fast, plain, 60);
+}
+
+TEST(FrameLoopEquivalence, MulticolourBitmapWithRasterInterrupts) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [](TMachine& m) { Workload::SetUpBitmapRaster(m, 0); });
+    RunAndCompare(fast, plain, 40);
+}
+
+TEST(FrameLoopEquivalence, TimerAndRasterInterruptsWithModeChanges) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, SetUpTimerStress);
+    RunAndCompare(fast, plain, 60);
+}
+
+TEST(FrameLoopEquivalence, CharacterSetInRamRewrittenWhileTheRowIsDrawn) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [](TMachine& m) {
+        m.PowerUp(MachineCustom);
+        m.Memory.Write(0xFF3F, 0);
+        // Every cell shows character 1 from a RAM set at $3000, so neighbouring cells are alike
+        // but for the bytes of the character, which the main loop keeps inverting.
+        for (uint16_t a = 0x0800; a < 0x0C00; ++a) m.Memory.Image[a] = 0x71;
+        for (uint16_t a = 0x0C00; a < 0x1000; ++a) m.Memory.Image[a] = 0x01;
+        Workload::TMiniAsm a(0x1000);
+        a.Bytes({0xA9, 0x1B, 0x8D, 0x06, 0xFF})        // text, display on
+            .Bytes({0xA9, 0x08, 0x8D, 0x14, 0xFF})     // matrix at $0800
+            .Bytes({0xA9, 0x30, 0x8D, 0x13, 0xFF})     // characters at $3000 in RAM
+            .Label("loop")
+            .Bytes({0xA2, 0x07})
+            .Label("invert")
+            .Bytes({0xBD, 0x08, 0x30, 0x49, 0xFF, 0x9D, 0x08, 0x30, 0xCA})  // $3008,X ^= $FF
+            .Branch(0x10, "invert")
+            .Absolute(0x4C, "loop");
+        Workload::Place(m.Memory, 0x1000, a.Finish());
+        m.Cpu.PC = 0x1000;
+    });
+    RunAndCompare(fast, plain, 10);
+}
+
+TEST(FrameLoopEquivalence, BreakpointsStopBothLoopsAtTheSameClock) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [](TMachine& m) {
+        SetUpTimerStress(m);
+        // In the main loop and in the interrupt handler: stops in border and window alike.
+        const Workload::TMiniAsm program = TimerStressProgram(0x1000);
+        m.Cpu.Breakpoints[0] = program.AddressOf("main");
+        m.Cpu.Breakpoints[1] = program.AddressOf("irqRecord");
+        m.Cpu.BreakpointCount = 2;
+    });
+    RunAndCompare(fast, plain, 300);
+    EXPECT_GT(fast.Host.Breakpoints, 100);
+}
+
+TEST(FrameLoopEquivalence, AStopFromInsideAProcessorClockEndsBothLoopsAtTheSameStep) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [](TMachine& m) {
+        m.PowerUp(MachineCustom);
+        m.Memory.Write(0xFF3F, 0);
+        // An illegal opcode after a delay that changes every pass: the report, and with it the
+        // stop, lands on border and window steps, double and single clock alike.
+        Workload::TMiniAsm a(0x1000);
+        a.Bytes({0xA9, 0x1B, 0x8D, 0x06, 0xFF, 0xA2, 0x00})  // display on; LDX #0
+            .Label("loop")
+            .Bytes({0xE8, 0x8A, 0x29, 0x3F, 0xA8})           // INX; TXA; AND #$3F; TAY
+            .Label("delay")
+            .Bytes({0x88})
+            .Branch(0x10, "delay")
+            .Bytes({0x03})                                   // illegal
+            .Bytes({0xAD, 0x13, 0xFF, 0x49, 0x02, 0x8D, 0x13, 0xFF})  // flip double clock
+            .Absolute(0x4C, "loop");
+        Workload::Place(m.Memory, 0x1000, a.Finish());
+        m.Cpu.PC = 0x1000;
+    });
+    fast.Host.StopOnStatus = plain.Host.StopOnStatus = true;
+    RunAndCompare(fast, plain, 400);
+}
+
+TEST(FrameLoopEquivalence, StopsAtTheEndOfAFrameThatBeganMidway) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [](TMachine& m) {
+        SetUpTimerStress(m);
+        // The debugger's single clocks move the TED away from the frame loop's frame start.
+        for (int i = 0; i < 12345; ++i) m.StepClock();
+    });
+    fast.Host.StopEvery = plain.Host.StopEvery = 2;
+    RunAndCompare(fast, plain, 30);
+}
+
+// The program reads the tape through the port and also switches the motor off and on, so the
+// tape stops and starts inside lines.
+void SetUpTapeReader(TMachine& machine) {
+    machine.PowerUp(MachineCustom);
+    machine.Memory.Write(0xFF3F, 0);
+    Workload::TMiniAsm a(0x1000);
+    a.Bytes({0x78, 0xA9, 0x00, 0x85, 0x01})          // SEI; motor on
+        .Label("loop")
+        .Bytes({0xA5, 0x01, 0x29, 0x10, 0x9D, 0x00, 0x0C})  // the tape level onto the screen
+        .Bytes({0xE8})
+        .Branch(0xD0, "loop")
+        .Bytes({0xE6, 0xF0, 0xA5, 0xF0, 0x29, 0x07})
+        .Branch(0xD0, "loop")
+        .Bytes({0xA5, 0x01, 0x49, 0x08, 0x85, 0x01})     // motor off or on again
+        .Absolute(0x4C, "loop");
+    Workload::Place(machine.Memory, 0x1000, a.Finish());
+    machine.Cpu.PC = 0x1000;
+    machine.Tape.LoadImage(Workload::PulseTape());
+    machine.Memory.PlayKey = 1;
+}
+
+TEST(FrameLoopEquivalence, TapePlayingWhileTheProgramReadsItAndSwitchesTheMotor) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, SetUpTapeReader);
+    TClockCounter counter;
+    int highSeen = 0, lowSeen = 0;
+    const uint8_t* screen = fast.Machine->Memory.Image + 0x0C00;
+    for (int call = 0; call < 40; ++call) {
+        fast.Machine->RunFrame();
+        highSeen += int(std::count(screen, screen + 256, 0x10));
+        lowSeen += int(std::count(screen, screen + 256, 0x00));
+        plain.Machine->RunFrameObserved(counter);
+        ASSERT_EQ(Difference(*fast.Machine, *plain.Machine), "") << "after call " << call;
+        ASSERT_EQ(fast.Machine->Tape.ReadPosition, plain.Machine->Tape.ReadPosition) << "after call " << call;
+        ASSERT_EQ(fast.Machine->Tape.Remaining, plain.Machine->Tape.Remaining) << "after call " << call;
+        ASSERT_EQ(fast.Machine->Tape.LevelBit, plain.Machine->Tape.LevelBit) << "after call " << call;
+    }
+    // The tape has moved and the program has seen both levels.
+    EXPECT_GT(fast.Machine->Tape.ReadPosition, 1000);
+    EXPECT_GT(highSeen, 0);
+    EXPECT_GT(lowSeen, 0);
+}
