@@ -13,6 +13,8 @@ char TTypist::Untypable() const {
 void TTypist::Press(TMachine& machine) {
     Held = ScanCodesToType(Text[Position]);
     for (uint8_t code : Held) machine.Keyboard.SetKey(code, true);
+    Phase = TPhase::Holding;
+    FramesLeft = HoldFrames;
 }
 
 void TTypist::ReleaseAll(TMachine& machine) {
@@ -27,8 +29,6 @@ void TTypist::AfterFrame(TMachine& machine) {
             if (!AutoLoadReady(machine.Cpu.PC)) return;
             HasStarted = true;
             Press(machine);
-            Phase = TPhase::Holding;
-            FramesLeft = HoldFrames;
             return;
         case TPhase::Holding:
             if (--FramesLeft > 0) return;
@@ -44,8 +44,6 @@ void TTypist::AfterFrame(TMachine& machine) {
                 return;
             }
             Press(machine);
-            Phase = TPhase::Holding;
-            FramesLeft = HoldFrames;
             return;
     }
 }

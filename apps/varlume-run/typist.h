@@ -24,6 +24,7 @@ private:
     static constexpr int HoldFrames = 2;
     static constexpr int ReleaseFrames = 2;
 
+    // Holds the keys of the current character for HoldFrames frames.
     void Press(TMachine& machine);
     void ReleaseAll(TMachine& machine);
 

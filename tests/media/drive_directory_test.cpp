@@ -10,14 +10,8 @@ using namespace media_test;
 
 namespace {
 
-class DirectoryDrive : public ::testing::Test {
+class DirectoryDrive : public DirectoryDriveFixture {
 protected:
-    void SetUp() override {
-        Drive = std::make_unique<TDrive>();
-        Drive->SetDeviceNumber(8);
-        Drive->SetDirectoryPath(Dir.String());
-        Drive->SetMode(TDrive::ModeDirectory);
-    }
     Bytes Listing() {
         TDriveClient client(*Drive);
         return client.Load("$");
@@ -39,8 +33,6 @@ protected:
         return error ? 0 : uint16_t(std::min<std::uintmax_t>(space.available, 32768));
     }
 
-    TTempDir Dir;
-    std::unique_ptr<TDrive> Drive;
 };
 
 TEST_F(DirectoryDrive, HostNamesAreUpperCasedBeforeMatching) {

@@ -10,18 +10,7 @@ using namespace media_test;
 namespace {
 
 // A drive serving a fresh directory, for protocol tests that need prepared data.
-class DriveProtocol : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Drive = std::make_unique<TDrive>();
-        Drive->SetDeviceNumber(8);
-        Drive->SetDirectoryPath(Dir.String());
-        Drive->SetMode(TDrive::ModeDirectory);
-    }
-
-    TTempDir Dir;
-    std::unique_ptr<TDrive> Drive;
-};
+class DriveProtocol : public DirectoryDriveFixture {};
 
 TEST(NameMatch, WildcardsAndExactBytes) {
     EXPECT_TRUE(NameMatch("GAME", "GAME"));

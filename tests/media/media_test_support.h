@@ -1,7 +1,10 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -134,5 +137,19 @@ inline Bytes ListingTail(uint16_t address, uint16_t blocksFree) {
     AppendWord(bytes, 0);
     return bytes;
 }
+
+// Device 8 in Directory mode, serving a fresh directory.
+class DirectoryDriveFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Drive = std::make_unique<TDrive>();
+        Drive->SetDeviceNumber(8);
+        Drive->SetDirectoryPath(Dir.String());
+        Drive->SetMode(TDrive::ModeDirectory);
+    }
+
+    TTempDir Dir;
+    std::unique_ptr<TDrive> Drive;
+};
 
 }  // namespace media_test
