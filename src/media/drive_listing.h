@@ -10,6 +10,9 @@ public:
     static constexpr int32_t HeaderLineSize = 30;
     static constexpr int32_t EntryLineSize = 32;
     static constexpr int32_t LastLineSize = 30;
+    // The most a listing holds, load address included: loaded from $1001 it ends below $FD00,
+    // where the machine's I/O starts, so a directory of any size leaves the machine whole.
+    static constexpr int32_t MaxListingSize = 2 + (0xFD00 - LoadAddress);
 
     // `buffer` holds at least `capacity` bytes; nothing is ever written beyond them.
     TListingWriter(uint8_t* buffer, int32_t capacity) : Buffer(buffer), Capacity(capacity) {}

@@ -101,16 +101,24 @@ TEST_F(D64Drive, LastSectorLinksAtTheLimitsStayInsideTheSector) {
     last[1] = 255;
     last[255] = 0x77;
     Disk.AddEntry("FULL", 0x82, {35, 16}, 1);
-    // A last-byte index of 0 holds no data and must not wrap the length round.
-    Disk.Sector(2, 0)[0] = 0;
-    Disk.Sector(2, 0)[1] = 0;
+    // Last-byte indexes of 0 and 1 hold no data: such a file has no load address, and LOAD
+    // must not be handed a length of 0 with status OK (the end mark would come only after
+    // 65536 bytes), so it is not found.
+    for (int index : {0, 1}) {
+        Disk.Sector(2, index)[0] = 0;
+        Disk.Sector(2, index)[1] = uint8_t(index);
+    }
     Disk.AddEntry("NONE", 0x82, {2, 0}, 1);
+    Disk.AddEntry("ONE", 0x82, {2, 1}, 1);
     TDriveClient client = Insert();
     ASSERT_EQ(client.Open("FULL"), 0);
     EXPECT_EQ(Drive->DataLength, 254);
     EXPECT_EQ(client.ReadAll().back(), 0x77);
-    ASSERT_EQ(client.Open("NONE"), 0);
-    EXPECT_EQ(Drive->DataLength, 0);
+    for (const char* name : {"NONE", "ONE"}) {
+        EXPECT_EQ(client.Open(name), TDrive::StatusNotFound) << name;
+        EXPECT_EQ(Drive->DataLength, 0) << name;
+        EXPECT_EQ(Drive->DosStatus().Line(), "62,FILE NOT FOUND,00,00") << name;
+    }
 }
 
 TEST_F(D64Drive, ScratchedEntriesAreNeitherListedNorLoaded) {
