@@ -74,6 +74,10 @@ public:
     bool WriteProtected() const { return Image.WriteProtected(); }
     void SetWriteProtected(bool writeProtected) { Image.SetWriteProtected(writeProtected); }
 
+    // The RAM of the machine the drive is attached to (16384, 32768 or 65536 bytes): listings
+    // are cut to fit it.
+    void SetMachineRam(int32_t bytes) { MachineRam = bytes; }
+
     // The status the command channel reports next ("NN,TEXT,TT,SS").
     const TDosStatus& DosStatus() const { return Command.Status(); }
 
@@ -135,6 +139,7 @@ private:
     std::vector<uint8_t> Listing();
 
     std::string DirectoryPath = ".";
+    int32_t MachineRam = 65536;
     TD64Image Image;
     std::array<uint8_t, NameBufferSize> NameBuffer{};
     std::vector<uint8_t> DataBuffer;

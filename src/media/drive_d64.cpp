@@ -57,7 +57,7 @@ void TDrive::PrepareFromDisk(std::string_view name) {
 int32_t TDrive::BuildDiskListing(uint8_t* buffer) {
     const d64::TD64Disk disk = d64::TD64Disk::ForReading(DiskImage());
     const uint8_t* bam = disk.Bam();
-    TListingWriter listing(buffer, TListingWriter::MaxListingSize);
+    TListingWriter listing(buffer, TListingWriter::MaxListingSize(MachineRam));
     listing.Header(Bytes(bam + BamNameOffset, 16), Bytes(bam + BamIdOffset, 2), Bytes(bam + BamDosTypeOffset, 2));
     bool room = true;
     disk.ForEachEntry([&](const uint8_t* entry) {

@@ -79,7 +79,7 @@ void TDrive::PrepareFromDirectory(std::string_view name) {
 
 int32_t TDrive::BuildDirectoryListing(uint8_t* buffer) {
     const fs::path directory = ServedDirectory(DirectoryPath);
-    TListingWriter listing(buffer, TListingWriter::MaxListingSize);
+    TListingWriter listing(buffer, TListingWriter::MaxListingSize(MachineRam));
     std::string title = "VARLUME DIR (8) ";
     title[13] = char('0' + DeviceNumber % 10);
     listing.Header(title, "00", "2A");

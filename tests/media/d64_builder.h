@@ -19,8 +19,10 @@ public:
         bam[0] = 18;
         bam[1] = 1;
         bam[2] = 0x41;
-        for (int track = 1; track <= 35; ++track) bam[4 + 4 * (track - 1)] = uint8_t(TDrive::SectorsPerTrack(track));
-        bam[4 + 4 * 17] = 17;  // the map and the first directory sector are in use
+        for (int track = 1; track <= 35; ++track)
+            for (int sector = 0; sector < TDrive::SectorsPerTrack(track); ++sector) MarkFree(track, sector, true);
+        MarkFree(18, 0, false);  // the map and the first directory sector are in use
+        MarkFree(18, 1, false);
         SetTitle("TEST DISK", "ID", "2A");
         Sector(18, 1)[1] = 0xFF;
     }
@@ -41,9 +43,20 @@ public:
         bam[0xA6] = uint8_t(dos[1]);
     }
 
+    // The map's bit (1 = free) and count for one sector.
+    void MarkFree(int track, int sector, bool free) {
+        uint8_t* entry = Sector(18, 0) + 4 + 4 * (track - 1);
+        const auto bit = uint8_t(1 << (sector % 8));
+        const bool wasFree = entry[1 + sector / 8] & bit;
+        if (free == wasFree) return;
+        entry[1 + sector / 8] ^= bit;
+        entry[0] = uint8_t(entry[0] + (free ? 1 : -1));
+    }
+
     // Next free data sector, skipping the directory track.
     TLink Allocate() {
         TLink link = Next;
+        MarkFree(link.first, link.second, false);
         if (++Next.second >= TDrive::SectorsPerTrack(Next.first)) {
             Next.second = 0;
             if (++Next.first == 18) ++Next.first;
@@ -80,6 +93,7 @@ public:
     uint8_t* AddEntry(std::string_view name, uint8_t type, TLink start, uint16_t blocks) {
         if (EntryCount == 8) {
             const int next = DirectorySector + 1;
+            MarkFree(18, next, false);
             Sector(18, DirectorySector)[0] = 18;
             Sector(18, DirectorySector)[1] = uint8_t(next);
             Sector(18, next)[0] = 0;

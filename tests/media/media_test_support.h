@@ -114,8 +114,73 @@ public:
         return ReadAll();
     }
 
+    // LISTEN, OPEN `secondary` with the name, UNLISTEN; returns the status the open left.
+    uint8_t OpenChannel(int secondary, std::string_view name) {
+        Command(0x20);
+        Code(0x82);
+        Code(uint8_t(0xF0 | secondary));
+        Name(name);
+        Command(0x3F);
+        return Status();
+    }
+    // LISTEN, the channel's data address, the bytes, UNLISTEN: as PRINT# or SAVE sends them.
+    void Send(int secondary, std::string_view bytes) {
+        Command(0x20);
+        Code(0x82);
+        Code(uint8_t(0x60 | secondary));
+        Name(bytes);
+        Command(0x3F);
+    }
+    // TALK, the channel's data address, then bytes until the drive marks the last one (or
+    // has nothing to send), UNTALK: as GET# or INPUT# read them.
+    Bytes Receive(int secondary, size_t limit = 70000) {
+        Bytes bytes;
+        Command(0x40);
+        Code(0x82);
+        Code(uint8_t(0x60 | secondary));
+        for (size_t i = 0; i < limit; ++i) {
+            Code(0x84);
+            if (Status() == TDrive::StatusNotFound) break;
+            bytes.push_back(Data());
+            if (Status() == TDrive::StatusLastByte) break;
+        }
+        Command(0x5F);
+        return bytes;
+    }
+    void CloseChannel(int secondary) {
+        Command(0x20);
+        Code(0x82);
+        Code(uint8_t(0xE0 | secondary));
+        Command(0x3F);
+    }
+    // A command sent as OPEN 15 sends it; returns the status line read back (no return).
+    std::string Dos(std::string_view command) {
+        OpenChannel(15, command);
+        return StatusLine();
+    }
+    std::string StatusLine() {
+        const Bytes line = Receive(15);
+        if (line.empty() || line.back() != 0x0D) return "(no carriage return)";
+        return std::string(line.begin(), line.end() - 1);
+    }
+    // SAVE as the KERNAL sends it: OPEN 1 with the name, the bytes, CLOSE 1.
+    std::string Save(std::string_view name, const Bytes& bytes) {
+        OpenChannel(1, name);
+        Send(1, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        CloseChannel(1);
+        return StatusLine();
+    }
+
     TDrive& Drive;
     uint16_t Base;
+
+private:
+    void Name(std::string_view bytes) {
+        for (char c : bytes) {
+            Code(0x83);
+            Code(uint8_t(c));
+        }
+    }
 };
 
 // Pieces of a directory listing, for byte-for-byte comparisons.
@@ -136,6 +201,26 @@ inline Bytes ListingTail(uint16_t address, uint16_t blocksFree) {
     bytes.push_back(0);
     AppendWord(bytes, 0);
     return bytes;
+}
+
+// Checks that a listing is a whole BASIC program loaded at $1001: each line's link leads to the
+// next line, the last line says BLOCKS FREE and the end marker follows. Returns the number of
+// lines, or -1.
+inline int ListingLineCount(const Bytes& listing) {
+    if (listing.size() < 4 || listing[0] != 0x01 || listing[1] != 0x10) return -1;
+    size_t at = 2;
+    int lines = 0;
+    std::string last;
+    for (;;) {
+        const uint16_t link = uint16_t(listing[at] | listing[at + 1] << 8);
+        if (link == 0) break;
+        const size_t next = size_t(link - 0x1001 + 2);
+        if (next <= at + 5 || next + 2 > listing.size() || listing[next - 1] != 0) return -1;
+        last.assign(listing.begin() + long(at + 4), listing.begin() + long(next - 1));
+        at = next;
+        ++lines;
+    }
+    return at + 2 == listing.size() && last.rfind("BLOCKS FREE.", 0) == 0 ? lines : -1;
 }
 
 // Device 8 in Directory mode, serving a fresh directory.
