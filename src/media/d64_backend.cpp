@@ -61,7 +61,7 @@ const char* D64AttachMessage(TD64Attach result) {
 
 template <class Change>
 TDosStatus TD64BackEnd::Modify(Change change) {
-    if (Image.WriteProtected()) return {DosWriteProtect};
+    if (Protected) return {DosWriteProtect};
     std::vector<uint8_t> copy = Image.Bytes();
     d64::TD64Disk disk(copy.data());
     const TDosStatus status = change(disk);
@@ -82,7 +82,7 @@ TDosStatus TD64BackEnd::ReadFile(std::string_view pattern, int32_t type, std::ve
 }
 
 TDosStatus TD64BackEnd::CanWrite(std::string_view name, bool replace) {
-    if (Image.WriteProtected()) return {DosWriteProtect};
+    if (Protected) return {DosWriteProtect};
     const d64::TD64Disk disk = d64::TD64Disk::ForReading(Image.Bytes());
     const uint8_t* entry = nullptr;
     disk.ForEachEntry([&](uint8_t* candidate) {

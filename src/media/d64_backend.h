@@ -20,15 +20,14 @@ public:
 
     TD64Image();
     // Only whole images are taken (174848 bytes, or 175531 with the error bytes, which are
-    // kept as they are). A file whose owner may not write it is write-protected.
+    // kept as they are). A file whose owner may not write it is read-only.
     TD64Attach Attach(const std::string& path);
     // An image with no host file: changes stay in memory.
     TD64Attach AttachData(const std::vector<uint8_t>& image);
 
     const std::vector<uint8_t>& Bytes() const { return Disk; }
     const std::string& HostFile() const { return Path; }
-    bool WriteProtected() const { return Protected; }
-    void SetWriteProtected(bool writeProtected) { Protected = writeProtected; }
+    bool ReadOnly() const { return Protected; }
 
     // Keeps `changed` as the disk: writes it to the host file first (unless there is none).
     TDosStatus Commit(std::vector<uint8_t>& changed);
@@ -44,7 +43,8 @@ private:
 // of the image, which replaces the disk only when the whole operation has succeeded.
 class TD64BackEnd : public TDosBackEnd {
 public:
-    explicit TD64BackEnd(TD64Image& image) : Image(image) {}
+    // A write-protected back-end refuses every change, as does a read-only image.
+    TD64BackEnd(TD64Image& image, bool writeProtected) : Image(image), Protected(writeProtected || image.ReadOnly()) {}
 
     TDosStatus ReadFile(std::string_view pattern, int32_t type, std::vector<uint8_t>& bytes) override;
     TDosStatus CanWrite(std::string_view name, bool replace) override;
@@ -60,4 +60,5 @@ private:
     TDosStatus Modify(Change change);
 
     TD64Image& Image;
+    bool Protected;
 };

@@ -40,6 +40,7 @@ TDosStatus TDirectoryBackEnd::ReadFile(std::string_view pattern, int32_t type, s
 }
 
 TDosStatus TDirectoryBackEnd::CanWrite(std::string_view name, bool replace) {
+    if (Protected) return {DosWriteProtect};
     if (!IsPlainName(name)) return {DosInvalidName};
     const std::vector<TServedFile> files = ServedFiles(Directory, FileAnyType);
     if (FileNamed(files, name)) return replace ? TDosStatus{} : TDosStatus{DosFileExists};
@@ -64,6 +65,7 @@ TDosStatus TDirectoryBackEnd::WriteFile(std::string_view name, int32_t type, boo
 }
 
 TDosStatus TDirectoryBackEnd::Scratch(std::string_view pattern, int32_t& count) {
+    if (Protected) return {DosWriteProtect};
     if (LeavesDirectory(pattern)) return {};
     for (const TServedFile& file : ServedFiles(Directory, FileAnyType)) {
         if (!ServedFileMatches(file, pattern)) continue;
@@ -76,6 +78,7 @@ TDosStatus TDirectoryBackEnd::Scratch(std::string_view pattern, int32_t& count) 
 }
 
 TDosStatus TDirectoryBackEnd::Rename(std::string_view newName, std::string_view oldPattern) {
+    if (Protected) return {DosWriteProtect};
     if (LeavesDirectory(oldPattern)) return {DosFileNotFound};
     const std::vector<TServedFile> files = ServedFiles(Directory, FileAnyType);
     const TServedFile* old = FindServedFile(files, oldPattern);

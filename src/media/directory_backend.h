@@ -9,7 +9,9 @@
 // temporary file and a rename.
 class TDirectoryBackEnd : public TDosBackEnd {
 public:
-    explicit TDirectoryBackEnd(std::filesystem::path directory) : Directory(std::move(directory)) {}
+    // A write-protected back-end refuses every change.
+    TDirectoryBackEnd(std::filesystem::path directory, bool writeProtected)
+        : Directory(std::move(directory)), Protected(writeProtected) {}
 
     TDosStatus ReadFile(std::string_view pattern, int32_t type, std::vector<uint8_t>& bytes) override;
     TDosStatus CanWrite(std::string_view name, bool replace) override;
@@ -23,4 +25,5 @@ public:
 
 private:
     std::filesystem::path Directory;
+    bool Protected;
 };

@@ -52,24 +52,33 @@ void TDrive::Reset() {
     StartAfresh();
 }
 
-void TDrive::StartAfresh() {
+void TDrive::CloseAllChannels() {
     for (TDataChannel& channel : Channels) channel.Close();
+}
+
+void TDrive::StartAfresh() {
+    CloseAllChannels();
     Command.SetStatus({DosVersion});
     Role = TBusRole::None;
     ListenSecondary = 0xF0;
     TalkChannel = 0;
 }
 
+void TDrive::SetDirectoryPath(std::string path) {
+    if (path != DirectoryPath) CloseAllChannels();
+    DirectoryPath = std::move(path);
+}
+
 TD64Attach TDrive::AttachImage(const std::string& path) {
     const TD64Attach result = Image.Attach(path);
     // Files open on the old disk do not carry over to the new one.
-    if (result == TD64Attach::Attached) StartAfresh();
+    if (result == TD64Attach::Attached) CloseAllChannels();
     return result;
 }
 
 TD64Attach TDrive::AttachImageData(const std::vector<uint8_t>& image) {
     const TD64Attach result = Image.AttachData(image);
-    if (result == TD64Attach::Attached) StartAfresh();
+    if (result == TD64Attach::Attached) CloseAllChannels();
     return result;
 }
 
@@ -244,10 +253,10 @@ void TDrive::BusCommand(uint8_t value) {
 template <class Work>
 auto TDrive::WithBackEnd(Work work) {
     if (DriveMode == ModeD64) {
-        TD64BackEnd backEnd(Image);
+        TD64BackEnd backEnd(Image, UserProtected);
         return work(backEnd);
     }
-    TDirectoryBackEnd backEnd(ServedDirectory(DirectoryPath));
+    TDirectoryBackEnd backEnd(ServedDirectory(DirectoryPath), UserProtected);
     return work(backEnd);
 }
 

@@ -60,19 +60,24 @@ public:
     uint16_t BaseAddress() const { return DeviceNumber == 9 ? BaseDevice9 : BaseDevice8; }
 
     // Directory mode serves the files of this host directory. Empty, or a path that is not a
-    // reachable directory, means the process's current directory.
-    void SetDirectoryPath(std::string path) { DirectoryPath = std::move(path); }
+    // reachable directory, means the process's current directory. Files open on the old
+    // directory are closed (a file still being written is dropped).
+    void SetDirectoryPath(std::string path);
     const std::string& GetDirectoryPath() const { return DirectoryPath; }
 
     // D64 mode serves this image. Only whole images are taken (174848 bytes, or 175531 with the
-    // error bytes); the drive's mode is not changed. Writes reach the image file, unless it is
-    // write-protected (its owner may not write it, or SetWriteProtected was called).
+    // error bytes); the drive's mode is not changed. Writes reach the image file unless its
+    // owner may not write it: then the disk is write-protected. Files open on the old disk are
+    // closed (a file still being written is dropped).
     TD64Attach AttachImage(const std::string& path);
     // An image without a host file: writes change it in memory only.
     TD64Attach AttachImageData(const std::vector<uint8_t>& image);
     const std::vector<uint8_t>& DiskImage() const { return Image.Bytes(); }
-    bool WriteProtected() const { return Image.WriteProtected(); }
-    void SetWriteProtected(bool writeProtected) { Image.SetWriteProtected(writeProtected); }
+    // The user's write protection, for either kind of medium: every write, scratch, rename,
+    // format and validate answers "26,WRITE PROTECT ON". It lasts until changed.
+    void SetWriteProtected(bool writeProtected) { UserProtected = writeProtected; }
+    // Whether the drive refuses writes now: the user's protection or a read-only image.
+    bool WriteProtected() const { return UserProtected || (DriveMode == ModeD64 && Image.ReadOnly()); }
 
     // The RAM of the machine the drive is attached to (16384, 32768 or 65536 bytes): listings
     // are cut to fit it.
@@ -115,7 +120,9 @@ private:
     // The lamp once the drive is done: flashing while an error waits, else idle.
     void LampDone() { SetLamp(Command.Status().IsError() ? LampError : LampIdle); }
     void SetDosStatus(TDosStatus status);
-    // Closes every channel without writing and reports the drive's version.
+    // Closes every channel without writing, as when the disk is changed.
+    void CloseAllChannels();
+    // Closes every channel and reports the drive's version, as after power-on.
     void StartAfresh();
 
     // Runs at UNLISTEN: acts on what the machine sent to the channel it listened on.
@@ -140,6 +147,7 @@ private:
 
     std::string DirectoryPath = ".";
     int32_t MachineRam = 65536;
+    bool UserProtected = false;
     TD64Image Image;
     std::array<uint8_t, NameBufferSize> NameBuffer{};
     std::vector<uint8_t> DataBuffer;

@@ -109,6 +109,10 @@ TEST(DriveWrites, ScratchAfterTheConfirmation) {
     dir.Write("TEST.PRG", HelloPrg);
     dir.Write("keep.prg", HelloPrg);
     const auto before = Snapshot(dir.Path);
+    const std::string protectedRun =
+        Typed("plus4", "--write-protect --drive8 " + dir.Path.string(), "SCRATCH\"TEST\",D0,U8\\nY\\n", 400);
+    EXPECT_TRUE(Contains(protectedRun, "ARE YOU SURE?Y\n26,WRITE PROTECT ON,00,00\n")) << protectedRun;
+    EXPECT_EQ(Snapshot(dir.Path), before);
     const std::string screen = Typed("plus4", "--drive8 " + dir.Path.string(), "SCRATCH\"TEST\",D0,U8\\nY\\nPRINT DS$\\n", 500);
     EXPECT_TRUE(Contains(screen, "ARE YOU SURE?Y\n01,FILES SCRATCHED,01,00\n")) << screen;
     EXPECT_EQ(AfterLast(screen, "PRINT DS$").substr(0, 25), "01,FILES SCRATCHED,01,00\n") << screen;

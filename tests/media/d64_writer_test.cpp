@@ -231,12 +231,29 @@ TEST(D64HostFile, AReadOnlyImageIsWriteProtected) {
     EXPECT_EQ(client.Save("GAME", {1, 2, 3}), "26,WRITE PROTECT ON,00,00");
     EXPECT_EQ(ReadFile(path), TD64Builder().Image);
     EXPECT_EQ(drive.DiskImage(), TD64Builder().Image);
-    // The desktop can protect a writable image too.
-    TDrive other;
-    other.SetMode(TDrive::ModeD64);
-    other.AttachImageData(TD64Builder().Image);
-    other.SetWriteProtected(true);
-    EXPECT_EQ(TDriveClient(other).Save("GAME", {1}), "26,WRITE PROTECT ON,00,00");
+}
+
+// The user's protection holds for both kinds of medium and across a change of disk.
+TEST(DriveWriteProtection, TheUsersProtectionRefusesEveryChange) {
+    TTempDir dir;
+    WriteFile(dir / "keep.prg", {1});
+    for (int mode : {TDrive::ModeDirectory, TDrive::ModeD64}) {
+        TDrive drive;
+        drive.SetDirectoryPath(dir.String());
+        drive.SetMode(mode);
+        drive.SetWriteProtected(true);
+        drive.AttachImageData(TD64Builder().Image);
+        EXPECT_TRUE(drive.WriteProtected());
+        TDriveClient client(drive);
+        EXPECT_EQ(client.Save("GAME", {1}), "26,WRITE PROTECT ON,00,00") << mode;
+        EXPECT_EQ(client.Dos("S0:*"), "26,WRITE PROTECT ON,00,00") << mode;
+        EXPECT_EQ(client.Dos("R0:NEW=KEEP"), "26,WRITE PROTECT ON,00,00") << mode;
+        EXPECT_EQ(client.OpenChannel(2, "LOG,S,W"), TDrive::StatusNotFound) << mode;
+        drive.SetWriteProtected(false);
+        EXPECT_EQ(client.Save("GAME", {1, 2}), "00, OK,00,00") << mode;
+    }
+    EXPECT_EQ(ReadFile(dir / "keep.prg"), Bytes{1});
+    EXPECT_EQ(ReadFile(dir / "GAME.PRG"), (Bytes{1, 2}));
 }
 
 }  // namespace
