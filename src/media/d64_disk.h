@@ -105,8 +105,8 @@ private:
     bool AllocateNext(TLink& link);
     bool AllocateNear(int32_t track, int32_t sector, int32_t interleave, TLink& link);
     uint8_t* NewDirectoryEntry();
-    void FreeChain(int32_t track, int32_t sector);
-    void MarkChainUsed(int32_t track, int32_t sector);
+    // Gives back, or takes, every sector of a chain.
+    void SetChainFree(int32_t track, int32_t sector, bool free);
     void WriteBam(std::string_view diskName, const uint8_t* id);
 
     uint8_t* Image;

@@ -90,21 +90,10 @@ uint8_t* TD64Disk::NewDirectoryEntry() {
     return sector;
 }
 
-void TD64Disk::FreeChain(int32_t track, int32_t sector) {
+void TD64Disk::SetChainFree(int32_t track, int32_t sector, bool free) {
     TChainGuard guard;
     while (guard.Enter(SectorOffset(track, sector))) {
-        SetFree(track, sector, true);
-        const uint8_t* data = Sector(track, sector);
-        if (data[0] == 0) break;
-        track = data[0];
-        sector = data[1];
-    }
-}
-
-void TD64Disk::MarkChainUsed(int32_t track, int32_t sector) {
-    TChainGuard guard;
-    while (guard.Enter(SectorOffset(track, sector))) {
-        SetFree(track, sector, false);
+        SetFree(track, sector, free);
         const uint8_t* data = Sector(track, sector);
         if (data[0] == 0) break;
         track = data[0];
@@ -148,7 +137,7 @@ TDosStatus TD64Disk::WriteFile(std::string_view name, int32_t type, bool replace
         current = next;
     }
     // A replaced file gives its blocks back only now: the new one is whole first.
-    if (existing) FreeChain(existing[3], existing[4]);
+    if (existing) SetChainFree(existing[3], existing[4], true);
     else std::memset(entry + 2, 0, EntrySize - 2);
     entry[2] = uint8_t(TypeClosed | (type & 7));
     entry[3] = uint8_t(first.Track);
@@ -162,8 +151,8 @@ TDosStatus TD64Disk::WriteFile(std::string_view name, int32_t type, bool replace
 TDosStatus TD64Disk::Scratch(std::string_view pattern, int32_t& count) {
     ForEachEntry([&](uint8_t* entry) {
         if (entry[2] == 0 || (entry[2] & TypeLocked) || !NameMatch(pattern, EntryName(entry))) return true;
-        FreeChain(entry[3], entry[4]);
-        if ((entry[2] & 7) == FileRel) FreeChain(entry[21], entry[22]);  // its side sectors
+        SetChainFree(entry[3], entry[4], true);
+        if ((entry[2] & 7) == FileRel) SetChainFree(entry[21], entry[22], true);  // its side sectors
         entry[2] = 0;
         ++count;
         return true;
@@ -222,7 +211,7 @@ void TD64Disk::Validate() {
     for (int32_t track = 1; track <= Tracks; ++track)
         for (int32_t sector = 0; sector < SectorsPerTrack(track); ++sector) SetFree(track, sector, true);
     SetFree(DirectoryTrack, 0, false);
-    MarkChainUsed(Bam()[0], Bam()[1]);
+    SetChainFree(Bam()[0], Bam()[1], false);
     ForEachEntry([&](uint8_t* entry) {
         if (entry[2] == 0) return true;
         // A file that was never closed is deleted, as the 1541's validate does.
@@ -230,8 +219,8 @@ void TD64Disk::Validate() {
             entry[2] = 0;
             return true;
         }
-        MarkChainUsed(entry[3], entry[4]);
-        if ((entry[2] & 7) == FileRel) MarkChainUsed(entry[21], entry[22]);
+        SetChainFree(entry[3], entry[4], false);
+        if ((entry[2] & 7) == FileRel) SetChainFree(entry[21], entry[22], false);
         return true;
     });
 }

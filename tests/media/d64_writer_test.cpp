@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <memory>
 
 #include "d64_builder.h"
@@ -99,7 +96,11 @@ TEST_F(D64Writes, AFileThatDoesNotFitAnswersDiskFullAndChangesNothing) {
 
 TEST_F(D64Writes, TheDirectoryGrowsOnTrack18UntilItIsFull) {
     TDriveClient client = Client();
-    for (int i = 0; i < 144; ++i) ASSERT_EQ(client.Save("F" + std::to_string(i), {1, 2}), "00, OK,00,00") << i;
+    for (int i = 0; i < 144; ++i) {
+        std::string name = "F";
+        name += std::to_string(i);
+        ASSERT_EQ(client.Save(name, {1, 2}), "00, OK,00,00") << i;
+    }
     EXPECT_EQ(client.Save("ONE TOO MANY", {1, 2}), "72,DISK FULL,00,00");
     const TD64Check check = Check();
     EXPECT_EQ(check.Files.size(), 144u);
@@ -202,15 +203,7 @@ TEST(D64HostFile, WritesReachTheImageFileOnlyWhole) {
     // A write that fails half-way (the host's file size limit stands in for a full disk)
     // leaves the image file and the disk in memory as they were.
     const Bytes before = ReadFile(path);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 100000;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const std::string status = client.Save("LOST", Program(0x1001, 500));
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    const std::string status = WithFileSizeLimit(100000, [&] { return client.Save("LOST", Program(0x1001, 500)); });
     EXPECT_EQ(status, "25,WRITE ERROR,00,00");
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_EQ(Bytes(drive.DiskImage()), Bytes(before.begin(), before.begin() + TDrive::D64ImageSize));

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <random>
 
 #include "d64_builder.h"
@@ -183,15 +181,7 @@ TEST_F(DriveChannels, AFailedWriteLeavesTheOldFileWhole) {
     const Bytes old = Program(0x1001, 3000);
     WriteFile(Dir / "game.prg", old);
     TDriveClient client(*Drive);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = limit;
-    small.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const std::string status = client.Save("@0:GAME", Program(0x1001, 9000));
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, oldHandler);
+    const std::string status = WithFileSizeLimit(4096, [&] { return client.Save("@0:GAME", Program(0x1001, 9000)); });
     EXPECT_EQ(status, "25,WRITE ERROR,00,00");
     EXPECT_EQ(ReadFile(Dir / "game.prg"), old);
     EXPECT_EQ(Snapshot(Dir.Path).size(), 1u);

@@ -225,7 +225,7 @@ TEST_F(DirectoryDrive, DollarRequestKeepsTheStatus) {
 // $1001, it ends with room to spare below the top of BASIC's memory, and it stays a whole BASIC
 // program with its header and BLOCKS FREE line.
 TEST_F(DirectoryDrive, AHugeDirectoryIsCutToFitTheMachine) {
-    for (int i = 0; i < 2100; ++i) WriteFile(Dir / ("f" + std::to_string(i) + ".prg"), {1, 2});
+    for (int i = 0; i < 2100; ++i) WriteFile(Dir / (std::string("f") + std::to_string(i) + ".prg"), {1, 2});
     TDriveClient client(*Drive);
     for (const auto& [ram, top] : {std::pair{65536, 0xFD00}, std::pair{32768, 0x8000}, std::pair{16384, 0x4000}}) {
         Drive->SetMachineRam(ram);

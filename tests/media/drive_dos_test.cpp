@@ -25,7 +25,7 @@ public:
         return Log("rename " + std::string(newName) + "=" + std::string(oldPattern));
     }
     TDosStatus Format(std::string_view name, std::string_view id, bool newId) override {
-        return Log("format " + std::string(name) + (newId ? "," + std::string(id) : std::string()));
+        return Log("format " + std::string(name) + (newId ? std::string(",").append(id) : std::string()));
     }
     TDosStatus Validate() override { return Log("validate"); }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -116,21 +118,11 @@ public:
 
     // LISTEN, OPEN `secondary` with the name, UNLISTEN; returns the status the open left.
     uint8_t OpenChannel(int secondary, std::string_view name) {
-        Command(0x20);
-        Code(0x82);
-        Code(uint8_t(0xF0 | secondary));
-        Name(name);
-        Command(0x3F);
+        Listen(uint8_t(0xF0 | secondary), name);
         return Status();
     }
     // LISTEN, the channel's data address, the bytes, UNLISTEN: as PRINT# or SAVE sends them.
-    void Send(int secondary, std::string_view bytes) {
-        Command(0x20);
-        Code(0x82);
-        Code(uint8_t(0x60 | secondary));
-        Name(bytes);
-        Command(0x3F);
-    }
+    void Send(int secondary, std::string_view bytes) { Listen(uint8_t(0x60 | secondary), bytes); }
     // TALK, the channel's data address, then bytes until the drive marks the last one (or
     // has nothing to send), UNTALK: as GET# or INPUT# read them.
     Bytes Receive(int secondary, size_t limit = 70000) {
@@ -147,12 +139,7 @@ public:
         Command(0x5F);
         return bytes;
     }
-    void CloseChannel(int secondary) {
-        Command(0x20);
-        Code(0x82);
-        Code(uint8_t(0xE0 | secondary));
-        Command(0x3F);
-    }
+    void CloseChannel(int secondary) { Listen(uint8_t(0xE0 | secondary), {}); }
     // A command sent as OPEN 15 sends it; returns the status line read back (no return).
     std::string Dos(std::string_view command) {
         OpenChannel(15, command);
@@ -175,13 +162,34 @@ public:
     uint16_t Base;
 
 private:
-    void Name(std::string_view bytes) {
+    // LISTEN, a secondary address, the bytes, UNLISTEN.
+    void Listen(uint8_t secondary, std::string_view bytes) {
+        Command(0x20);
+        Code(0x82);
+        Code(secondary);
         for (char c : bytes) {
             Code(0x83);
             Code(uint8_t(c));
         }
+        Command(0x3F);
     }
 };
+
+// Runs `write` with the host's file size limit set to `bytes`, which makes a longer write fail
+// half-way as a full disk would.
+template <class Write>
+auto WithFileSizeLimit(rlim_t bytes, Write write) {
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+    auto result = write();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return result;
+}
 
 // Pieces of a directory listing, for byte-for-byte comparisons.
 inline void AppendWord(Bytes& bytes, uint16_t word) {
