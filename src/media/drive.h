@@ -73,6 +73,8 @@ public:
     // An image without a host file: writes change it in memory only.
     TD64Attach AttachImageData(const std::vector<uint8_t>& image);
     const std::vector<uint8_t>& DiskImage() const { return Image.Bytes(); }
+    // The host file the attached image is written back to (resolved; empty for none).
+    const std::string& ImageFile() const { return Image.HostFile(); }
     // The user's write protection, for either kind of medium: every write, scratch, rename,
     // format and validate answers "26,WRITE PROTECT ON". It lasts until changed.
     void SetWriteProtected(bool writeProtected) { UserProtected = writeProtected; }

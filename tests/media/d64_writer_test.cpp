@@ -193,6 +193,7 @@ TEST(D64HostFile, WritesReachTheImageFileOnlyWhole) {
     TDrive drive;
     drive.SetMode(TDrive::ModeD64);
     ASSERT_EQ(drive.AttachImage(path.string()), TD64Attach::Attached);
+    EXPECT_EQ(drive.ImageFile(), fs::canonical(path).string());
     TDriveClient client(drive);
     EXPECT_EQ(client.Save("GAME", Program(0x1001, 500)), "00, OK,00,00");
     Bytes expected = drive.DiskImage();
