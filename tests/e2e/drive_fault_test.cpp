@@ -61,23 +61,7 @@ TEST(DriveFaults, ADiskWhoseDirectoryFillsTheImageIsCutToo) {
     RequireRoms();
     TScratchDir dir;
     media_test::TD64Builder disk;
-    std::vector<std::pair<int, int>> chain;
-    for (int track = 1; track <= 35; ++track)
-        for (int sector = 0; sector < TDrive::SectorsPerTrack(track); ++sector)
-            if (track != 18 || sector != 0) chain.emplace_back(track, sector);
-    disk.Sector(18, 0)[0] = uint8_t(chain[0].first);
-    disk.Sector(18, 0)[1] = uint8_t(chain[0].second);
-    for (size_t i = 0; i < chain.size(); ++i) {
-        uint8_t* sector = disk.Sector(chain[i].first, chain[i].second);
-        std::fill(sector, sector + 256, 0);
-        sector[0] = i + 1 < chain.size() ? uint8_t(chain[i + 1].first) : 0;
-        sector[1] = i + 1 < chain.size() ? uint8_t(chain[i + 1].second) : 0xFF;
-        for (int k = 0; k < 8; ++k) {
-            sector[32 * k + 2] = 0x82;
-            std::fill(sector + 32 * k + 5, sector + 32 * k + 21, uint8_t('X'));
-            sector[32 * k + 30] = 1;
-        }
-    }
+    disk.ChainDirectoryThroughEverySector();
     const auto r = RunTool("--machine plus4 --drive8 " + dir.Write("huge.d64", disk.Image) +
                            " --type 'LOAD\"$\",8\\nPRINT PEEK(157)+256*PEEK(158)\\nPRINT 6*7\\n' --frames 1500 --screen-text");
     const int end = std::atoi(AfterLast(r.Out, "PRINT PEEK(157)+256*PEEK(158)").c_str());

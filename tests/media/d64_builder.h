@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -115,6 +116,28 @@ public:
         int blocks = 0;
         const TLink start = WriteChain(data, &blocks);
         return AddEntry(name, type, start, uint16_t(blocks));
+    }
+
+    // A crafted disk: the directory chain runs through every sector but the map's, each full of
+    // one-block PRG entries named XXXXXXXXXXXXXXXX: the most entries a chain can hold.
+    void ChainDirectoryThroughEverySector() {
+        std::vector<TLink> chain;
+        for (int track = 1; track <= 35; ++track)
+            for (int sector = 0; sector < TDrive::SectorsPerTrack(track); ++sector)
+                if (track != 18 || sector != 0) chain.emplace_back(track, sector);
+        Sector(18, 0)[0] = uint8_t(chain[0].first);
+        Sector(18, 0)[1] = uint8_t(chain[0].second);
+        for (size_t i = 0; i < chain.size(); ++i) {
+            uint8_t* sector = Sector(chain[i].first, chain[i].second);
+            std::fill(sector, sector + 256, 0);
+            sector[0] = i + 1 < chain.size() ? uint8_t(chain[i + 1].first) : 0;
+            sector[1] = i + 1 < chain.size() ? uint8_t(chain[i + 1].second) : 0xFF;
+            for (int k = 0; k < 8; ++k) {
+                sector[32 * k + 2] = 0x82;
+                std::fill(sector + 32 * k + 5, sector + 32 * k + 21, uint8_t('X'));
+                sector[32 * k + 30] = 1;
+            }
+        }
     }
 
     std::vector<uint8_t> Image;

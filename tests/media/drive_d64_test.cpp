@@ -242,23 +242,7 @@ TEST_F(D64Drive, DirectoryLinkOffTheDiskCutsTheListing) {
 // A crafted disk whose directory chain runs through every sector of the image, each full of
 // entries: the listing is cut as a host directory's is.
 TEST_F(D64Drive, TheLongestDirectoryChainIsCutToFitTheMachine) {
-    Disk.Image.assign(Disk.Image.size(), 0);
-    std::vector<std::pair<int, int>> chain;
-    for (int track = 1; track <= 35; ++track)
-        for (int sector = 0; sector < TDrive::SectorsPerTrack(track); ++sector)
-            if (track != 18 || sector != 0) chain.emplace_back(track, sector);
-    Disk.SetTitle("BIG", "ID", "2A");
-    Disk.Sector(18, 0)[0] = uint8_t(chain[0].first);
-    Disk.Sector(18, 0)[1] = uint8_t(chain[0].second);
-    for (size_t i = 0; i < chain.size(); ++i) {
-        uint8_t* sector = Disk.Sector(chain[i].first, chain[i].second);
-        sector[0] = i + 1 < chain.size() ? uint8_t(chain[i + 1].first) : 0;
-        sector[1] = i + 1 < chain.size() ? uint8_t(chain[i + 1].second) : 0xFF;
-        for (int k = 0; k < 8; ++k) {
-            sector[32 * k + 2] = 0x82;
-            std::fill(sector + 32 * k + 5, sector + 32 * k + 21, uint8_t('X'));
-        }
-    }
+    Disk.ChainDirectoryThroughEverySector();
     TDriveClient client = Insert();
     for (const int ram : {65536, 16384}) {
         Drive->SetMachineRam(ram);
