@@ -161,7 +161,7 @@ void TForm_Main::EndOfFrame(bool drawn) {
     if (!drawn) return;
     PresentFrame();
     if (ShowSpeed) ShowSpeedFigure();
-    if (StatusBar_Main->isVisible()) UpdateDriveLamps();
+    if (StatusBar_Main->isVisibleTo(this)) UpdateDriveLamps();
 }
 
 void TForm_Main::RunFrame() {
