@@ -70,7 +70,10 @@ bool TForm_Main::EnterFullScreen(int32_t width, int32_t height) {
     // black bars around it.
     Screen->setMinimumSize(0, 0);
     Screen->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // The fixed-size constraint pinned the window's own limits too.
     layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     StatusBar_Main->hide();
     Menu_StatusBar->setEnabled(false);
     menuBar()->hide();
@@ -80,6 +83,9 @@ bool TForm_Main::EnterFullScreen(int32_t width, int32_t height) {
     FrameSync.SetRefreshPeriod(std::chrono::duration_cast<TFrameSync::Clock::duration>(
         std::chrono::duration<double>(refresh >= 1.0 ? 1.0 / refresh : 1.0 / 60.0)));
     showFullScreen();
+    // Without a window manager nobody acts on the full-screen request: the window covers the
+    // screen by its own geometry.
+    if (display) setGeometry(display->geometry());
     return true;
 }
 

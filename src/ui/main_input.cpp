@@ -1,6 +1,7 @@
 // The host keyboard into the machine's key state, the window's focus, and the sound outputs
 // with their pause while the window is inactive or a menu is open.
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -19,6 +20,20 @@ bool TForm_Main::HandleKey(QKeyEvent* event, bool down) {
 }
 
 void TForm_Main::keyPressEvent(QKeyEvent* event) {
+    // Without a window manager the window can hold the keyboard focus while Qt does not count
+    // it as active (a closed dialog took the activation with it), and then no shortcut fires.
+    // A key arriving here makes it the active window again; the key that did it runs its
+    // shortcut directly.
+    if (!isActiveWindow()) {
+        QApplication::setActiveWindow(this);
+        const QKeySequence pressed(QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+        for (QAction* item : actions()) {
+            if (item->isEnabled() && item->shortcut() == pressed) {
+                item->trigger();
+                return;
+            }
+        }
+    }
     if (!HandleKey(event, true)) QMainWindow::keyPressEvent(event);
 }
 

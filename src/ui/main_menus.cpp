@@ -287,6 +287,9 @@ void TForm_Main::CreatePopupMenu() {
     // Its items only run the menu bar's commands. Their shortcuts are shown but belong to the
     // menu bar's items, so they are not registered twice.
     PopupMenu_FS = new QMenu(this);
+    // Full screen sets the window's context menu policy to custom: a right click opens it.
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu_FS->popup(mapToGlobal(at)); });
     auto addMirror = [this](QMenu* menu, const QString& caption, QAction* target) {
         QAction* item = menu->addAction(caption);
         item->setShortcut(target->shortcut());
