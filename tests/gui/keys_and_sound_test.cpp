@@ -120,3 +120,18 @@ TEST_F(KeysAndSoundTest, ASoundCommandIsHeardAsItsToneInTheDiskDriversFile) {
     const double expected = 44100.0 / (half.High + half.Low);
     EXPECT_NEAR(measured, expected, expected * 0.05) << measured << " Hz";
 }
+
+TEST_F(KeysAndSoundTest, AKeyReachingAnInactiveWindowActivatesItAndRunsItsShortcut) {
+    // Under a bare X server the window can have the keyboard while Qt holds it inactive.
+    auto form = MakeForm();
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_FALSE(form->isActiveWindow());
+    QKeyEvent f11(QEvent::KeyPress, Qt::Key_F11, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &f11);
+    EXPECT_EQ(form->StatusPanelText(0), "Soft reset has been performed.");
+    EXPECT_TRUE(form->isActiveWindow());
+    QApplication::setActiveWindow(nullptr);
+    QKeyEvent shiftF11(QEvent::KeyPress, Qt::Key_F11, Qt::ShiftModifier);
+    QApplication::sendEvent(form.get(), &shiftF11);
+    EXPECT_EQ(form->StatusPanelText(0), "Hard reset has been performed.");
+}
