@@ -53,6 +53,7 @@ bool WriteSettingsFile(const std::string& path, const TSettings& settings, std::
 
     CSimpleIniA ini;
     ini.SetMultiKey(false);
+    ini.SetSpaces(false);  // key=value, as the file has always been written
     if (exists && ini.LoadFile(path.c_str()) < 0) return false;
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent, fsError);

@@ -105,7 +105,7 @@ TEST_F(DisplayTest, AModeThatCannotBeShownFallsBackTo360x240WithTheMessage) {
     EXPECT_EQ(form->DisplayMode, 1);
     EXPECT_TRUE(form->Menu_GDI360x240->isChecked());
     form->SaveCurrentSettings1->trigger();
-    EXPECT_TRUE(ReadFile(SettingsPath()).contains("ScreenMode = 1"));
+    EXPECT_TRUE(ReadFile(SettingsPath()).contains("ScreenMode=1"));
 }
 
 TEST_F(DisplayTest, SixteenBitsKeepOnlyTheTopBitsOfEachColour) {
