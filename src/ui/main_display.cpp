@@ -25,10 +25,12 @@ void TForm_Main::SelectDisplayMode(int32_t code) {
     if (DisplayModes[code].FullScreen)
         SelectFullScreenMode(code);
     else
-        SelectWindowedMode(code);
+        TakeDisplayMode(code);
 }
 
-void TForm_Main::SelectWindowedMode(int32_t code) {
+void TForm_Main::TakeDisplayMode(int32_t code) {
+    // Every mode command leaves full screen first, so two full-screen modes in a row set the
+    // display up afresh.
     LeaveFullScreen();
     ScreenModeItem(code)->setChecked(true);
     const TDisplayMode& mode = DisplayModes[code];
@@ -41,18 +43,11 @@ void TForm_Main::SelectWindowedMode(int32_t code) {
 }
 
 void TForm_Main::SelectFullScreenMode(int32_t code) {
-    LeaveFullScreen();
-    ScreenModeItem(code)->setChecked(true);
-    const TDisplayMode& mode = DisplayModes[code];
-    DisplayMode = code;
-    DisplayWidth = mode.Width;
-    DisplayHeight = mode.Height;
-    Screen->SetDisplayMode(mode);
-    ScreenMode = code;
+    TakeDisplayMode(code);
     if (EnterFullScreen(DisplayWidth, DisplayHeight)) return;
     LeaveFullScreen();
     ErrorBox("Your video driver cannot display selected mode. Using 360x240 GDI mode.");
-    SelectWindowedMode(1);
+    TakeDisplayMode(1);
 }
 
 bool TForm_Main::EnterFullScreen(int32_t width, int32_t height) {

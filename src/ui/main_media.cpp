@@ -77,26 +77,27 @@ void TForm_Main::MenuItem_LoadTAPClick() {
     InsertTape(path);
 }
 
+void TForm_Main::EnableTapeItems(bool playing) {
+    // A tape is changed or rewound only with Play up.
+    MenuItem_Play->setEnabled(!playing);
+    MenuItem_Stop->setEnabled(playing);
+    MenuItem_LoadTAP->setEnabled(!playing);
+    MenuItem_Rewind->setEnabled(!playing);
+    StatusPanels[2]->update();
+}
+
 void TForm_Main::MenuItem_PlayClick() {
     if (!Machine) return;
     PressPlay(Machine->Memory);
-    MenuItem_Play->setEnabled(false);
-    MenuItem_Stop->setEnabled(true);
-    MenuItem_LoadTAP->setEnabled(false);
-    MenuItem_Rewind->setEnabled(false);
+    EnableTapeItems(true);
     StatusMessage("Play has been pressed.");
-    StatusPanels[2]->update();
 }
 
 void TForm_Main::MenuItem_StopClick() {
     if (!Machine) return;
     PressStop(Machine->Memory, Machine->Tape);
-    MenuItem_Play->setEnabled(true);
-    MenuItem_Stop->setEnabled(false);
-    MenuItem_LoadTAP->setEnabled(true);
-    MenuItem_Rewind->setEnabled(true);
+    EnableTapeItems(false);
     StatusMessage("Stop has been pressed.");
-    StatusPanels[2]->update();
 }
 
 void TForm_Main::MenuItem_RewindClick() {

@@ -277,7 +277,8 @@ private:
     void Homepage1Click();
     // main_display.cpp
     void PresentFrame();
-    void SelectWindowedMode(int32_t code);
+    // A mode command's common part; a windowed mode needs nothing else.
+    void TakeDisplayMode(int32_t code);
     void SelectFullScreenMode(int32_t code);
     bool EnterFullScreen(int32_t width, int32_t height);
     void LeaveFullScreen();
@@ -290,6 +291,8 @@ private:
     void MenuItem_PlayClick();
     void MenuItem_StopClick();
     void MenuItem_RewindClick();
+    // The tape items' enabled states with Play down or up.
+    void EnableTapeItems(bool playing);
     void AttachD64Click(int32_t drive);
     void SelectDirectoryClick(int32_t drive);
     void SetDriveMode(int32_t drive, int32_t mode);
