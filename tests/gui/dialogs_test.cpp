@@ -10,7 +10,6 @@
 #include <QTest>
 
 #include "gui/form_fixture.h"
-#include "ui/about_box.h"
 #include "ui/help_keys_window.h"
 #include "ui/properties_dialog.h"
 #include "ui/save_prg_dialog.h"
@@ -37,9 +36,6 @@ TEST_F(DialogsTest, PropertiesOpensOnItsFirstPageAndSetsTheRunsOptions) {
     dialog.Pages->setCurrentIndex(2);
     dialog.FormShow();
     EXPECT_EQ(dialog.Pages->currentWidget(), dialog.TabSheet_Misc);
-    EXPECT_EQ(dialog.Pages->tabText(0), "Miscellaneous");
-    EXPECT_EQ(dialog.Pages->tabText(1), "DirectSound");
-    EXPECT_EQ(dialog.Pages->tabText(2), "DirectDraw");
     EXPECT_FALSE(dialog.CheckBox_Autostart->isChecked());
     dialog.CheckBox_Autostart->click();
     EXPECT_TRUE(Form->Autostart);
@@ -195,10 +191,3 @@ TEST_F(DialogsTest, TheKeyboardLayoutNamesTheHostKeysAndTheStarKeyIsHeldWithTheM
     EXPECT_EQ(Form->Machine->Keyboard.KeyDown[0x2B], 0);
 }
 
-TEST_F(DialogsTest, AboutBoxAndLogWindowHaveTheirCaptions) {
-    EXPECT_EQ(Form->Form_About->windowTitle(), "About Varlume");
-    const QList<QLabel*> labels = Form->Form_About->findChildren<QLabel*>();
-    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
-        return label->text() == "Varlume - The Commodore Plus/4 Emulator";
-    }));
-}

@@ -211,10 +211,3 @@ E&xit [F12]
     EXPECT_TRUE(form->Menu_GDI456x312->isChecked());
 }
 
-TEST_F(MenuTreeTest, EveryShortcutIsTheWindowsOwnSoItWorksWithoutTheMenuBar) {
-    auto form = MakeForm();
-    for (QAction* item : {form->Menu_LoadPRGfile, form->SavePRGfile1, form->Menu_Exit, form->Menu_Reset,
-                          form->Menu_HardReset, form->Menu_SpecialReset, form->MenuItem_Play, form->MenuItem_Stop,
-                          form->Options2, form->Menu_Debugger, form->Menu_QuickRegisters, form->GameDatabase1})
-        EXPECT_TRUE(form->actions().contains(item)) << item->text().toStdString();
-}

@@ -25,18 +25,6 @@ protected:
 
 }  // namespace
 
-TEST_F(StatusBarTest, PanelsHaveTheirWidthsAndPanelZeroTakesWhatTheOthersLeave) {
-    EXPECT_EQ(Form->StatusPanels[1]->width(), 50);
-    EXPECT_EQ(Form->StatusPanels[2]->width(), 70);
-    EXPECT_EQ(Form->StatusPanels[3]->width(), 40);
-    EXPECT_EQ(Form->StatusPanels[4]->width(), 40);
-    EXPECT_LE(Form->StatusPanels[0]->maximumWidth(), 360 - 200);
-    Form->SelectDisplayMode(5);
-    EXPECT_EQ(Form->StatusPanels[0]->maximumWidth(), 720 - 200);
-    EXPECT_EQ(Form->StatusPanelText(3), "Drive8");
-    EXPECT_EQ(Form->StatusPanelText(4), "Drive9");
-}
-
 TEST_F(StatusBarTest, TapePanelShowsStopPlayAndThePositionWhileTheMotorRuns) {
     EXPECT_EQ(Form->StatusPanelText(2), "Tape: Stop");
     Form->MenuItem_Play->trigger();
