@@ -25,9 +25,9 @@ const TServedFile* FileNamed(const std::vector<TServedFile>& files, std::string_
 
 TDosStatus TDirectoryBackEnd::ReadFile(std::string_view pattern, int32_t type, std::vector<uint8_t>& bytes) {
     if (LeavesDirectory(pattern)) return {DosFileNotFound};
-    const TServedFile* file = nullptr;
     const std::vector<TServedFile> files = ServedFiles(Directory, type);
-    if (!(file = FindServedFile(files, pattern))) {
+    const TServedFile* file = FindServedFile(files, pattern);
+    if (!file) {
         // The name is there, but as a file of another type.
         const bool otherType = type != FileAnyType && FindServedFile(ServedFiles(Directory, FileAnyType), pattern);
         return {otherType ? DosFileTypeMismatch : DosFileNotFound};
