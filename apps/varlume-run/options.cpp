@@ -45,8 +45,10 @@ const char* const UsageText =
     "  --tap FILE             insert a TAP tape image\n"
     "  --play                 press Play after reset\n"
     "  --record-tap FILE      press Record and Play from reset; the recorded tape is written\n"
-    "                         to FILE at the end\n"
+    "                         to FILE at the end (nothing is written when nothing was recorded)\n"
     "  --save-prg START:END:FILE  at the end, save RAM START..END (hex, inclusive) as a PRG\n"
+    "  --force                --save-prg and --record-tap may replace an existing file (never\n"
+    "                         one this run reads: a drive's image, the tape, --prg, --load)\n"
     "Run:\n"
     "  --bench                run the frames as fast as possible; print frames per second\n"
     "                         and the speed in % of real time (50 frames = 1 s)\n"
@@ -118,6 +120,8 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             o.Play = true;
         } else if (opt == "--write-protect") {
             o.WriteProtect = true;
+        } else if (opt == "--force") {
+            o.Force = true;
         } else if (opt == "--drive8" || opt == "--drive9" || opt == "--prg" || opt == "--tap" ||
                    opt == "--record-tap") {
             if (!needValue()) return {};

@@ -43,6 +43,7 @@ struct TRunOptions {
         std::string File;
     };
     std::optional<TSavePrg> SavePrg;
+    bool Force = false;  // --save-prg and --record-tap may replace an existing file
     bool Bench = false;
     bool Help = false;
 };

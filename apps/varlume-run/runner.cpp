@@ -3,8 +3,6 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -12,6 +10,7 @@
 #include "cpu/disassembler.h"
 #include "machine/machine.h"
 #include "machine/paths.h"
+#include "media/host_files.h"
 #include "screen_output.h"
 #include "storage.h"
 #include "ted/palettes.h"
@@ -25,9 +24,14 @@ class TRunnerHost : public THost {
 public:
     void StatusMessage(const char* text) override { std::fprintf(stderr, "status: %s\n", text); }
     void AppendLog(const char* line) override { std::fprintf(stderr, "log: %s\n", line); }
-    void ErrorBox(const char* text) override { std::fprintf(stderr, "error: %s\n", text); }
+    void ErrorBox(const char* text) override {
+        std::fprintf(stderr, "error: %s\n", text);
+        ++ErrorsShown;
+    }
     void BreakpointReached() override {}
     void EndOfFrame(bool) override {}
+
+    int ErrorsShown = 0;
 };
 
 // Watches every processor clock: counts clocks, traces instructions and stops the frame loop
@@ -78,21 +82,15 @@ public:
     bool BudgetUsedUp = false;
 };
 
-bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
 bool LoadRawFiles(TMachine& machine, const TRunOptions& options) {
     for (const auto& load : options.Loads) {
         std::vector<uint8_t> bytes;
-        if (!ReadFile(load.File, bytes)) {
+        const THostRead read = ReadHostFile(load.File, TMemory::RamSize, bytes);
+        if (read != THostRead::Ok && read != THostRead::TooLarge) {
             std::fprintf(stderr, "varlume-run: cannot read '%s'\n", load.File.c_str());
             return false;
         }
-        if (load.Address + bytes.size() > TMemory::RamSize) {
+        if (read == THostRead::TooLarge || load.Address + bytes.size() > TMemory::RamSize) {
             std::fprintf(stderr, "varlume-run: '%s' (%zu bytes) does not fit in RAM at $%04X\n", load.File.c_str(),
                          bytes.size(), load.Address);
             return false;
@@ -124,13 +122,16 @@ int Fail(const std::string& why) {
 int Run(const TRunOptions& options) {
     TRunnerHost host;
     auto machine = std::make_unique<TMachine>(host, options.RomDirectory.empty() ? ExecutableDirectory() : options.RomDirectory);
+    TStorage storage(*machine, options);
+    std::string error;
+    if (!storage.CheckFiles(error)) return Fail(error);
     SelectPalette(*PaletteForSettingsCode(options.Palette), machine->Frame.ColourTable);
     machine->PowerUp(options.MachineType);
+    // A machine without its ROMs runs no program of its own: the run would mean nothing.
+    if (host.ErrorsShown > 0) return Fail("the machine's ROM images could not all be loaded (see above)");
     if (options.RomOff) machine->Memory.Write(0xFF3F, 0);
     if (!LoadRawFiles(*machine, options)) return 1;
     if (options.Pc) machine->Cpu.PC = *options.Pc;
-    TStorage storage(*machine, options);
-    std::string error;
     if (!storage.Prepare(error)) return Fail(error);
 
     TRunObserver observer(*machine, options);

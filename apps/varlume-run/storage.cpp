@@ -1,12 +1,71 @@
 #include "storage.h"
 
 #include <filesystem>
+#include <system_error>
+#include <vector>
 
 #include "machine/machine.h"
 #include "media/prg_file.h"
 #include "media/tape_keys.h"
 
+namespace fs = std::filesystem;
+
 namespace {
+
+fs::file_status StatusOf(const std::string& path) {
+    std::error_code error;
+    return fs::status(path, error);
+}
+
+// An input that is there must be a regular file (or the directory a drive serves): a named
+// pipe would block the run until someone writes to it, a device would never end. A missing
+// input is left to its reader, which reports it in its own words.
+bool CheckInput(const std::string& option, const std::string& path, bool directoryServed, std::string& error) {
+    const fs::file_status status = StatusOf(path);
+    if (!fs::exists(status) || fs::is_regular_file(status) || (directoryServed && fs::is_directory(status))) return true;
+    error = option + " '" + path + "' is not a regular file" + (directoryServed ? " or a directory" : "");
+    return false;
+}
+
+// Every file the run reads, and so never writes over: the drives' images, the tape, the PRG
+// and the raw loads.
+std::vector<std::string> FilesRead(const TRunOptions& options) {
+    std::vector<std::string> files;
+    for (const std::string* path : {&options.Drive8, &options.Drive9, &options.Tap, &options.Prg})
+        if (!path->empty() && fs::is_regular_file(StatusOf(*path))) files.push_back(*path);
+    for (const auto& load : options.Loads) files.push_back(load.File);
+    return files;
+}
+
+// Where a save may go: a new file, or with --force an existing regular file, but never a file
+// the run reads. Checked before the run and again just before the write, when the machine may
+// have made the file meanwhile (a SAVE into a drive's directory).
+bool CheckSaveTarget(const std::string& option, const std::string& path, const TRunOptions& options, std::string& error) {
+    const fs::file_status status = StatusOf(path);
+    if (!fs::exists(status)) return true;
+    const std::string named = option + " '" + path + "'";
+    if (!fs::is_regular_file(status)) {
+        error = named + " is not a regular file";
+        return false;
+    }
+    for (const std::string& input : FilesRead(options)) {
+        std::error_code same;
+        if (fs::equivalent(path, input, same)) {
+            error = named + " is read by this run ('" + input + "'), so it is not written over";
+            return false;
+        }
+    }
+    if (!options.Force) {
+        error = named + " already exists (--force replaces it)";
+        return false;
+    }
+    return true;
+}
+
+bool SameTarget(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
+}
 
 bool AttachDrive(TDrive& drive, const std::string& path, bool writeProtect, std::string& error) {
     drive.SetWriteProtected(writeProtect);
@@ -26,6 +85,21 @@ bool AttachDrive(TDrive& drive, const std::string& path, bool writeProtect, std:
 }
 
 }  // namespace
+
+bool TStorage::CheckFiles(std::string& error) const {
+    const TRunOptions& o = Options;
+    if (!CheckInput("--drive8", o.Drive8, true, error) || !CheckInput("--drive9", o.Drive9, true, error) ||
+        !CheckInput("--prg", o.Prg, false, error) || !CheckInput("--tap", o.Tap, false, error))
+        return false;
+    for (const auto& load : o.Loads)
+        if (!CheckInput("--load", load.File, false, error)) return false;
+    if (o.SavePrg && !o.RecordTap.empty() && SameTarget(o.SavePrg->File, o.RecordTap)) {
+        error = "--save-prg and --record-tap name the same file '" + o.RecordTap + "'";
+        return false;
+    }
+    return (!o.SavePrg || CheckSaveTarget("--save-prg", o.SavePrg->File, o, error)) &&
+           (o.RecordTap.empty() || CheckSaveTarget("--record-tap", o.RecordTap, o, error));
+}
 
 bool TStorage::Prepare(std::string& error) {
     if (!Options.Drive8.empty() && !AttachDrive(Machine.Drive8, Options.Drive8, Options.WriteProtect, error)) return false;
@@ -58,6 +132,7 @@ bool TStorage::AfterFrame(std::string& error) {
 bool TStorage::Finish(std::string& error) {
     if (Options.SavePrg) {
         const auto& save = *Options.SavePrg;
+        if (!CheckSaveTarget("--save-prg", save.File, Options, error)) return false;
         switch (SavePrgFile(Machine.Memory, save.Start, save.End, save.File)) {
             case TPrgSaveStatus::Saved: break;
             case TPrgSaveStatus::BadArea: error = MessageCannotSaveArea; return false;
@@ -66,9 +141,13 @@ bool TStorage::Finish(std::string& error) {
     }
     if (!Options.RecordTap.empty()) {
         PressStop(Machine.Memory, Machine.Tape);
-        if (!Machine.Tape.SaveRecording(Options.RecordTap)) {
-            error = "cannot write '" + Options.RecordTap + "'";
-            return false;
+        if (!CheckSaveTarget("--record-tap", Options.RecordTap, Options, error)) return false;
+        switch (Machine.Tape.SaveRecording(Options.RecordTap)) {
+            case TTapeSave::Saved: break;
+            case TTapeSave::NothingRecorded:
+                error = "nothing was recorded on the tape, so '" + Options.RecordTap + "' was not written";
+                return false;
+            case TTapeSave::CannotWrite: error = "cannot write '" + Options.RecordTap + "'"; return false;
         }
     }
     return true;

@@ -10,12 +10,17 @@ class TStorage {
 public:
     TStorage(TMachine& machine, const TRunOptions& options) : Machine(machine), Options(options) {}
 
+    // Before the machine starts: every input that is there is a regular file (or a drive's
+    // directory), and each save goes to a new file, or with --force to an existing regular
+    // file, never to a file the run reads. False with a reason in `error`.
+    bool CheckFiles(std::string& error) const;
     // After power-up: attach the drives and the tape, press the tape keys. False with a reason in
     // `error` when an input cannot be used.
     bool Prepare(std::string& error);
     // Between frames: the PRG auto-load, once the ROM waits for keyboard input.
     bool AfterFrame(std::string& error);
-    // At the end: save the PRG and the recorded tape.
+    // At the end: save the PRG and the recorded tape, each checked again as CheckFiles does.
+    // A tape on which nothing was recorded is not written, and that is a failure.
     bool Finish(std::string& error);
 
     bool PrgPending() const { return !Options.Prg.empty() && !PrgLoaded; }

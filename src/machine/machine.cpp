@@ -1,8 +1,6 @@
 #include "machine/machine.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 namespace {
@@ -53,9 +51,7 @@ void TMachine::LoadRoms(int32_t type, TRomReport report) {
         std::string tried;
         for (const std::string& dir : RomDirs) {
             const std::string path = dir + rom.File;
-            // Only a regular file is opened: a FIFO or device of that name would block start-up.
-            std::error_code error;
-            if (std::filesystem::is_regular_file(path, error) && Memory.LoadRom(path, rom.Slot)) return;
+            if (Memory.LoadRom(path, rom.Slot)) return;
             tried += "\n" + path;
         }
         if (!reportFailure) return;

@@ -63,12 +63,13 @@ THostRead ReadHostFile(const fs::path& path, size_t limit, std::vector<uint8_t>&
 }
 
 std::error_code WriteHostFileReplacing(const fs::path& path, const uint8_t* data, size_t size) {
+    std::error_code statusError;
+    const fs::file_status target = fs::status(path, statusError);
+    if (fs::exists(target) && !fs::is_regular_file(target)) return std::make_error_code(std::errc::invalid_argument);
     const fs::path temporary = TemporaryPathFor(path);
     std::error_code error = WriteNewFile(temporary, data, size);
     if (!error) {
-        std::error_code statusError;
-        const fs::file_status old = fs::status(path, statusError);
-        if (!statusError && fs::is_regular_file(old)) fs::permissions(temporary, old.permissions(), statusError);
+        if (fs::is_regular_file(target)) fs::permissions(temporary, target.permissions(), statusError);
         fs::rename(temporary, path, error);
     }
     if (error) {
@@ -76,6 +77,12 @@ std::error_code WriteHostFileReplacing(const fs::path& path, const uint8_t* data
         fs::remove(temporary, ignored);
     }
     return error;
+}
+
+std::error_code WriteHostFileThroughLinks(const fs::path& path, const uint8_t* data, size_t size) {
+    std::error_code error;
+    const fs::path resolved = fs::is_symlink(path, error) ? fs::canonical(path, error) : path;
+    return WriteHostFileReplacing(error ? path : resolved, data, size);
 }
 
 bool IsWriteProtection(const std::error_code& error) {

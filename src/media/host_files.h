@@ -18,8 +18,12 @@ bool IsRegularHostFile(const std::filesystem::path& path);
 THostRead ReadHostFile(const std::filesystem::path& path, size_t limit, std::vector<uint8_t>& bytes);
 
 // Writes the bytes to `path` through a temporary file in the same directory and a rename. A
-// file already at `path` keeps its permissions. Returns the failure, or no error.
+// file already at `path` keeps its permissions; something there that is not a regular file (a
+// directory, a pipe, a device) is never replaced. Returns the failure, or no error.
 std::error_code WriteHostFileReplacing(const std::filesystem::path& path, const uint8_t* data, size_t size);
+// The same for a file the user named: when `path` is a symbolic link, the file it leads to is
+// written and the link stays.
+std::error_code WriteHostFileThroughLinks(const std::filesystem::path& path, const uint8_t* data, size_t size);
 
 // Whether an error of the host's file system means the medium refuses writes.
 bool IsWriteProtection(const std::error_code& error);

@@ -1,10 +1,8 @@
 #include "media/prg_file.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
+#include "media/host_files.h"
 #include "memory/memory.h"
 
 namespace {
@@ -57,30 +55,22 @@ TPrgLoadResult LoadPrgData(TMemory& memory, const std::vector<uint8_t>& file, bo
 
 TPrgLoadResult LoadPrgFile(TMemory& memory, const std::string& path, bool typeRun) {
     TPrgLoadResult result;  // CannotRead
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return result;
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error) return result;
-    if (size > LongestFile) {
-        result.Status = TPrgLoadStatus::Dropped;
-        return result;
+    // The whole file is read before RAM is touched, so a read that fails halfway changes
+    // nothing; only a regular file is opened, so a named pipe never blocks.
+    std::vector<uint8_t> contents;
+    switch (ReadHostFile(path, LongestFile, contents)) {
+        case THostRead::Ok: return LoadPrgData(memory, contents, typeRun);
+        case THostRead::TooLarge: result.Status = TPrgLoadStatus::Dropped; return result;
+        default: return result;
     }
-    // The whole file is read before RAM is touched, so a read that fails halfway changes nothing.
-    std::vector<uint8_t> contents(static_cast<size_t>(size));
-    if (size > 0 && !file.read(reinterpret_cast<char*>(contents.data()), std::streamsize(size))) return result;
-    return LoadPrgData(memory, contents, typeRun);
 }
 
 TPrgSaveStatus SavePrgFile(const TMemory& memory, uint16_t start, uint16_t end, const std::string& path) {
     if (start >= end) return TPrgSaveStatus::BadArea;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) return TPrgSaveStatus::CannotWrite;
-    const uint8_t header[2] = {uint8_t(start), uint8_t(start >> 8)};
-    file.write(reinterpret_cast<const char*>(header), 2);
-    file.write(reinterpret_cast<const char*>(memory.Ram() + start), std::streamsize(end - start + 1));
-    file.close();
-    return file.fail() ? TPrgSaveStatus::CannotWrite : TPrgSaveStatus::Saved;
+    std::vector<uint8_t> file{uint8_t(start), uint8_t(start >> 8)};
+    file.insert(file.end(), memory.Ram() + start, memory.Ram() + end + 1);
+    // Written whole or not at all: a full disk leaves the old file as it was.
+    return WriteHostFileThroughLinks(path, file.data(), file.size()) ? TPrgSaveStatus::CannotWrite : TPrgSaveStatus::Saved;
 }
 
 TRamArea LoadedArea(const TMemory& memory) {

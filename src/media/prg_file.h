@@ -20,7 +20,7 @@ enum class TPrgLoadStatus {
     Loaded,                 // data in RAM, pointers set (and RUN typed when asked)
     LoadedWithoutPointers,  // data in RAM, but it runs past 60000: no pointer set, no RUN
     Dropped,                // shorter than 2 bytes or beyond $FFFE: nothing changed, no message
-    CannotRead,             // the file cannot be opened or read: nothing changed
+    CannotRead,             // not a regular file, or it cannot be read: nothing changed
 };
 
 struct TPrgLoadResult {
@@ -36,8 +36,9 @@ TPrgLoadResult LoadPrgFile(TMemory& memory, const std::string& path, bool typeRu
 TPrgLoadResult LoadPrgData(TMemory& memory, const std::vector<uint8_t>& file, bool typeRun);
 
 enum class TPrgSaveStatus { Saved, BadArea, CannotWrite };
-// Writes RAM start..end inclusive with start as the load address. start >= end is refused
-// (BadArea) before anything is opened.
+// Writes RAM start..end inclusive with start as the load address, through a temporary file
+// beside the target, so a failed write leaves an old file whole. start >= end is refused
+// (BadArea) before anything is opened; so is a target that exists but is not a regular file.
 TPrgSaveStatus SavePrgFile(const TMemory& memory, uint16_t start, uint16_t end, const std::string& path);
 
 // The command-line auto-load waits until the ROM sits in its keyboard wait loop.

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <climits>
-#include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include "media/host_files.h"
 
 namespace {
 
@@ -27,13 +27,9 @@ void TTape::Unload() {
 
 int32_t TTape::Load(const std::string& fileName) {
     Unload();
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file) return 0;
-    std::error_code error;
-    const auto size = std::filesystem::file_size(fileName, error);
-    if (error || size == 0 || size > uintmax_t(INT32_MAX)) return 0;
-    std::vector<uint8_t> image(static_cast<size_t>(size));
-    if (!file.read(reinterpret_cast<char*>(image.data()), std::streamsize(size))) return 0;
+    // Only a regular file is opened: a named pipe or a device would block the machine.
+    std::vector<uint8_t> image;
+    if (ReadHostFile(fileName, size_t(INT32_MAX), image) != THostRead::Ok) return 0;
     return LoadImage(std::move(image));
 }
 
@@ -108,11 +104,9 @@ std::vector<uint8_t> TTape::RecordedImage() const {
     return image;
 }
 
-bool TTape::SaveRecording(const std::string& fileName) const {
+TTapeSave TTape::SaveRecording(const std::string& fileName) const {
+    // A tape with no pulse is only a header, which no loader takes: nothing is written.
+    if (Recorded.empty()) return TTapeSave::NothingRecorded;
     const std::vector<uint8_t> image = RecordedImage();
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    file.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-    file.close();
-    return !file.fail();
+    return WriteHostFileThroughLinks(fileName, image.data(), image.size()) ? TTapeSave::CannotWrite : TTapeSave::Saved;
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+enum class TTapeSave { Saved, NothingRecorded, CannotWrite };
+
 // The cassette recorder. It plays a TAP image into the cassette read line and, with Record
 // pressed, records the cassette write line into a new half-wave TAP image.
 //
@@ -19,9 +21,9 @@ public:
     // Recording stops taking pulses past this size rather than allocate on the bus's path.
     static constexpr size_t RecordCapacity = 16 * 1024 * 1024;
 
-    // Reads and checks a TAP file; returns its length, or 0 when it is refused (unreadable,
-    // empty, 20 bytes or shorter, version other than 1 or 2, machine byte other than 2). The
-    // previous image is gone either way.
+    // Reads and checks a TAP file; returns its length, or 0 when it is refused (not a regular
+    // file, unreadable, empty, 20 bytes or shorter, version other than 1 or 2, machine byte
+    // other than 2). The previous image is gone either way.
     int32_t Load(const std::string& fileName);
     // The same checks on an image already in memory.
     int32_t LoadImage(std::vector<uint8_t> image);
@@ -60,8 +62,9 @@ public:
     bool RecordingOverflowed() const { return RecordOverflow; }
     // The recording as a complete version-2 TAP image (header and pulses).
     std::vector<uint8_t> RecordedImage() const;
-    // Writes RecordedImage to a file; false when the file cannot be written.
-    bool SaveRecording(const std::string& fileName) const;
+    // Writes RecordedImage to a file, whole or not at all (through a temporary file beside it).
+    // A recording without a pulse writes nothing: a bare header is no tape any loader takes.
+    TTapeSave SaveRecording(const std::string& fileName) const;
 
     bool Loaded = false;
     bool WholeWave = false;

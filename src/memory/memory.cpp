@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "media/drive.h"
 #include "media/tape.h"
@@ -186,6 +188,9 @@ void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
 
 bool TMemory::LoadRom(const std::string& path, int slot) {
     if (slot < 0 || slot > 7) return false;
+    // Only a regular file is opened: a named pipe or a device of that name would block.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
     const size_t count = std::fread(Image + SlotIndex(slot), 1, SlotSize, file);

@@ -56,7 +56,8 @@ public:
         return uint16_t(low | Read(uint16_t(address + 1)) << 8);
     }
 
-    // Reads at most 16384 bytes of the file into ROM slot 0..7; true when at least one byte was read.
+    // Reads at most 16384 bytes of the file into ROM slot 0..7; true when at least one byte was
+    // read. Anything but a regular file is refused before it is opened.
     bool LoadRom(const std::string& path, int slot);
     void ClearRoms();
     // Power-on pattern: $FF at even, $00 at odd addresses; both bank latches to 0.

@@ -16,8 +16,9 @@ struct TToolResult {
 
 inline std::string BinDir() { return VARLUME_BIN_DIR; }
 
-inline TToolResult RunTool(const std::string& arguments, bool withStderr = false) {
-    const std::string command = BinDir() + "/varlume-run " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
+// `prefix` goes before the program (a time limit, say).
+inline TToolResult RunTool(const std::string& arguments, bool withStderr = false, const std::string& prefix = "") {
+    const std::string command = prefix + BinDir() + "/varlume-run " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
     TToolResult result;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;

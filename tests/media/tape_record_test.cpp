@@ -114,11 +114,22 @@ TEST(TapeRecord, RecordingLeavesTheLoadedTapeWhereItIs) {
 TEST(TapeRecord, SavedRecordingLoadsAsATape) {
     TTempDir dir;
     const TTape recorded = RecordSquareWave({160, 320, 5000, 48});
-    ASSERT_TRUE(recorded.SaveRecording((dir / "rec.tap").string()));
+    ASSERT_EQ(recorded.SaveRecording((dir / "rec.tap").string()), TTapeSave::Saved);
     EXPECT_EQ(ReadFile(dir / "rec.tap"), recorded.RecordedImage());
     TTape player;
     EXPECT_EQ(player.Load((dir / "rec.tap").string()), int32_t(recorded.RecordedImage().size()));
-    EXPECT_FALSE(recorded.SaveRecording((dir / "missing" / "rec.tap").string()));
+    EXPECT_EQ(recorded.SaveRecording((dir / "missing" / "rec.tap").string()), TTapeSave::CannotWrite);
+}
+
+// A recording without a pulse would be a bare 20-byte header, which the loader refuses.
+TEST(TapeRecord, NothingIsWrittenForARecordingWithoutAPulse) {
+    TTempDir dir;
+    TTape tape;
+    tape.StartRecording();
+    for (int i = 0; i < 1000; ++i) tape.Step();
+    tape.StopRecording();
+    EXPECT_EQ(tape.SaveRecording((dir / "empty.tap").string()), TTapeSave::NothingRecorded);
+    EXPECT_FALSE(fs::exists(dir / "empty.tap"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "fifo_guard.h"
 #include "memory_test_util.h"
 
 using namespace memtest;
@@ -67,6 +68,7 @@ TEST_F(RomFiles, MissingEmptyOrUnreadableFilesFailAndLeaveTheSlot) {
     EXPECT_FALSE(memory.LoadRom((Dir / "missing.rom").string(), 2));
     EXPECT_FALSE(memory.LoadRom(MakeFile("empty.rom", 0, 0), 2));
     EXPECT_FALSE(memory.LoadRom(Dir.string(), 2));
+    EXPECT_TRUE(ReturnsWithoutBlocking(Dir / "pipe.rom", [&] { EXPECT_FALSE(memory.LoadRom((Dir / "pipe.rom").string(), 2)); }));
     for (uint32_t i = 0; i < TMemory::SlotSize; ++i) ASSERT_EQ(SlotByte(memory, 2, i), 0xEE);
 }
 
