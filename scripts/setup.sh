@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Usage: scripts/setup.sh [--run | --test | --build]
+# Usage: scripts/setup.sh [--run | --test | --test-sanitized | --build]
 #
 # One step from a fresh Debian machine: installs the Debian packages the project needs,
 # fetches the machine ROM images beside the binaries, configures and builds, then
 #   --run   starts the emulator (default),
-#   --test  runs every test (CTest; the ROM-based tests need the images fetched here),
+#   --test  runs every test (CTest; the ROM-based tests need the images fetched here; the fuzz
+#           targets are built with clang and each fuzzed for 30 s),
+#   --test-sanitized  builds everything once more in build-sanitized with the address and
+#           undefined-behaviour sanitizers (any report ends the program) and runs every test
+#           there, less the fuzz targets (sanitized already) and the benchmark (not a test),
 #   --build stops after the build.
 set -euo pipefail
 
@@ -13,7 +17,8 @@ BUILD=${VARLUME_BUILD_DIR:-$ROOT/build}
 MODE=${1:---run}
 
 PACKAGES=(cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev
-          qt6-base-dev libsdl2-dev libsimpleini-dev libpng-dev p7zip-full)
+          qt6-base-dev libsdl2-dev libsimpleini-dev libpng-dev p7zip-full
+          clang libclang-rt-dev)
 
 install_packages() {
   local missing=()
@@ -31,8 +36,16 @@ install_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+SANITIZE=(-DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g1"
+          -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DVARLUME_BUILD_FUZZ=OFF -DVARLUME_BUILD_BENCH=OFF)
+
 build() {
-  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  local options=()
+  if [[ $MODE == --test-sanitized ]]; then
+    BUILD=${VARLUME_SANITIZED_BUILD_DIR:-$ROOT/build-sanitized}
+    options=("${SANITIZE[@]}")
+  fi
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release "${options[@]}" >/dev/null
   cmake --build "$BUILD" -j"$(nproc)"
 }
 
@@ -42,9 +55,9 @@ bash "$ROOT/scripts/fetch-roms.sh" "$BUILD/bin"
 
 case $MODE in
   --run) exec "$BUILD/bin/varlume" "${@:2}" ;;
-  --test)
+  --test|--test-sanitized)
     export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
     cd "$BUILD" && exec ctest --output-on-failure -j"$(nproc)" ;;
   --build) ;;
-  *) echo "usage: $0 [--run | --test | --build]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--run | --test | --test-sanitized | --build]" >&2; exit 2 ;;
 esac
