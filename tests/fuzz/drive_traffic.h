@@ -22,26 +22,11 @@ inline void PlayTraffic(TDrive& drive, TInput& input, size_t count) {
 }
 
 // The ROM's side of a few requests, as traffic pairs.
-class TTrafficWriter {
+class TTrafficWriter : public media_test::TPortSequences<TTrafficWriter> {
 public:
     void Code(uint8_t value) {
         Bytes.push_back(0);
         Bytes.push_back(value);
-    }
-    void Command(uint8_t command) {
-        Code(0x81);
-        Code(command);
-    }
-    // LISTEN, a secondary address, the bytes, UNLISTEN.
-    void Listen(uint8_t secondary, std::string_view bytes) {
-        Command(0x20);
-        Code(0x82);
-        Code(secondary);
-        for (char c : bytes) {
-            Code(0x83);
-            Code(uint8_t(c));
-        }
-        Command(0x3F);
     }
     // TALK on a channel and `count` byte reads, UNTALK.
     void Talk(uint8_t channel, int count) {
@@ -57,7 +42,6 @@ public:
         Listen(0x61, bytes);
         Listen(0xE1, {});
     }
-    size_t Pairs() const { return Bytes.size() / 2; }
 
     fuzz::Bytes Bytes;
 };

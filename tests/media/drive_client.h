@@ -11,16 +11,36 @@ namespace media_test {
 
 using Bytes = std::vector<uint8_t>;
 
+// The ROM's byte sequences on the drive port, each byte sent through `Port::Code`.
+template <class Port>
+class TPortSequences {
+public:
+    void Command(uint8_t command) {
+        Self().Code(0x81);
+        Self().Code(command);
+    }
+    // LISTEN, a secondary address, the bytes, UNLISTEN.
+    void Listen(uint8_t secondary, std::string_view bytes) {
+        Command(0x20);
+        Self().Code(0x82);
+        Self().Code(secondary);
+        for (char c : bytes) {
+            Self().Code(0x83);
+            Self().Code(uint8_t(c));
+        }
+        Command(0x3F);
+    }
+
+private:
+    Port& Self() { return static_cast<Port&>(*this); }
+};
+
 // Speaks the ROM's side of the drive protocol, one register access at a time.
-class TDriveClient {
+class TDriveClient : public TPortSequences<TDriveClient> {
 public:
     explicit TDriveClient(TDrive& drive) : Drive(drive), Base(drive.BaseAddress()) {}
 
     void Code(uint8_t byte) { Drive.WritePort(Base, byte); }
-    void Command(uint8_t command) {
-        Code(0x81);
-        Code(command);
-    }
     uint8_t Data() { return Drive.ReadPort(Base); }
     uint8_t Status() { return Drive.ReadPort(uint16_t(Base + 1)); }
     uint8_t Handshake() { return Drive.ReadPort(uint16_t(Base + 2)); }
@@ -109,19 +129,6 @@ public:
 
     TDrive& Drive;
     uint16_t Base;
-
-private:
-    // LISTEN, a secondary address, the bytes, UNLISTEN.
-    void Listen(uint8_t secondary, std::string_view bytes) {
-        Command(0x20);
-        Code(0x82);
-        Code(secondary);
-        for (char c : bytes) {
-            Code(0x83);
-            Code(uint8_t(c));
-        }
-        Command(0x3F);
-    }
 };
 
 // Checks that a listing is a whole BASIC program loaded at $1001: each line's link leads to the
