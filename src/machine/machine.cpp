@@ -42,14 +42,16 @@ TMachine::TMachine(THost& host, std::string romDirectory) : OuterHost(host), Rom
 }
 
 void TMachine::LoadRoms(int32_t type, TRomReport report) {
-    if (type < MachineC16 || type > MachineC16With64K) return;  // Custom Machine: no ROMs
+    if (type < MachineC16 || type > MachineCustom) return;  // an unknown type changes nothing
+    // The Custom Machine has 64 KB like the Plus4 and loads no ROM.
+    Memory.SetRamSize(RamSizeCodeOf(type));
+    if (type == MachineCustom) return;
     auto load = [&](const TRomImage& rom, bool reportFailure) {
         if (Memory.LoadRom(RomDir + rom.File, rom.Slot) || !reportFailure) return;
         char text[64];
         std::snprintf(text, sizeof text, "Cannot load file: '%s'", rom.File);
         OuterHost.ErrorBox(text);
     };
-    Memory.SetRamSize(RamSizeCodeOf(type));
     for (const auto& rom : BasicKernal) load(rom, report == TRomReport::All);
     if (type == MachinePlus4)
         for (const auto& rom : Plus4Software) load(rom, true);
@@ -63,7 +65,7 @@ void TMachine::PowerUp(int32_t type) {
     LoadRoms(type, TRomReport::All);
     Drive8.SetMode(TDrive::ModeNone);
     Drive9.SetMode(TDrive::ModeNone);
-    SkipDivisor = 1;
+    SetSkipDivisor(1);
     Memory.EnableRom();
     Cpu.Reset();
     EmulationStopped = false;
@@ -89,7 +91,12 @@ void TMachine::ResetDrives() {
     Drive9.Reset();
 }
 
+// The reset line also clears the ROM bank latch, so the reset vector is always read from the
+// KERNAL, whichever bank a program (the Plus4's built-in software, say) had switched in.
+void TMachine::ResetRomBanks() { Memory.SetRomBanks(0, 0); }
+
 void TMachine::SoftReset() {
+    ResetRomBanks();
     Cpu.Reset();
     ResetDrives();
     OuterHost.StatusMessage("Soft reset has been performed.");
@@ -105,6 +112,7 @@ void TMachine::SpecialReset() {
     Ted.Reset();
     Cpu.PowerOn();
     Memory.EnableRom();
+    ResetRomBanks();
     Cpu.Reset();
     ResetDrives();
     OuterHost.StatusMessage("Special reset has been performed.");

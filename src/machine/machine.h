@@ -72,11 +72,14 @@ public:
     TKeyboard Keyboard;
     TFrameBuffer Frame;
 
+    // Frame skipping: one frame in `divisor` is drawn and shown. Clamped to 1..4.
+    void SetSkipDivisor(int32_t divisor) { SkipDivisorValue = divisor < 1 ? 1 : divisor > 4 ? 4 : divisor; }
+    int32_t SkipDivisor() const { return SkipDivisorValue; }
+
     int32_t MachineType = MachineC16;
     bool EmulationStopped = true;
     int32_t StepsLeft = 0;
-    int32_t FrameCounter = 0;
-    int32_t SkipDivisor = 1;
+    uint32_t FrameCounter = 0;  // wraps after 2^32 frames (about 2.7 years at 50 Hz)
     int32_t SkipThisFrame = 0;
 
 private:
@@ -99,10 +102,11 @@ private:
     void LoadRoms(int32_t type, TRomReport report);
     void ColdStart();  // FillRam, TED reset, PowerOn, EnableRom, processor reset
     void ResetDrives();
+    void ResetRomBanks();
     void FeedSound() { if (SoundSink) SoundSink->Feed(); }
     void BeginFrame() {
         StepsLeft = StepsPerFrame;
-        SkipThisFrame = FrameCounter % SkipDivisor;
+        SkipThisFrame = int32_t(FrameCounter % uint32_t(SkipDivisorValue));
         Ted.SkipThisFrame = SkipThisFrame;
     }
     // The plain loop's work for one step after the processor's clock: the TED step, the sound
@@ -113,6 +117,7 @@ private:
         if (Memory.Motor && Memory.PlayKey) Tape.Step();
     }
 
+    int32_t SkipDivisorValue = 1;
     THost& OuterHost;
     TCoreHost CoreHost{*this};
     std::string RomDir;

@@ -94,7 +94,7 @@ std::string Difference(const TMachine& a, const TMachine& b) {
     if (a.StepsLeft != b.StepsLeft || a.FrameCounter != b.FrameCounter || a.SkipThisFrame != b.SkipThisFrame ||
         a.EmulationStopped != b.EmulationStopped)
         return "frame loop";
-    if (a.Memory.Motor != b.Memory.Motor || a.Memory.RomEnabled != b.Memory.RomEnabled) return "bus";
+    if (a.Memory.Motor != b.Memory.Motor || a.Memory.RomEnabled() != b.Memory.RomEnabled()) return "bus";
     return {};
 }
 
@@ -187,7 +187,7 @@ TEST(FrameLoopEquivalence, Plus4PrintingWithSkippedFrames) {
     ForBoth(fast, plain, [](TMachine& m) { Workload::BootToPrompt(m, MachinePlus4, 150); });
     ForBoth(fast, plain, [](TMachine& m) {
         Workload::StartPrintLoop(m);
-        m.SkipDivisor = 3;
+        m.SetSkipDivisor(3);
     });
     RunAndCompare(fast, plain, 60);
 }

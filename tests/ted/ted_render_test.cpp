@@ -165,8 +165,8 @@ TEST_F(TedRender, MulticolourBitmap) {
 TEST_F(TedRender, RomCharacterDataFromBankZeroWhateverTheRomSwitchSays) {
     Write(0xFF13, 0xD0);
     Write(0xFF12, 0x04);
-    Memory.RomEnabled = 0;
-    Memory.HighRomBank = 1;
+    Memory.SetRomEnabled(0);
+    Memory.SetRomBanks(0, 1);
     for (int y = 0; y < 8; ++y) {
         Memory.Image[TMemory::RomIndex(0, uint16_t(0xD000 + 8 + y))] = Glyph[y];
         Memory.Image[0xD000 + 8 + y] = 0xFF;
