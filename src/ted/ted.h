@@ -25,6 +25,7 @@ struct TTedTimer {
 
 // What the renderer does with the window area of a line, chosen at the start of each line.
 enum class TTedDisplayMode : uint8_t {
+    Idle,  // a window line outside the character rows (vertical scroll): background colour 0
     Text,
     ExtendedColourText,
     MulticolourText,
@@ -44,6 +45,7 @@ public:
     static constexpr int FirstWindowLine = 56;   // raster 4
     static constexpr int LastWindowLine = 255;   // raster 203
     static constexpr int FirstWindowPixel = 68;  // step 17, 40 columns
+    static constexpr int Rows24Inset = 4;        // 24 rows: lines of border added at top and bottom
 
     TTED();
     TTED(const TTED&) = delete;
@@ -160,6 +162,9 @@ private:
     void EndOfLine();   // the raster compare and, after line 311, the end of the frame
     void EndOfFrame();
     void DrawCursor();
+    void FillScrollGap();
+    // The first line of character row 0: the vertical scroll moves the rows down.
+    int32_t FirstRowLine() const { return FirstWindowLine - 3 + VerticalScroll; }
     void TickTimers();
     // Inside a run the timer ticks are kept back and applied when the run ends, or earlier when
     // the processor reads or writes a TED register.
@@ -193,6 +198,7 @@ private:
     TCellContext CellContext() const;
     // The 4 pixels of a step in the window; sets SecondHalf for the next step of the cell.
     uint32_t RenderFirstHalf(int32_t column);
+    TCellPixels RenderColumn(int32_t column) const;  // a cell in the line's mode
     template <TTedDisplayMode mode> static TCellPixels RenderCell(const TCellContext& context, int32_t column);
     template <TTedDisplayMode mode>
     static TCellPixels RenderCellOf(const TCellContext& context, int32_t column, uint8_t attribute, uint32_t code);

@@ -67,7 +67,10 @@ template <TTedDisplayMode mode>
 inline TTED::TCellPixels TTED::RenderCellOf(const TCellContext& context, int32_t column, uint8_t attribute,
                                             uint32_t code) {
     const uint8_t* background = context.Background;
-    if constexpr (mode == TTedDisplayMode::Text) {
+    if constexpr (mode == TTedDisplayMode::Idle) {
+        const uint32_t group = TedPixels::Pack(background[0], background[0], background[0], background[0]);
+        return {group, group};
+    } else if constexpr (mode == TTedDisplayMode::Text) {
         uint8_t foreground = attribute, back = background[0];
         if ((code & 0x80) && context.Reverse) {  // hardware reverse
             back = attribute;
@@ -98,22 +101,23 @@ inline TTED::TCellPixels TTED::RenderCellOf(const TCellContext& context, int32_t
     }
 }
 
-inline uint32_t TTED::RenderFirstHalf(int32_t column) {
+inline TTED::TCellPixels TTED::RenderColumn(int32_t column) const {
     const TCellContext context = CellContext();
-    TCellPixels pixels{};
     switch (Line.Mode) {
-        case TTedDisplayMode::Text: pixels = RenderCell<TTedDisplayMode::Text>(context, column); break;
+        case TTedDisplayMode::Idle: return RenderCell<TTedDisplayMode::Idle>(context, column);
+        case TTedDisplayMode::Text: return RenderCell<TTedDisplayMode::Text>(context, column);
         case TTedDisplayMode::ExtendedColourText:
-            pixels = RenderCell<TTedDisplayMode::ExtendedColourText>(context, column);
-            break;
-        case TTedDisplayMode::MulticolourText:
-            pixels = RenderCell<TTedDisplayMode::MulticolourText>(context, column);
-            break;
-        case TTedDisplayMode::Bitmap: pixels = RenderCell<TTedDisplayMode::Bitmap>(context, column); break;
+            return RenderCell<TTedDisplayMode::ExtendedColourText>(context, column);
+        case TTedDisplayMode::MulticolourText: return RenderCell<TTedDisplayMode::MulticolourText>(context, column);
+        case TTedDisplayMode::Bitmap: return RenderCell<TTedDisplayMode::Bitmap>(context, column);
         case TTedDisplayMode::MulticolourBitmap:
-            pixels = RenderCell<TTedDisplayMode::MulticolourBitmap>(context, column);
-            break;
+            return RenderCell<TTedDisplayMode::MulticolourBitmap>(context, column);
     }
+    return {};
+}
+
+inline uint32_t TTED::RenderFirstHalf(int32_t column) {
+    const TCellPixels pixels = RenderColumn(column);
     SecondHalf = pixels.Second;
     return pixels.First;
 }
@@ -127,7 +131,11 @@ inline bool TTED::Step() {
         if (SkipThisFrame == 0) {
             // A cell is two steps; its first (odd) step works out both halves. The group lands
             // shifted by the horizontal scroll, and the next step's group overwrites the overlap.
-            const uint32_t pixels = (step & 1) ? RenderFirstHalf((step - 17) >> 1) : SecondHalf;
+            uint32_t pixels = SecondHalf;
+            if (step & 1) {
+                if (step == Line.WindowFirst && HorizontalScroll != 0) FillScrollGap();
+                pixels = RenderFirstHalf((step - 17) >> 1);
+            }
             std::memcpy(RenderPos + HorizontalScroll, &pixels, 4);
         }
     } else {
@@ -210,6 +218,7 @@ template <class Clock>
 bool TTED::RunWindow(int32_t end, Clock&& clock) {
     if (SkipThisFrame != 0) return RunWindowIn<TTedDisplayMode::Text, false>(end, clock);
     switch (Line.Mode) {
+        case TTedDisplayMode::Idle: return RunWindowIn<TTedDisplayMode::Idle, true>(end, clock);
         case TTedDisplayMode::Text:
             // With the characters in ROM a text cell's pixels follow from its attribute and
             // code alone within a run (a character set in RAM can be rewritten by the processor
@@ -245,6 +254,9 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
     TCellPixels pixels{};
     int32_t cells = 0, rendered = 0;
     bool stopped = false;
+    // The line's first cell also fills what the scroll leaves in front of it, after its clock
+    // as in the plain step.
+    bool gapPending = draw && scroll != 0 && step == Line.WindowFirst;
     // A cell's first step is odd. Starting on its second half: that step alone (RunEnd sends
     // an even step that would give the processor a clock to the plain path).
     if (!(step & 1) && step < end) {
@@ -261,6 +273,10 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
             break;
         }
         if (draw) {
+            if (gapPending) [[unlikely]] {
+                FillScrollGap();
+                gapPending = false;
+            }
             const int32_t column = (step - 17) >> 1;
             if constexpr (memo) {
                 // A cell like the one before it keeps its pixels.
@@ -292,6 +308,7 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
             stopped = true;
         } else {
             if (draw) {
+                if (gapPending) FillScrollGap();
                 const TCellPixels last = RenderCell<mode>(context, (step - 17) >> 1);
                 std::memcpy(pos, &last.First, 4);
                 secondHalf = last.Second;
