@@ -40,11 +40,13 @@ TTED::TTED() : Video(BlankImage), FrameStart(ScratchFrame), RenderPos(ScratchFra
     // The frame buffer starts 52 lines before raster 0: its first line is raster 260.
     for (int32_t line = 0; line < LinesPerFrame; ++line)
         RasterTable[line] = uint16_t(line < 52 ? line + 260 : line - 52);
+    Line.Fetch = Video;
 }
 
 void TTED::SetMemory(TMemory* memory) {
     Memory = memory;
     Video = memory ? memory->Image : BlankImage;
+    Line.Fetch = Video;  // until the next line is latched
 }
 
 void TTED::SetFrameBuffer(uint8_t* pixels) {
@@ -114,9 +116,8 @@ void TTED::LatchLine() {
     // background.
     const int32_t rowLine = LineIndex - FirstRowLine();
     const bool inRows = windowLine && rowLine >= 0 && rowLine < 25 * 8;
-    if (!inRows)
-        Line.Mode = TTedDisplayMode::Idle;
-    else if (BitmapMode)
+    Line.Fetch = inRows ? Video : BlankImage;
+    if (BitmapMode && inRows)
         Line.Mode = Multicolour ? TTedDisplayMode::MulticolourBitmap : TTedDisplayMode::Bitmap;
     else if (Multicolour)
         Line.Mode = TTedDisplayMode::MulticolourText;
@@ -132,7 +133,7 @@ void TTED::LatchLine() {
     uint32_t charBase = uint32_t(CharBase) * 1024;
     if (Chars256) charBase &= 0xF800;  // 256 characters fill 2 KB
     Line.CharLineAddress = charBase + characterLine;
-    Line.CharRomPossible = charBase >= 0x8000;
+    Line.CharRomPossible = inRows && charBase >= 0x8000;
     Line.MulticolourBitmap0 = BackgroundColour[0];
     Line.MulticolourBitmap3 = BackgroundColour[1];
 }
@@ -177,7 +178,7 @@ void TTED::DrawCursor() {
 // slide in, as a smooth scroller expects.
 void TTED::FillScrollGap() {
     const uint32_t scroll = HorizontalScroll;
-    if (Line.WindowFirst == 17 || Line.Mode == TTedDisplayMode::Idle) {
+    if (Line.WindowFirst == 17) {
         std::memset(RenderPos, BackgroundColour[0], scroll);
         return;
     }

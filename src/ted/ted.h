@@ -25,7 +25,6 @@ struct TTedTimer {
 
 // What the renderer does with the window area of a line, chosen at the start of each line.
 enum class TTedDisplayMode : uint8_t {
-    Idle,  // a window line outside the character rows (vertical scroll): background colour 0
     Text,
     ExtendedColourText,
     MulticolourText,
@@ -150,6 +149,9 @@ private:
         uint16_t MatrixAddress = 0;     // character codes; attributes 1024 below
         uint32_t CharLineAddress = 0;   // character base + character line
         bool CharRomPossible = false;   // character base at $8000 or above
+        // Where the cells fetch from: the memory image, or, on a window line outside the
+        // character rows, a blank image, so that the line shows background colour 0.
+        const uint8_t* Fetch = nullptr;
         // RAM addresses of the current text row; all stay below $10000.
         uint32_t AttributeRow = 0;
         uint32_t CodeRow = 0;

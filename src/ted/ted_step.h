@@ -26,12 +26,12 @@ inline TTED::TCellContext TTED::CellContext() const {
     // the TED's address lines do, and a ROM fetch wraps within bank 0's 32 KB, so no fetch
     // leaves the memory image.
     const bool rom = CharFromRom && Line.CharRomPossible;
-    context.CharImage = rom ? Video + 0x10000 : Video;
+    context.CharImage = rom ? Video + 0x10000 : Line.Fetch;
     context.CharMask = rom ? 0x7FFF : 0xFFFF;
     context.CharLine = Line.CharLineAddress;
-    context.Attributes = Video + Line.AttributeRow;
-    context.Codes = Video + Line.CodeRow;
-    context.BitmapBytes = Video + Line.BitmapRow;
+    context.Attributes = Line.Fetch + Line.AttributeRow;
+    context.Codes = Line.Fetch + Line.CodeRow;
+    context.BitmapBytes = Line.Fetch + Line.BitmapRow;
     context.Expand = ExpandTable;
     std::memcpy(context.Background, BackgroundColour, 4);
     context.MulticolourBitmap0 = Line.MulticolourBitmap0;
@@ -67,10 +67,7 @@ template <TTedDisplayMode mode>
 inline TTED::TCellPixels TTED::RenderCellOf(const TCellContext& context, int32_t column, uint8_t attribute,
                                             uint32_t code) {
     const uint8_t* background = context.Background;
-    if constexpr (mode == TTedDisplayMode::Idle) {
-        const uint32_t group = TedPixels::Pack(background[0], background[0], background[0], background[0]);
-        return {group, group};
-    } else if constexpr (mode == TTedDisplayMode::Text) {
+    if constexpr (mode == TTedDisplayMode::Text) {
         uint8_t foreground = attribute, back = background[0];
         if ((code & 0x80) && context.Reverse) {  // hardware reverse
             back = attribute;
@@ -104,7 +101,6 @@ inline TTED::TCellPixels TTED::RenderCellOf(const TCellContext& context, int32_t
 inline TTED::TCellPixels TTED::RenderColumn(int32_t column) const {
     const TCellContext context = CellContext();
     switch (Line.Mode) {
-        case TTedDisplayMode::Idle: return RenderCell<TTedDisplayMode::Idle>(context, column);
         case TTedDisplayMode::Text: return RenderCell<TTedDisplayMode::Text>(context, column);
         case TTedDisplayMode::ExtendedColourText:
             return RenderCell<TTedDisplayMode::ExtendedColourText>(context, column);
@@ -157,6 +153,8 @@ inline int32_t TTED::RunEnd(int32_t maxSteps) const {
     int32_t end = StepsPerLine - 1;
     const int32_t windowEnd = Line.WindowFirst + int32_t(Line.WindowSpan) + 1;
     if (step < Line.WindowFirst) end = Line.WindowFirst < end ? Line.WindowFirst : end;
+    // The first window step fills what a horizontal scroll leaves in front of it, on the plain path.
+    else if (step == Line.WindowFirst && HorizontalScroll != 0) return step;
     else if (step < windowEnd) {
         // A window step that is a cell's second half but gives the processor a clock (it
         // follows border steps) does not happen in a line; should it, the plain path takes it.
@@ -218,7 +216,6 @@ template <class Clock>
 bool TTED::RunWindow(int32_t end, Clock&& clock) {
     if (SkipThisFrame != 0) return RunWindowIn<TTedDisplayMode::Text, false>(end, clock);
     switch (Line.Mode) {
-        case TTedDisplayMode::Idle: return RunWindowIn<TTedDisplayMode::Idle, true>(end, clock);
         case TTedDisplayMode::Text:
             // With the characters in ROM a text cell's pixels follow from its attribute and
             // code alone within a run (a character set in RAM can be rewritten by the processor
@@ -254,9 +251,6 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
     TCellPixels pixels{};
     int32_t cells = 0, rendered = 0;
     bool stopped = false;
-    // The line's first cell also fills what the scroll leaves in front of it, after its clock
-    // as in the plain step.
-    bool gapPending = draw && scroll != 0 && step == Line.WindowFirst;
     // A cell's first step is odd. Starting on its second half: that step alone (RunEnd sends
     // an even step that would give the processor a clock to the plain path).
     if (!(step & 1) && step < end) {
@@ -273,10 +267,6 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
             break;
         }
         if (draw) {
-            if (gapPending) [[unlikely]] {
-                FillScrollGap();
-                gapPending = false;
-            }
             const int32_t column = (step - 17) >> 1;
             if constexpr (memo) {
                 // A cell like the one before it keeps its pixels.
@@ -308,7 +298,6 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
             stopped = true;
         } else {
             if (draw) {
-                if (gapPending) FillScrollGap();
                 const TCellPixels last = RenderCell<mode>(context, (step - 17) >> 1);
                 std::memcpy(pos, &last.First, 4);
                 secondHalf = last.Second;
