@@ -1,5 +1,5 @@
-// The real ROMs running what a user runs: BASIC's split screens and resets during the Plus4's
-// built-in software. The images come from the set-up script, beside the test binaries.
+// The real ROMs running what a user runs: BASIC's split screens with a program printing. The
+// images come from the set-up script, beside the test binaries.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,9 +12,6 @@
 #include "machine/machine.h"
 
 namespace {
-
-constexpr uint8_t ScanF1 = 0x3B;
-constexpr uint8_t ScanReturn = 0x1C;
 
 void RequireRoms() {
     for (const char* rom : {"basic.bin", "kernal.bin", "3plus1lo.rom", "3plus1hi.rom"})
@@ -33,15 +30,6 @@ struct TRomMachine {
     void Type(const std::string& text) {
         Workload::Place(Machine->Memory, 0x0527, std::vector<uint8_t>(text.begin(), text.end()));
         Machine->Memory.Image[0xEF] = uint8_t(text.size());
-    }
-    // The text screen's 1000 codes as letters, digits and spaces (other codes as '~').
-    std::string Screen() const {
-        std::string text;
-        for (int cell = 0; cell < 1000; ++cell) {
-            const uint8_t code = Machine->Memory.Image[0x0C00 + cell] & 0x7F;
-            text += code >= 1 && code <= 26 ? char('A' + code - 1) : code >= 32 && code < 64 ? char(code) : '~';
-        }
-        return text;
     }
 };
 
@@ -81,7 +69,7 @@ std::vector<int> TextBackgroundLines(const TMachine& machine) {
 
 // The ROM's raster handler switches to text at the compare line of the split; it has to be done
 // before the text window's first line, in every frame, however busy BASIC is.
-TEST(RomPrograms, BitmapSplitScreensKeepTheirTextWindowInEveryFrameWhileBasicPrints) {
+TEST(SplitScreen, BitmapSplitScreensKeepTheirTextWindowInEveryFrameWhileBasicPrints) {
     RequireRoms();
     for (const std::string mode : {"2", "4"}) {
         for (int32_t type : {MachineC16, MachinePlus4}) {
@@ -101,39 +89,6 @@ TEST(RomPrograms, BitmapSplitScreensKeepTheirTextWindowInEveryFrameWhileBasicPri
                     ASSERT_TRUE(std::find(plain.begin(), plain.end(), line) != plain.end())
                         << "GRAPHIC " << mode << ", type " << type << ", frame " << frame << ", line " << line;
             }
-        }
-    }
-}
-
-// The built-in software runs with its own ROM bank switched in much of the time; a reset must
-// not read the reset vector from that bank.
-TEST(RomPrograms, ResetsWhileTheBuiltInSoftwareHasItsBankInReturnToTheBasicStartScreen) {
-    RequireRoms();
-    for (const bool special : {false, true}) {
-        for (int delay = 0; delay < 6; ++delay) {
-            TRomMachine m;
-            m->PowerUp(MachinePlus4);
-            m.Frames(150);
-            // F1 types the command that starts it, RETURN runs it.
-            for (const uint8_t key : {ScanF1, ScanReturn}) {
-                m->Keyboard.SetKey(key, true);
-                m.Frames(3);
-                m->Keyboard.SetKey(key, false);
-                m.Frames(20);
-            }
-            // Some clocks on, anywhere in a frame, at a moment when its bank is in.
-            int clocks = 0;
-            for (int i = 0; i < delay * 1009 || m->Memory.HighRomBank() == 0; ++i) {
-                m->StepClock();
-                ASSERT_LT(++clocks, 50 * TTED::StepsPerFrame) << "the built-in software never switched its bank in";
-            }
-            if (special) m->SpecialReset();
-            else m->SoftReset();
-            m.Frames(150);
-            const std::string screen = m.Screen();
-            EXPECT_NE(screen.find("3-PLUS-1 ON KEY F1"), std::string::npos)
-                << (special ? "special" : "soft") << " reset after " << clocks << " clocks\n" << screen;
-            EXPECT_NE(screen.find("READY."), std::string::npos);
         }
     }
 }
