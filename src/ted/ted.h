@@ -63,7 +63,8 @@ public:
     // The frame loop's fast path: runs of like steps (border or window) within a line, with
     // the processor clock rule, the pixel stores and the timer ticks specialised per run. A run
     // holds no TED event: it ends before step 0 and step 113 of a line, before a window edge,
-    // before the step at which a timer reaches 0 and after `maxSteps` steps.
+    // before the step at which a timer reaches 0 and after `maxSteps` steps, and a line's first
+    // window step takes the plain path while the horizontal scroll is nonzero.
     // The step at which the run from LineStep ends (exclusive); LineStep itself when the
     // current step must take the plain path.
     inline int32_t RunEnd(int32_t maxSteps) const;
