@@ -1,5 +1,5 @@
-// The real ROMs running what a user runs: BASIC's split screens with a program printing. The
-// images come from the set-up script, beside the test binaries.
+// Programs that change the picture at raster lines: BASIC's split screens with a program
+// printing (the real ROMs, from the set-up script beside the test binaries) and raster bars.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,5 +90,47 @@ TEST(SplitScreen, BitmapSplitScreensKeepTheirTextWindowInEveryFrameWhileBasicPri
                         << "GRAPHIC " << mode << ", type " << type << ", frame " << frame << ", line " << line;
             }
         }
+    }
+}
+
+// A raster-bar program, ROM off: the handler of each raster interrupt changes the background
+// and asks for the line 16 further down. Each bar starts on the line it targets (the handler is
+// done within the line's left border); the line before keeps the old bar.
+TEST(SplitScreen, RasterBarsStartOnTheLinesTheyTarget) {
+    auto machine = std::make_unique<TMachine>(TNullHost::Instance(), std::string());
+    TMachine& m = *machine;
+    m.PowerUp(MachineCustom);
+    m.Memory.Write(0xFF3F, 0);
+    Workload::TMiniAsm a(0x1000);
+    a.Bytes({0x78, 0xA2, 0xFF, 0x9A})
+        .LowByteOf(0xA9, "irq").Bytes({0x8D, 0xFE, 0xFF})
+        .HighByteOf(0xA9, "irq").Bytes({0x8D, 0xFF, 0xFF})
+        .Bytes({0xA2, 0x00, 0xA9, 0x20})                   // every cell a blank character 32
+        .Label("fill")
+        .Bytes({0x9D, 0x00, 0x0C, 0x9D, 0x00, 0x0D, 0x9D, 0x00, 0x0E, 0x9D, 0x00, 0x0F, 0xE8})
+        .Branch(0xD0, "fill")
+        .Bytes({0xA9, 0x00, 0xA2, 0x07})
+        .Label("glyph")
+        .Bytes({0x9D, 0x00, 0x21, 0xCA})
+        .Branch(0x10, "glyph")
+        .Bytes({0xA9, 0x1B, 0x8D, 0x06, 0xFF, 0xA9, 0x08, 0x8D, 0x07, 0xFF})  // text, 40 columns
+        .Bytes({0xA9, 0x08, 0x8D, 0x14, 0xFF, 0xA9, 0x20, 0x8D, 0x13, 0xFF})  // matrix, characters
+        .Bytes({0xA9, 0x02, 0x8D, 0x0A, 0xFF, 0xA9, 0x14, 0x8D, 0x0B, 0xFF, 0x58})  // raster 20
+        .Label("main")
+        .Absolute(0x4C, "main")
+        .Label("irq")
+        .Bytes({0x48, 0xEE, 0x15, 0xFF})                   // PHA; INC $FF15
+        .Bytes({0xAD, 0x0B, 0xFF, 0x18, 0x69, 0x10, 0x8D, 0x0B, 0xFF})  // 16 lines on
+        .Bytes({0xA9, 0x02, 0x8D, 0x09, 0xFF, 0x68, 0x40});
+    Workload::Place(m.Memory, 0x1000, a.Finish());
+    m.Cpu.PC = 0x1000;
+    for (int i = 0; i < 5; ++i) m.RunFrame();
+    auto pixel = [&](int line, int x) { return m.Frame.Pixels[line * TTED::PixelsPerLine + x]; };
+    for (int raster = 20; raster <= 196; raster += 16) {
+        const int line = raster + 52;
+        const int right = TTED::FirstWindowPixel + 319;
+        EXPECT_NE(pixel(line - 1, right), pixel(line, right)) << "raster " << raster;
+        EXPECT_EQ(pixel(line, TTED::FirstWindowPixel), pixel(line, right)) << "raster " << raster;
+        EXPECT_EQ(pixel(line, right), pixel(line + 1, right)) << "raster " << raster;
     }
 }
