@@ -21,7 +21,10 @@
 #include "machine/paths.h"
 #include "media/prg_file.h"
 #include "ted/palettes.h"
+#include "ui/debugger/debug_windows.h"
+#include "ui/debugger/debugger_host.h"
 #include "ui/screen_widget.h"
+#include "ui/utility/game_database.h"
 
 #ifndef VARLUME_VERSION
 #define VARLUME_VERSION "0.0.0"
@@ -42,6 +45,24 @@ constexpr TPanelLayout PanelLayouts[TForm_Main::StatusPanelCount] = {
     {"Drive8", 40, Qt::AlignCenter},   // drive 8 lamp
     {"Drive9", 40, Qt::AlignCenter},   // drive 9 lamp
     {"", 0, Qt::AlignLeft},            // lies past the right edge: never shows anything
+};
+
+// What the debugger asks of this window.
+class TMainDebuggerHost : public TDebuggerHost {
+public:
+    explicit TMainDebuggerHost(TForm_Main& form) : Form(form) {}
+    void StopFrameLoop() override { Form.StopEmulation(); }
+    void StartFrameLoop() override { Form.StartEmulation(); }
+    // The run/stop texts stay: the clear timer is not started for them.
+    void StatusText(const char* text) override { Form.StatusPanels[0]->setText(QString::fromUtf8(text)); }
+    void FocusMainWindow() override {
+        Form.raise();
+        Form.activateWindow();
+        Form.setFocus();
+    }
+
+private:
+    TForm_Main& Form;
 };
 
 }  // namespace
@@ -80,8 +101,10 @@ TForm_Main::TForm_Main(TMainOptions options, QWidget* parent)
 }
 
 TForm_Main::~TForm_Main() {
-    // No frame may run once the machine is gone, and no sound may be fed from it.
+    // No frame may run once the machine is gone, and no sound may be fed from it; no window
+    // may look at it either.
     IdleTimer->stop();
+    DebugWindows.reset();
     if (Machine) Machine->SetSoundSink(nullptr);
     SoundDirectSound.reset();
     Machine.reset();
@@ -106,6 +129,7 @@ void TForm_Main::CreateMenus() {
         FitWindow();
     });
     view->addSeparator();
+    CreateDebugMenus(view);
     QMenu* palette = view->addMenu(tr("&Palette"));
     auto* paletteGroup = new QActionGroup(this);
     auto addPalette = [&](const QString& caption, int32_t code) {
@@ -184,6 +208,48 @@ void TForm_Main::CreateMenus() {
     typeGroup->addAction(Menu_CustomMachine);
 }
 
+void TForm_Main::CreateDebugMenus(QMenu* view) {
+    Menu_QuickRegisters = view->addAction(tr("Quick &CPU Registers..."));
+    Menu_QuickRegisters->setShortcut(Qt::SHIFT | Qt::Key_F9);
+    Menu_QuickRegisters->setCheckable(true);
+    SystemInformaion1 = view->addAction(tr("BASIC System &Informaion..."));
+    GameDatabase1 = view->addAction(tr("Game Database"));
+    GameDatabase1->setShortcut(Qt::SHIFT | Qt::Key_F7);
+    view->addSeparator();
+
+    QMenu* debug = menuBar()->addMenu(tr("&Debug"));
+    Menu_Debugger = debug->addAction(tr("&Debugger..."));
+    Menu_Debugger->setShortcut(Qt::Key_F9);
+    debug->addSeparator();
+    MicroCodeDebugger1 = debug->addAction(tr("M&icro-Code Debugger..."));
+    MemoryDump1 = debug->addAction(tr("&Memory Dump..."));
+    CPURegisters1 = debug->addAction(tr("&CPU Registers..."));
+    CPUStack1 = debug->addAction(tr("CPU &Stack..."));
+    TEDRegisters2 = debug->addAction(tr("&TED Registers..."));
+    BreakPoints1 = debug->addAction(tr("&BreakPoints..."));
+}
+
+void TForm_Main::ConnectDebugWindows() {
+    DebuggerHost = std::make_unique<TMainDebuggerHost>(*this);
+    DebugWindows = std::make_unique<TDebugWindows>(*Machine, *DebuggerHost, this,
+                                                   GameDatabaseDirectories(QString::fromStdString(ExecutableDirectory())));
+    TDebugWindows* windows = DebugWindows.get();
+    connect(Menu_Debugger, &QAction::triggered, windows, &TDebugWindows::ShowDebugger);
+    connect(MicroCodeDebugger1, &QAction::triggered, windows, &TDebugWindows::ShowMicroCodeDebugger);
+    connect(MemoryDump1, &QAction::triggered, windows, &TDebugWindows::ShowMemoryDump);
+    connect(CPURegisters1, &QAction::triggered, windows, &TDebugWindows::ShowCpuRegisters);
+    connect(CPUStack1, &QAction::triggered, windows, &TDebugWindows::ShowCpuStack);
+    connect(TEDRegisters2, &QAction::triggered, windows, &TDebugWindows::ShowTedRegisters);
+    connect(BreakPoints1, &QAction::triggered, windows, &TDebugWindows::ShowBreakPoints);
+    connect(SystemInformaion1, &QAction::triggered, windows, &TDebugWindows::ShowSystemInformation);
+    connect(GameDatabase1, &QAction::triggered, windows, &TDebugWindows::ShowGameDatabase);
+    connect(Menu_QuickRegisters, &QAction::triggered, this, [this](bool checked) {
+        DebugWindows->SetQuickRegistersShown(checked);
+        if (checked) activateWindow();
+    });
+    connect(windows, &TDebugWindows::QuickRegistersClosed, this, [this] { Menu_QuickRegisters->setChecked(false); });
+}
+
 void TForm_Main::CreateStatusBar() {
     StatusBar_Main = new QStatusBar(this);
     StatusBar_Main->setSizeGripEnabled(false);
@@ -215,6 +281,7 @@ void TForm_Main::FormCreate() {
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
+    ConnectDebugWindows();
     SelectPaletteCode(Palette);
 
     if (QAction* item = MachineTypeItem(MachineType)) item->setChecked(true);
@@ -258,6 +325,7 @@ void TForm_Main::SelectPaletteCode(int32_t code) {
     SelectPalette(*table, Machine->Frame.ColourTable);
     // A stopped machine shows its last frame in the new colours too.
     PresentFrame();
+    if (DebugWindows) DebugWindows->PaletteChanged();
 }
 
 void TForm_Main::Menu_NosoundClick() {
@@ -342,8 +410,9 @@ void TForm_Main::ErrorBox(const char* text) {
 }
 
 void TForm_Main::BreakpointReached() {
-    // The machine sets EmulationStopped right after this; the frame loop sees it when the
-    // current frame call returns.
+    // Shows the debugger and stops: EmulationStopped is set before its windows refresh. The
+    // frame loop sees the stop at its next test, after the rest of this clock step.
+    if (DebugWindows) DebugWindows->BreakpointReached();
 }
 
 void TForm_Main::EndOfFrame(bool drawn) {
@@ -365,6 +434,7 @@ void TForm_Main::RunFrame() {
     InRunFrame = true;
     Machine->RunFrame();
     InRunFrame = false;
+    if (DebugWindows) DebugWindows->AfterFrame();
     if (Machine->EmulationStopped) IdleTimer->stop();
 }
 

@@ -20,6 +20,8 @@ class QMenu;
 class QStatusBar;
 class QTimer;
 class TScreenWidget;
+class TDebugWindows;
+class TDebuggerHost;
 
 // What the program start gives the main window.
 struct TMainOptions {
@@ -111,6 +113,18 @@ public:
     QAction* Menu_Nosound = nullptr;
     QAction* Menu_WaveMapper = nullptr;
     QAction* Menu_DirectSound = nullptr;
+    QAction* Menu_QuickRegisters = nullptr;
+    QAction* SystemInformaion1 = nullptr;
+    QAction* GameDatabase1 = nullptr;
+    QAction* Menu_Debugger = nullptr;
+    QAction* MicroCodeDebugger1 = nullptr;
+    QAction* MemoryDump1 = nullptr;
+    QAction* CPURegisters1 = nullptr;
+    QAction* CPUStack1 = nullptr;
+    QAction* TEDRegisters2 = nullptr;
+    QAction* BreakPoints1 = nullptr;
+    // The debugger and utility windows; created with the machine.
+    std::unique_ptr<TDebugWindows> DebugWindows;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -121,6 +135,8 @@ protected:
 
 private:
     void CreateMenus();
+    void CreateDebugMenus(QMenu* view);
+    void ConnectDebugWindows();
     void CreateStatusBar();
     void FormCreate();
     void PresentFrame();
@@ -135,6 +151,7 @@ private:
     // Routes a key message into the machine's key state; false when it was not taken.
     bool HandleKey(QKeyEvent* event, bool down);
 
+    std::unique_ptr<TDebuggerHost> DebuggerHost;
     std::function<void(const QString&)> ErrorBoxHandler;
     std::string RomDirectory;
     QStringList Arguments;

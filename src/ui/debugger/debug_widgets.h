@@ -1,0 +1,68 @@
+#pragma once
+#include <QLineEdit>
+#include <QPixmap>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+class QPainter;
+
+// The debugger windows' text font: the system's fixed-pitch font, 12 pixels high, which fills
+// the windows' 12- and 14-pixel lines as the bitmap font they were laid out for did. Qt scales
+// it with the screen, so it stays crisp on a high-density display.
+QFont DebugFont();
+// One character cell of DebugFont().
+int DebugCharWidth();
+
+// Text drawn with its top-left corner at (x, y), white, on `background` when one is given
+// (the cell behind the text only, as an opaque text background fills it).
+void DrawDebugText(QPainter& painter, int x, int y, const QString& text, const QColor& background = QColor());
+
+class QLabel;
+class QStatusBar;
+
+// A status bar panel `width` pixels wide, or as wide as `widest` needs in the bar's font.
+QLabel* AddStatusPanel(QStatusBar* bar, int width, const QString& widest);
+
+// A black drawing area of fixed height, painted by its window on demand.
+class TDrawingArea : public QWidget {
+    Q_OBJECT
+public:
+    TDrawingArea(QSize size, QWidget* parent);
+    // Draws the content after the area has been filled black; none: the area stays black.
+    std::function<void(QPainter&)> Draw;
+    // A right-button click at a point of the area.
+    std::function<void(QPoint)> ContextMenu;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+};
+
+// A hexadecimal entry field: backspace and the digits 0-9, A-F, a-f are taken, Enter is
+// reported, every other character is discarded (editing keys such as the arrows and Delete
+// work as usual). Leaving the field for another control of the window is reported too.
+class THexEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    THexEdit(int maxLength, const QString& text, QWidget* parent);
+
+    // The value of the text read as hexadecimal; an empty text counts as 0.
+    uint32_t Value() const;
+    // Empty becomes "0", then the text is rewritten zero-padded in upper case ("%.4X" for a
+    // 4-character field, "%.2X" for a 2-character one). Returns the value.
+    uint32_t Normalise();
+
+signals:
+    void Entered();
+    void Left();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+};
+
+// The value of a hexadecimal field's text; an empty text counts as 0.
+uint32_t HexFieldValue(const QString& text);
+// `value` in upper-case hexadecimal, zero-padded to `digits`.
+QString HexText(uint32_t value, int digits);
