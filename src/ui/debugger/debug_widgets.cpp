@@ -22,10 +22,8 @@ int DebugCharWidth() {
     return width;
 }
 
-void DrawDebugText(QPainter& painter, int x, int y, const QString& text, const QColor& background) {
+void DrawDebugText(QPainter& painter, int x, int y, const QString& text) {
     const QFontMetrics metrics(painter.font());
-    if (background.isValid())
-        painter.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), background);
     painter.setPen(Qt::white);
     painter.drawText(x, y + metrics.ascent(), text);
 }

@@ -14,9 +14,8 @@ QFont DebugFont();
 // One character cell of DebugFont().
 int DebugCharWidth();
 
-// Text drawn with its top-left corner at (x, y), white, on `background` when one is given
-// (the cell behind the text only, as an opaque text background fills it).
-void DrawDebugText(QPainter& painter, int x, int y, const QString& text, const QColor& background = QColor());
+// Text drawn white with its top-left corner at (x, y).
+void DrawDebugText(QPainter& painter, int x, int y, const QString& text);
 
 class QLabel;
 class QStatusBar;

@@ -212,11 +212,15 @@ void TForm_Debugger::Draw(QPainter& painter) const {
     for (int line = 0; line < Lines; ++line) {
         const int32_t address = listing.LineAddress[size_t(line)];
         if (address < 0) break;
+        const QString text = QString::fromStdString(listing.Text[size_t(line)]);
+        const int y = line * LineHeight + 6;
+        // A breakpoint's line is drawn on red, behind the text and within its own line.
+        if (cpu.HasBreakpoint(uint16_t(address)))
+            painter.fillRect(QRect(16, y, painter.fontMetrics().horizontalAdvance(text), LineHeight), BreakpointBackground);
         if (address == cpu.PC) painter.drawPixmap(4, line * LineHeight + 9, DebugPixmap(TDebugImage::Marker));
-        const QColor background = cpu.HasBreakpoint(uint16_t(address)) ? BreakpointBackground : QColor(Qt::black);
-        DrawDebugText(painter, 16, line * LineHeight + 6, QString::fromStdString(listing.Text[size_t(line)]), background);
+        DrawDebugText(painter, 16, y, text);
     }
-    DrawDebugText(painter, 16, RegisterLineY, RegisterText(), Qt::black);
+    DrawDebugText(painter, 16, RegisterLineY, RegisterText());
 }
 
 void TForm_Debugger::ShowStep(bool refreshTed) {
