@@ -26,7 +26,7 @@ void Present(QWidget* window) {
 }  // namespace
 
 TDebugWindows::TDebugWindows(TMachine& machine, TDebuggerHost& host, QWidget* mainWindow, QStringList databaseDirectories)
-    : QObject(mainWindow), Machine(machine) {
+    : Machine(machine) {
     const TMachineView view(machine);
     Cpu = new TForm_DebugCPU(machine, mainWindow);
     Dump = new TForm_DebugDump(view, mainWindow);
@@ -57,7 +57,9 @@ TDebugWindows::~TDebugWindows() {
 }
 
 void TDebugWindows::BreakpointReached() {
-    Present(Debugger);
+    // A hit during one of the debugger's own steps finds the window up already; raising it
+    // again for every pass of a loop would only cost time.
+    if (!Machine.EmulationStopped || !Debugger->isVisible()) Present(Debugger);
     Debugger->StopEmulation();
 }
 

@@ -24,7 +24,7 @@ class TDebugWindows : public QObject {
     Q_OBJECT
 public:
     // `mainWindow` is the windows' parent (they stay above it); `databaseDirectories` are
-    // searched in order for gamedatabase.ini.
+    // searched in order for gamedatabase.ini. The owner releases this before the machine.
     TDebugWindows(TMachine& machine, TDebuggerHost& host, QWidget* mainWindow, QStringList databaseDirectories);
     ~TDebugWindows() override;
 
