@@ -12,8 +12,8 @@ constexpr const char* FlagCaptions[7] = {"Flag N", "Flag V", "Flag B", "Flag D",
 
 }  // namespace
 
-TForm_DebugCPU::TForm_DebugCPU(TMachine& machine, QWidget* parent) : QWidget(parent, Qt::Window), Machine(machine) {
-    setWindowTitle(QStringLiteral("CPU Registers"));
+TForm_DebugCPU::TForm_DebugCPU(TMachine& machine, QWidget* parent)
+    : TInspectionWindow(TMachineView(machine), QStringLiteral("CPU Registers"), parent), Machine(machine) {
     auto* layout = new QVBoxLayout(this);
 
     auto* registers = new QGroupBox(QStringLiteral("Registers"), this);
@@ -95,14 +95,4 @@ void TForm_DebugCPU::EditEnter(THexEdit* edit) {
     EditExit(edit);
     edit->selectAll();
     if (edit == Edit_PC) emit ProgramCounterEntered();
-}
-
-void TForm_DebugCPU::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (Machine.EmulationStopped) {
-        Refresh();
-        EnableView();
-    } else {
-        DisableView();
-    }
 }

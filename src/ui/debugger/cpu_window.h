@@ -1,8 +1,8 @@
 #pragma once
-#include <QWidget>
 #include <array>
 
 #include "machine/machine.h"
+#include "ui/debugger/inspection_window.h"
 #include "ui/debugger/debug_widgets.h"
 
 class QCheckBox;
@@ -10,14 +10,14 @@ class QCheckBox;
 // "CPU Registers": the processor's registers and flags while emulation is stopped. The only
 // inspection window that changes the machine: leaving an edit or pressing Enter stores its
 // value, clicking a flag box stores the flag at once.
-class TForm_DebugCPU : public QWidget {
+class TForm_DebugCPU : public TInspectionWindow {
     Q_OBJECT
 public:
     TForm_DebugCPU(TMachine& machine, QWidget* parent);
 
-    void Refresh();
-    void EnableView() { SetControlsEnabled(true); }
-    void DisableView() { SetControlsEnabled(false); }
+    void Refresh() override;
+    void EnableView() override { SetControlsEnabled(true); }
+    void DisableView() override { SetControlsEnabled(false); }
 
     THexEdit* Edit_PC = nullptr;
     THexEdit* Edit_A = nullptr;
@@ -30,9 +30,6 @@ public:
 signals:
     // Enter in Edit_PC: the debugger redraws its listing with the new marker.
     void ProgramCounterEntered();
-
-protected:
-    void showEvent(QShowEvent* event) override;
 
 private:
     void SetControlsEnabled(bool enabled);

@@ -42,8 +42,8 @@ QToolButton* AddButton(QToolBar* bar, TDebugImage image, const char* hint) {
 
 }  // namespace
 
-TForm_DebugDump::TForm_DebugDump(TMachineView view, QWidget* parent) : QWidget(parent, Qt::Window), View(view) {
-    setWindowTitle(QStringLiteral("Memory Dump"));
+TForm_DebugDump::TForm_DebugDump(TMachineView view, QWidget* parent)
+    : TInspectionWindow(view, QStringLiteral("Memory Dump"), parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -146,12 +146,4 @@ void TForm_DebugDump::JumpToAddress() {
     const uint32_t address = Edit_JumpAddress->Normalise();
     JumpTo(int(address / 8));
     Edit_JumpAddress->selectAll();
-}
-
-void TForm_DebugDump::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (View.Stopped())
-        EnableView();
-    else
-        DisableView();
 }

@@ -1,9 +1,9 @@
 #pragma once
-#include <QWidget>
 #include <array>
 #include <cstdint>
 
 #include "machine/machine_view.h"
+#include "ui/debugger/inspection_window.h"
 
 class QScrollBar;
 class QToolButton;
@@ -24,7 +24,7 @@ struct TDumpRow {
 TDumpRow DumpRow(const TMachineView& view, uint16_t address);
 
 // "Memory Dump": sixteen rows of eight bytes from the scroll position × 8.
-class TForm_DebugDump : public QWidget {
+class TForm_DebugDump : public TInspectionWindow {
     Q_OBJECT
 public:
     static constexpr int Rows = 16;
@@ -33,9 +33,9 @@ public:
 
     TForm_DebugDump(TMachineView view, QWidget* parent);
 
-    void Refresh();
-    void EnableView();
-    void DisableView();
+    void Refresh() override;
+    void EnableView() override;
+    void DisableView() override;
 
     void JumpToAddress();
     void JumpTo(int position);  // the scroll bar keeps it within 0..8176
@@ -54,14 +54,9 @@ public:
     QToolButton* ToolButton_JumpToBottom = nullptr;
     QMenu* PopupMenu_MemoryDump = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void SetControlsEnabled(bool enabled);
     void Draw(QPainter& painter) const;
     int ProgramCounterRow() const { return View.Cpu().PC / 8; }
     int StackPointerRow() const { return (0x0100 + View.Cpu().SP) / 8; }
-
-    TMachineView View;
 };

@@ -10,8 +10,8 @@
 #include "ui/debugger/debug_icons.h"
 #include "ui/debugger/debug_widgets.h"
 
-TForm_DebugMicro::TForm_DebugMicro(TMachineView view, QWidget* parent) : QWidget(parent, Qt::Window), View(view) {
-    setWindowTitle(QStringLiteral("Micro-Code Debugger"));
+TForm_DebugMicro::TForm_DebugMicro(TMachineView view, QWidget* parent)
+    : TInspectionWindow(view, QStringLiteral("Micro-Code Debugger"), parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -67,9 +67,4 @@ void TForm_DebugMicro::DisableView() {
     Panels[0]->clear();
     Panels[1]->clear();
     Image->update();  // black while running
-}
-
-void TForm_DebugMicro::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    Refresh();
 }

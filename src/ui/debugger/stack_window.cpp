@@ -7,8 +7,8 @@
 #include "ui/debugger/debug_icons.h"
 #include "ui/debugger/debug_widgets.h"
 
-TForm_DebugStack::TForm_DebugStack(TMachineView view, QWidget* parent) : QWidget(parent, Qt::Window), View(view) {
-    setWindowTitle(QStringLiteral("CPU Stack"));
+TForm_DebugStack::TForm_DebugStack(TMachineView view, QWidget* parent)
+    : TInspectionWindow(view, QStringLiteral("CPU Stack"), parent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -50,14 +50,4 @@ void TForm_DebugStack::EnableView() { ScrollBar->setEnabled(true); }
 void TForm_DebugStack::DisableView() {
     Image->update();  // black while running
     ScrollBar->setEnabled(false);
-}
-
-void TForm_DebugStack::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (View.Stopped()) {
-        Refresh();
-        EnableView();
-    } else {
-        DisableView();
-    }
 }

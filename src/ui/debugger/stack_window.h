@@ -1,9 +1,9 @@
 #pragma once
 #include <QString>
-#include <QWidget>
 #include <array>
 
 #include "machine/machine_view.h"
+#include "ui/debugger/inspection_window.h"
 
 class QScrollBar;
 class TDrawingArea;
@@ -17,27 +17,22 @@ struct TStackRow {
 
 // "CPU Stack": sixteen bytes of page 1, from offset 255 − scroll position downwards, with a
 // marker on the stack pointer's row.
-class TForm_DebugStack : public QWidget {
+class TForm_DebugStack : public TInspectionWindow {
     Q_OBJECT
 public:
     static constexpr int Rows = 16;
 
     TForm_DebugStack(TMachineView view, QWidget* parent);
 
-    void Refresh();
-    void EnableView();
-    void DisableView();
+    void Refresh() override;
+    void EnableView() override;
+    void DisableView() override;
 
     std::array<TStackRow, Rows> VisibleRows() const;
 
     TDrawingArea* Image = nullptr;
     QScrollBar* ScrollBar = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Draw(QPainter& painter) const;
-
-    TMachineView View;
 };

@@ -44,8 +44,8 @@ QString Address(uint32_t value) { return QStringLiteral("$") + HexText(value, 4)
 
 }  // namespace
 
-TForm_DebugTED::TForm_DebugTED(TMachineView view, QWidget* parent) : QWidget(parent, Qt::Window), View(view) {
-    setWindowTitle(QStringLiteral("TED Registers"));
+TForm_DebugTED::TForm_DebugTED(TMachineView view, QWidget* parent)
+    : TInspectionWindow(view, QStringLiteral("TED Registers"), parent) {
     auto* layout = new QVBoxLayout(this);
     PageControl = new QTabWidget(this);
     PageControl->addTab(TimersPage(), QStringLiteral("Timers"));
@@ -275,14 +275,4 @@ void TForm_DebugTED::Refresh() {
 
 void TForm_DebugTED::SetGroupsEnabled(bool enabled) {
     for (QGroupBox* group : Groups) group->setEnabled(enabled);
-}
-
-void TForm_DebugTED::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (View.Stopped()) {
-        Refresh();
-        EnableView();
-    } else {
-        DisableView();
-    }
 }

@@ -1,9 +1,9 @@
 #pragma once
-#include <QWidget>
 #include <array>
 #include <vector>
 
 #include "machine/machine_view.h"
+#include "ui/debugger/inspection_window.h"
 
 class QCheckBox;
 class QFrame;
@@ -15,14 +15,14 @@ class QTabWidget;
 
 // "TED Registers": the TED's decoded state on six tabs. It only shows: none of its controls
 // writes back to the chip.
-class TForm_DebugTED : public QWidget {
+class TForm_DebugTED : public TInspectionWindow {
     Q_OBJECT
 public:
     TForm_DebugTED(TMachineView view, QWidget* parent);
 
-    void Refresh();
-    void EnableView() { SetGroupsEnabled(true); }
-    void DisableView() { SetGroupsEnabled(false); }
+    void Refresh() override;
+    void EnableView() override { SetGroupsEnabled(true); }
+    void DisableView() override { SetGroupsEnabled(false); }
 
     QTabWidget* PageControl = nullptr;
     // Timers
@@ -67,9 +67,6 @@ public:
     std::array<QSpinBox*, 5> Edit_Color{};
     std::array<QFrame*, 5> Panel_Color{};
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QWidget* TimersPage();
     QWidget* ScreenModePage();
@@ -80,6 +77,5 @@ private:
     QGroupBox* Group(const char* caption, QWidget* parent);
     void SetGroupsEnabled(bool enabled);
 
-    TMachineView View;
     std::vector<QGroupBox*> Groups;
 };
