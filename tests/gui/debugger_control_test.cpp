@@ -11,6 +11,7 @@
 #include "ui/debugger/debugger_window.h"
 #include "ui/debugger/micro_window.h"
 
+#include <QMenu>
 #include <QTreeWidget>
 
 namespace {
@@ -140,6 +141,16 @@ TEST_F(DebuggerTest, BreakpointsAreAddedAndRemovedByTheClickedLine) {
     EXPECT_EQ(list.topLevelItem(0)->text(0), "01");
     EXPECT_EQ(list.topLevelItem(0)->text(1), "$2000");
 
+    // The list's own "Remove BreakPoint" takes the selected one out.
+    d.LastClickY = LineY(1);
+    d.AddRemoveBreakpoint();
+    list.setCurrentItem(list.topLevelItem(0));
+    Windows->BreakPoints->PopupMenu->actions().at(2)->trigger();
+    ASSERT_EQ(list.topLevelItemCount(), 1);
+    EXPECT_EQ(list.topLevelItem(0)->text(1), "$2002");
+    d.LastClickY = LineY(0);
+    d.AddRemoveBreakpoint();
+
     // Below the sixteenth line, or on an empty line past $FFFF, nothing happens.
     d.LastClickY = LineY(16);
     d.AddRemoveBreakpoint();
@@ -147,9 +158,9 @@ TEST_F(DebuggerTest, BreakpointsAreAddedAndRemovedByTheClickedLine) {
     d.DrawListing(0xFFFE);
     d.LastClickY = LineY(1);
     d.AddRemoveBreakpoint();
-    EXPECT_EQ(Machine->Cpu.BreakpointCount, 1);
+    EXPECT_EQ(Machine->Cpu.BreakpointCount, 2);
 
-    // Sixteen at most: with $2000 set, the 16th line of sixteen NOPs is refused.
+    // Sixteen at most: with $2000 and $2002 set, the 15th line of sixteen NOPs is refused.
     for (uint16_t a = 0x4000; a < 0x4010; ++a) Machine->Memory.Image[a] = 0xEA;
     d.DrawListing(0x4000);
     for (int line = 0; line < 16; ++line) {
@@ -157,7 +168,7 @@ TEST_F(DebuggerTest, BreakpointsAreAddedAndRemovedByTheClickedLine) {
         d.AddRemoveBreakpoint();
     }
     EXPECT_EQ(Machine->Cpu.BreakpointCount, 16);
-    EXPECT_FALSE(Machine->Cpu.HasBreakpoint(0x400F));
+    EXPECT_FALSE(Machine->Cpu.HasBreakpoint(0x400E));
     EXPECT_EQ(list.topLevelItemCount(), 16);
 
     // Only while stopped.

@@ -1,24 +1,17 @@
 #include "ui/debugger/breakpoints_window.h"
 
-#include <QHeaderView>
 #include <QMenu>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include "ui/report_list.h"
 
 TForm_DebugBreakPoints::TForm_DebugBreakPoints(TCPU& cpu, QWidget* parent) : QWidget(parent, Qt::Window), Cpu(cpu) {
     setWindowTitle(QStringLiteral("BreakPoints"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    ListView = new QTreeWidget(this);
-    ListView->setColumnCount(2);
-    ListView->setHeaderLabels({QStringLiteral("Number"), QStringLiteral("Address")});
-    ListView->setRootIsDecorated(false);
-    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView->header()->setDefaultAlignment(Qt::AlignCenter);
-    ListView->header()->setStretchLastSection(false);
-    ListView->setColumnWidth(0, 80);
-    ListView->setColumnWidth(1, 80);
-    ListView->setMinimumSize(170, 200);
+    ListView = NewReportList(this, {{"Number", 80, Qt::AlignHCenter}, {"Address", 80, Qt::AlignHCenter}});
+    ListView->setMinimumHeight(200);
     layout->addWidget(ListView);
 
     // There is no per-breakpoint enable state: those two entries stay disabled. Removing the
@@ -37,18 +30,14 @@ void TForm_DebugBreakPoints::Refresh() {
     ListView->clear();
     const int count = Cpu.ValidBreakpointCount();
     for (int i = 0; i < count; ++i) {
-        auto* item = new QTreeWidgetItem(ListView);
-        item->setText(0, QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0')));
-        item->setText(1, QStringLiteral("$%1").arg(Cpu.Breakpoints[i], 4, 16, QLatin1Char('0')).toUpper());
-        item->setTextAlignment(0, Qt::AlignCenter);
-        item->setTextAlignment(1, Qt::AlignCenter);
-        item->setData(1, Qt::UserRole, int(Cpu.Breakpoints[i]));
+        AddReportRow(ListView, {QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0')),
+                                QStringLiteral("$%1").arg(Cpu.Breakpoints[i], 4, 16, QLatin1Char('0')).toUpper()});
     }
 }
 
 void TForm_DebugBreakPoints::RemoveSelected() {
-    QTreeWidgetItem* item = ListView->currentItem();
-    if (!item || !Cpu.RemoveBreakpoint(uint16_t(item->data(1, Qt::UserRole).toInt()))) return;
+    const int row = ListView->currentIndex().row();
+    if (row < 0 || row >= Cpu.ValidBreakpointCount() || !Cpu.RemoveBreakpoint(Cpu.Breakpoints[row])) return;
     Refresh();
     emit BreakpointRemoved();
 }

@@ -2,28 +2,21 @@
 
 #include <QDir>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include "ui/report_list.h"
 
 TForm_Database::TForm_Database(QStringList directories, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), Directories(std::move(directories)) {
     setWindowTitle(QStringLiteral("Game Database"));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
-    ListView_GameDatabase = new QTreeWidget(this);
-    ListView_GameDatabase->setColumnCount(3);
-    ListView_GameDatabase->setHeaderLabels({QStringLiteral("Game"), QStringLiteral("Start (Dec)"), QStringLiteral("Start (Hex)")});
-    ListView_GameDatabase->setRootIsDecorated(false);
-    ListView_GameDatabase->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView_GameDatabase->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView_GameDatabase->setColumnWidth(0, 205);
-    ListView_GameDatabase->setColumnWidth(1, 80);
-    ListView_GameDatabase->setColumnWidth(2, 80);
-    ListView_GameDatabase->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    ListView_GameDatabase->setMinimumSize(205 + 80 + 80 + 24, 260);
+    ListView_GameDatabase = NewReportList(
+        this, {{"Game", 205, Qt::AlignLeft}, {"Start (Dec)", 80, Qt::AlignRight}, {"Start (Hex)", 80, Qt::AlignLeft}});
+    ListView_GameDatabase->setMinimumHeight(260);
     layout->addWidget(ListView_GameDatabase);
     Label_Source = new QLabel(this);
     Label_Source->setWordWrap(true);
@@ -47,10 +40,8 @@ TForm_Database::TForm_Database(QStringList directories, QWidget* parent)
 void TForm_Database::FormShow() {
     const TGameDatabase database = ReadGameDatabase(Directories);
     ListView_GameDatabase->clear();
-    for (const TGameEntry& entry : database.Entries) {
-        auto* item = new QTreeWidgetItem(ListView_GameDatabase, {entry.Name, entry.StartDec, entry.StartHex});
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    }
+    for (const TGameEntry& entry : database.Entries)
+        AddReportRow(ListView_GameDatabase, {entry.Name, entry.StartDec, entry.StartHex});
     switch (database.Status) {
         case TGameDatabase::TStatus::Read:
             Label_Source->setText(QDir::toNativeSeparators(database.Path));

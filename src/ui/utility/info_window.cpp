@@ -1,10 +1,11 @@
 #include "ui/utility/info_window.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include "ui/report_list.h"
 
 namespace {
 
@@ -58,21 +59,11 @@ TForm_Info::TForm_Info(TMachineView view, QWidget* parent)
     setWindowTitle(QStringLiteral("BASIC System Information"));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
-    ListView = new QTreeWidget(this);
-    ListView->setColumnCount(3);
-    ListView->setHeaderLabels({QStringLiteral("Description"), QStringLiteral("Address"), QStringLiteral("Value")});
-    ListView->setRootIsDecorated(false);
-    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // The address pairs and the longest description need a little more than the original
     // font did.
-    ListView->setColumnWidth(0, 220);
-    ListView->setColumnWidth(1, 110);
-    ListView->setColumnWidth(2, 70);
-    ListView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListView->headerItem()->setTextAlignment(1, Qt::AlignCenter);
-    ListView->headerItem()->setTextAlignment(2, Qt::AlignCenter);
-    ListView->setMinimumSize(220 + 110 + 70 + 8, 290);
+    ListView = NewReportList(
+        this, {{"Description", 220, Qt::AlignLeft}, {"Address", 110, Qt::AlignHCenter}, {"Value", 70, Qt::AlignHCenter}});
+    ListView->setMinimumHeight(290);
     layout->addWidget(ListView);
 
     auto* buttons = new QHBoxLayout;
@@ -90,11 +81,7 @@ TForm_Info::TForm_Info(TMachineView view, QWidget* parent)
 
 void TForm_Info::Button_UpdateClick() {
     ListView->clear();
-    for (const TInfoRow& row : InfoRows(View)) {
-        auto* item = new QTreeWidgetItem(ListView, {row.Description, row.Address, row.Value});
-        item->setTextAlignment(1, Qt::AlignCenter);
-        item->setTextAlignment(2, Qt::AlignCenter);
-    }
+    for (const TInfoRow& row : InfoRows(View)) AddReportRow(ListView, {row.Description, row.Address, row.Value});
 }
 
 void TForm_Info::showEvent(QShowEvent* event) {
