@@ -380,8 +380,6 @@ CPU_COLD void TCPU::ReportIllegalOpcode() {
     Host->AppendLog(line);
 }
 
-// Runs at an instruction boundary, before the next opcode is fetched. One hit is reported
-// even when an address is in the list twice; a count out of range is clamped to the list.
 int TCPU::ValidBreakpointCount() const {
     return BreakpointCount < 0 ? 0 : BreakpointCount < MaxBreakpoints ? BreakpointCount : MaxBreakpoints;
 }
@@ -412,6 +410,8 @@ bool TCPU::RemoveBreakpoint(uint16_t address) {
     return false;
 }
 
+// Runs at an instruction boundary, before the next opcode is fetched. One hit is reported
+// even when an address is in the list twice; a count out of range is clamped to the list.
 CPU_COLD void TCPU::CheckBreakpoints() {
     const int count = ValidBreakpointCount();
     for (int index = 0; index < count; ++index) {

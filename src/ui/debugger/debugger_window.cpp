@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "machine/machine_view.h"
 #include "ui/debugger/breakpoints_window.h"
 #include "ui/debugger/cpu_window.h"
 #include "ui/debugger/debug_icons.h"
@@ -175,10 +176,10 @@ void TForm_Debugger::UpdateControls() {
              ToolButton_SetPCToCursor, Edit_JumpAddress, ToolButton_JumpToAddress, ToolButton_JumpToPC})
         control->setEnabled(stopped);
     if (stopped) {
-        const TMemory& memory = Machine.Memory;
-        Panels[0]->setText(memory.RomEnabled ? QStringLiteral("ROM: Enabled") : QStringLiteral("ROM: Disabled"));
-        Panels[1]->setText(QStringLiteral("ROM-L: %1").arg(memory.LowRomBank));
-        Panels[2]->setText(QStringLiteral("ROM-H: %1").arg(memory.HighRomBank));
+        const TMachineView view(Machine);
+        Panels[0]->setText(view.RomEnabled() ? QStringLiteral("ROM: Enabled") : QStringLiteral("ROM: Disabled"));
+        Panels[1]->setText(QStringLiteral("ROM-L: %1").arg(view.LowRomBank()));
+        Panels[2]->setText(QStringLiteral("ROM-H: %1").arg(view.HighRomBank()));
         Panels[3]->setText(QStringLiteral("X-Y: %1-%2").arg(Machine.Ted.LineStep).arg(Machine.Ted.LineIndex));
         ScrollBar->setEnabled(true);
         ScrollBar->setValue(ListingStart);
