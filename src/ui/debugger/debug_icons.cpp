@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
@@ -114,3 +116,11 @@ QPixmap DebugPixmap(TDebugImage image) {
 }
 
 QIcon DebugIcon(TDebugImage image) { return QIcon(DebugPixmap(image)); }
+
+QToolButton* AddToolButton(QToolBar* bar, TDebugImage image, const char* hint) {
+    auto* button = new QToolButton(bar);
+    button->setIcon(DebugIcon(image));
+    button->setToolTip(QString::fromLatin1(hint));
+    bar->addWidget(button);
+    return button;
+}

@@ -21,6 +21,11 @@ enum class TDebugImage {
     JumpToBottom = 13,
 };
 
+class QToolBar;
+class QToolButton;
+
 // A 16 x 16 picture, drawn at the screen's pixel density so it stays sharp.
 QPixmap DebugPixmap(TDebugImage image);
 QIcon DebugIcon(TDebugImage image);
+// A tool button with that picture and its hint, added at the end of the bar.
+QToolButton* AddToolButton(QToolBar* bar, TDebugImage image, const char* hint);

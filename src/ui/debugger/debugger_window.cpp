@@ -64,13 +64,7 @@ TForm_Debugger::TForm_Debugger(TMachine& machine, TDebuggerHost& host, TInspecti
 void TForm_Debugger::CreateToolBar() {
     auto* bar = new QToolBar(this);
     bar->setIconSize(QSize(16, 16));
-    auto add = [&](TDebugImage image, const char* hint) {
-        auto* button = new QToolButton(bar);
-        button->setIcon(DebugIcon(image));
-        button->setToolTip(QString::fromLatin1(hint));
-        bar->addWidget(button);
-        return button;
-    };
+    auto add = [bar](TDebugImage image, const char* hint) { return AddToolButton(bar, image, hint); };
     ToolButton_RunStop = add(TDebugImage::Stop, "Run/Stop - F9");
     bar->addSeparator();
     ToolButton_StepIn = add(TDebugImage::StepIn, "Step In - F8");

@@ -30,18 +30,6 @@ TDumpRow DumpRow(const TMachineView& view, uint16_t address) {
     return row;
 }
 
-namespace {
-
-QToolButton* AddButton(QToolBar* bar, TDebugImage image, const char* hint) {
-    auto* button = new QToolButton(bar);
-    button->setIcon(DebugIcon(image));
-    button->setToolTip(QString::fromLatin1(hint));
-    bar->addWidget(button);
-    return button;
-}
-
-}  // namespace
-
 TForm_DebugDump::TForm_DebugDump(TMachineView view, QWidget* parent)
     : TInspectionWindow(view, QStringLiteral("Memory Dump"), parent) {
     auto* layout = new QVBoxLayout(this);
@@ -52,12 +40,12 @@ TForm_DebugDump::TForm_DebugDump(TMachineView view, QWidget* parent)
     bar->setIconSize(QSize(16, 16));
     Edit_JumpAddress = new THexEdit(4, QStringLiteral("0000"), bar);
     bar->addWidget(Edit_JumpAddress);
-    ToolButton_JumpToAddress = AddButton(bar, TDebugImage::JumpToAddress, "Jump to Address");
-    ToolButton_JumpToTED = AddButton(bar, TDebugImage::JumpToTed, "Jump to TED Registers");
-    ToolButton_JumpToPC = AddButton(bar, TDebugImage::JumpToPc, "Jump to PC");
-    ToolButton_JumpToSP = AddButton(bar, TDebugImage::JumpToSp, "Jump to SP");
-    ToolButton_JumpToTop = AddButton(bar, TDebugImage::JumpToTop, "Jump to Top");
-    ToolButton_JumpToBottom = AddButton(bar, TDebugImage::JumpToBottom, "Jump to Bottom");
+    ToolButton_JumpToAddress = AddToolButton(bar, TDebugImage::JumpToAddress, "Jump to Address");
+    ToolButton_JumpToTED = AddToolButton(bar, TDebugImage::JumpToTed, "Jump to TED Registers");
+    ToolButton_JumpToPC = AddToolButton(bar, TDebugImage::JumpToPc, "Jump to PC");
+    ToolButton_JumpToSP = AddToolButton(bar, TDebugImage::JumpToSp, "Jump to SP");
+    ToolButton_JumpToTop = AddToolButton(bar, TDebugImage::JumpToTop, "Jump to Top");
+    ToolButton_JumpToBottom = AddToolButton(bar, TDebugImage::JumpToBottom, "Jump to Bottom");
     layout->addWidget(bar);
 
     auto* body = new QHBoxLayout;
