@@ -1,6 +1,8 @@
 #include "machine/machine.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -25,7 +27,11 @@ int32_t RamSizeCodeOf(int32_t type) {
 
 }  // namespace
 
-TMachine::TMachine(THost& host, std::string romDirectory) : OuterHost(host), RomDir(std::move(romDirectory)) {
+TMachine::TMachine(THost& host, std::string romDirectory)
+    : TMachine(host, std::vector<std::string>{std::move(romDirectory)}) {}
+
+TMachine::TMachine(THost& host, std::vector<std::string> romDirectories)
+    : OuterHost(host), RomDirs(std::move(romDirectories)) {
     Cpu.SetMemory(&Memory);
     Cpu.SetHost(&CoreHost);
     Ted.SetMemory(&Memory);
@@ -44,10 +50,19 @@ TMachine::TMachine(THost& host, std::string romDirectory) : OuterHost(host), Rom
 void TMachine::LoadRoms(int32_t type, TRomReport report) {
     if (type < MachineC16 || type > MachineC16With64K) return;  // Custom Machine: no ROMs
     auto load = [&](const TRomImage& rom, bool reportFailure) {
-        if (Memory.LoadRom(RomDir + rom.File, rom.Slot) || !reportFailure) return;
+        std::string tried;
+        for (const std::string& dir : RomDirs) {
+            const std::string path = dir + rom.File;
+            // Only a regular file is opened: a FIFO or device of that name would block start-up.
+            std::error_code error;
+            if (std::filesystem::is_regular_file(path, error) && Memory.LoadRom(path, rom.Slot)) return;
+            tried += "\n" + path;
+        }
+        if (!reportFailure) return;
         char text[64];
         std::snprintf(text, sizeof text, "Cannot load file: '%s'", rom.File);
-        OuterHost.ErrorBox(text);
+        // The box names every place looked in, so a user knows where to put the image.
+        OuterHost.ErrorBox((text + std::string("\n\nLooked for:") + tried).c_str());
     };
     Memory.SetRamSize(RamSizeCodeOf(type));
     for (const auto& rom : BasicKernal) load(rom, report == TRomReport::All);

@@ -1,6 +1,8 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/host.h"
 #include "core/sound_sink.h"
@@ -22,6 +24,9 @@ public:
 
     // romDirectory ends with a separator (or is empty for the current directory).
     TMachine(THost& host, std::string romDirectory);
+    // ROM images are looked up in these directories in order (each with a trailing separator);
+    // the first regular file of the image's name is loaded.
+    TMachine(THost& host, std::vector<std::string> romDirectories);
     TMachine(const TMachine&) = delete;
     TMachine& operator=(const TMachine&) = delete;
 
@@ -69,8 +74,10 @@ public:
     void Start();  // clears the host key state, then runs again
 
     void SetSoundSink(TSoundSink* sink) { SoundSink = sink; }
+    // One frame in `divisor` is drawn; clamped to 1..4.
+    void SetSkipDivisor(int32_t divisor) { SkipDivisor = std::clamp(divisor, 1, 4); }
     THost& Host() { return OuterHost; }
-    const std::string& RomDirectory() const { return RomDir; }
+    const std::vector<std::string>& RomDirectories() const { return RomDirs; }
 
     TCPU Cpu;
     TMemory Memory{2};
@@ -124,7 +131,7 @@ private:
 
     THost& OuterHost;
     TCoreHost CoreHost{*this};
-    std::string RomDir;
+    std::vector<std::string> RomDirs;
     TSoundSink* SoundSink = nullptr;
 };
 

@@ -11,6 +11,7 @@
 #include "gui/debugger_fixture.h"
 #include "ui/debugger/cpu_window.h"
 #include "ui/debugger/debug_widgets.h"
+#include "ui/hex_edit.h"
 #include "ui/debugger/debugger_window.h"
 #include "ui/debugger/dump_window.h"
 #include "ui/debugger/micro_window.h"

@@ -2,11 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QDir>
-#include <QTemporaryDir>
 #include <memory>
 
-#include "gui/qt_application.h"
+#include "gui/form_fixture.h"
 #include "ui/debugger/breakpoints_window.h"
 #include "ui/debugger/cpu_window.h"
 #include "ui/debugger/debug_windows.h"
@@ -22,27 +20,20 @@
 
 namespace {
 
-class MainWindowDebugTest : public testing::Test {
+class MainWindowDebugTest : public FormFixture {
 protected:
     void SetUp() override {
-        TestApplication();
-        TMainOptions options;
-        options.RomDirectory = QDir(RomDir.path()).absolutePath().toStdString() + "/";
-        options.ErrorBox = [](const QString&) {};
-        Form = std::make_unique<TForm_Main>(std::move(options));
+        FormFixture::SetUp();
+        Form = MakeForm();
         ASSERT_TRUE(Form->DebugWindows);
     }
 
-    QTemporaryDir RomDir;
     std::unique_ptr<TForm_Main> Form;
 };
 
 }  // namespace
 
 TEST_F(MainWindowDebugTest, EveryMenuItemOpensItsWindow) {
-    EXPECT_EQ(Form->Menu_Debugger->shortcut(), QKeySequence(Qt::Key_F9));
-    EXPECT_EQ(Form->Menu_QuickRegisters->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F9));
-    EXPECT_EQ(Form->GameDatabase1->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F7));
     TDebugWindows& windows = *Form->DebugWindows;
     const std::pair<QAction*, QWidget*> items[] = {
         {Form->Menu_Debugger, windows.Debugger}, {Form->MicroCodeDebugger1, windows.Micro},
@@ -51,7 +42,6 @@ TEST_F(MainWindowDebugTest, EveryMenuItemOpensItsWindow) {
         {Form->BreakPoints1, windows.BreakPoints}, {Form->SystemInformaion1, windows.Info},
         {Form->GameDatabase1, windows.Database}};
     for (const auto& [item, window] : items) {
-        EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
         item->trigger();
         EXPECT_TRUE(window->isVisible()) << item->text().toStdString();
         EXPECT_FALSE(window->windowTitle().isEmpty());

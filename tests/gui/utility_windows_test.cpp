@@ -56,9 +56,9 @@ TEST(GameDatabase, TheFirstDirectoryWithTheFileWinsAndOnlyRegularFilesAreRead) {
     EXPECT_EQ(database.Status, TGameDatabase::TStatus::Unreadable);
     EXPECT_EQ(database.Problem, "not a regular file");
 
-    const QStringList home = GameDatabaseDirectories("/opt/varlume/");
-    EXPECT_EQ(home.front(), "/opt/varlume/");
-    EXPECT_TRUE(home.back().endsWith("/varlume/"));
+    const QStringList searched = GameDatabaseDirectories();
+    ASSERT_EQ(searched.size(), 2);
+    EXPECT_TRUE(searched.back().endsWith("/varlume/"));
 }
 
 TEST(DatabaseWindow, RereadsTheFileEachTimeItIsShown) {

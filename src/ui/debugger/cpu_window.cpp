@@ -18,19 +18,20 @@ TForm_DebugCPU::TForm_DebugCPU(TMachine& machine, QWidget* parent)
 
     auto* registers = new QGroupBox(QStringLiteral("Registers"), this);
     auto* grid = new QGridLayout(registers);
-    Edit_PC = new THexEdit(4, QStringLiteral("0000"), registers);
-    Edit_A = new THexEdit(2, QStringLiteral("00"), registers);
-    Edit_X = new THexEdit(2, QStringLiteral("00"), registers);
-    Edit_Y = new THexEdit(2, QStringLiteral("00"), registers);
-    Edit_SP = new THexEdit(2, QStringLiteral("00"), registers);
+    Edit_PC = new THexEdit(4, registers);
+    Edit_A = new THexEdit(2, registers);
+    Edit_X = new THexEdit(2, registers);
+    Edit_Y = new THexEdit(2, registers);
+    Edit_SP = new THexEdit(2, registers);
     const std::pair<const char*, THexEdit*> rows[] = {
         {"PC", Edit_PC}, {"A", Edit_A}, {"X", Edit_X}, {"Y", Edit_Y}, {"SP", Edit_SP}};
     int row = 0;
     for (const auto& [caption, edit] : rows) {
+        edit->FitWidthToDigits();
         grid->addWidget(new QLabel(QString::fromLatin1(caption), registers), row, 0);
         grid->addWidget(edit, row++, 1);
         connect(edit, &THexEdit::Left, this, [this, e = edit] { EditExit(e); });
-        connect(edit, &THexEdit::Entered, this, [this, e = edit] { EditEnter(e); });
+        connect(edit, &QLineEdit::returnPressed, this, [this, e = edit] { EditEnter(e); });
     }
     layout->addWidget(registers);
 

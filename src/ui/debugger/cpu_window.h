@@ -4,6 +4,7 @@
 #include "machine/machine.h"
 #include "ui/debugger/inspection_window.h"
 #include "ui/debugger/debug_widgets.h"
+#include "ui/hex_edit.h"
 
 class QCheckBox;
 

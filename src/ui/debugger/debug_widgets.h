@@ -1,5 +1,4 @@
 #pragma once
-#include <QLineEdit>
 #include <QPixmap>
 #include <QWidget>
 #include <cstdint>
@@ -37,31 +36,3 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 };
-
-// A hexadecimal entry field: backspace and the digits 0-9, A-F, a-f are taken, Enter is
-// reported, every other character is discarded (editing keys such as the arrows and Delete
-// work as usual). Leaving the field for another control of the window is reported too.
-class THexEdit : public QLineEdit {
-    Q_OBJECT
-public:
-    THexEdit(int maxLength, const QString& text, QWidget* parent);
-
-    // The value of the text read as hexadecimal; an empty text counts as 0.
-    uint32_t Value() const;
-    // Empty becomes "0", then the text is rewritten zero-padded in upper case ("%.4X" for a
-    // 4-character field, "%.2X" for a 2-character one). Returns the value.
-    uint32_t Normalise();
-
-signals:
-    void Entered();
-    void Left();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-};
-
-// The value of a hexadecimal field's text; an empty text counts as 0.
-uint32_t HexFieldValue(const QString& text);
-// `value` in upper-case hexadecimal, zero-padded to `digits`.
-QString HexText(uint32_t value, int digits);

@@ -42,10 +42,7 @@ TDebugWindows::TDebugWindows(TMachine& machine, TDebuggerHost& host, QWidget* ma
     connect(Cpu, &TForm_DebugCPU::ProgramCounterEntered, this, [this] { Debugger->DrawListing(Debugger->ListingStart); });
     connect(BreakPoints, &TForm_DebugBreakPoints::BreakpointRemoved, this,
             [this] { Debugger->DrawListing(Debugger->ListingStart); });
-    connect(QuickRegisters, &TForm_QuickRegisters::Closed, this, [this] {
-        QuickRegistersShown = false;
-        emit QuickRegistersClosed();
-    });
+    connect(QuickRegisters, &TForm_QuickRegisters::Closed, this, &TDebugWindows::QuickRegistersClosed);
 }
 
 TDebugWindows::~TDebugWindows() {
@@ -64,7 +61,7 @@ void TDebugWindows::BreakpointReached() {
 }
 
 void TDebugWindows::AfterFrame() {
-    if (QuickRegistersShown) QuickRegisters->Refresh();
+    if (QuickRegisters->isVisible()) QuickRegisters->Refresh();
 }
 
 void TDebugWindows::PaletteChanged() {
@@ -82,7 +79,6 @@ void TDebugWindows::ShowSystemInformation() { Present(Info); }
 void TDebugWindows::ShowGameDatabase() { Present(Database); }
 
 void TDebugWindows::SetQuickRegistersShown(bool shown) {
-    QuickRegistersShown = shown;
     if (shown) {
         QuickRegisters->Refresh();
         QuickRegisters->show();

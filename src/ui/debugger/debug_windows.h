@@ -30,7 +30,8 @@ public:
 
     // The processor reached a breakpoint: show the debugger and stop emulation.
     void BreakpointReached();
-    // The frame loop's call has ended: the quick register window follows the processor.
+    // The frame loop's call has ended: the quick register window, when shown, follows the
+    // processor.
     void AfterFrame();
     // The palette has changed: the TED window's colour panels follow while stopped.
     void PaletteChanged();
@@ -65,5 +66,4 @@ signals:
 
 private:
     TMachine& Machine;
-    bool QuickRegistersShown = false;
 };

@@ -15,6 +15,7 @@
 #include "ui/debugger/cpu_window.h"
 #include "ui/debugger/debug_icons.h"
 #include "ui/debugger/debug_widgets.h"
+#include "ui/hex_edit.h"
 #include "ui/debugger/debugger_host.h"
 #include "ui/debugger/dump_window.h"
 #include "ui/debugger/micro_window.h"
@@ -75,7 +76,8 @@ void TForm_Debugger::CreateToolBar() {
     ToolButton_SetCursorToPC = add(TDebugImage::CursorToPc, "Set Cursor to PC");
     ToolButton_SetPCToCursor = add(TDebugImage::PcToCursor, "Set PC to Cursor");
     bar->addSeparator();
-    Edit_JumpAddress = new THexEdit(4, QStringLiteral("0000"), bar);
+    Edit_JumpAddress = new THexEdit(4, bar);
+    Edit_JumpAddress->FitWidthToDigits();
     bar->addWidget(Edit_JumpAddress);
     ToolButton_JumpToAddress = add(TDebugImage::JumpToAddress, "Jump to Address");
     ToolButton_JumpToPC = add(TDebugImage::JumpToPc, "Jump to PC");
@@ -87,7 +89,7 @@ void TForm_Debugger::CreateToolBar() {
     connect(ToolButton_StepOneCycle, &QToolButton::clicked, this, &TForm_Debugger::StepOneCycle);
     connect(ToolButton_JumpToAddress, &QToolButton::clicked, this, &TForm_Debugger::JumpToAddress);
     connect(ToolButton_JumpToPC, &QToolButton::clicked, this, &TForm_Debugger::JumpToPC);
-    connect(Edit_JumpAddress, &THexEdit::Entered, this, &TForm_Debugger::JumpToAddress);
+    connect(Edit_JumpAddress, &QLineEdit::returnPressed, this, &TForm_Debugger::JumpToAddress);
     connect(Edit_JumpAddress, &THexEdit::Left, this, [this] { Edit_JumpAddress->Normalise(); });
 }
 

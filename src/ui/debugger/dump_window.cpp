@@ -10,6 +10,7 @@
 
 #include "ui/debugger/debug_icons.h"
 #include "ui/debugger/debug_widgets.h"
+#include "ui/hex_edit.h"
 
 char DumpCharacter(uint8_t value) {
     if (value == 0 || value == 255) return '.';
@@ -38,7 +39,8 @@ TForm_DebugDump::TForm_DebugDump(TMachineView view, QWidget* parent)
 
     auto* bar = new QToolBar(this);
     bar->setIconSize(QSize(16, 16));
-    Edit_JumpAddress = new THexEdit(4, QStringLiteral("0000"), bar);
+    Edit_JumpAddress = new THexEdit(4, bar);
+    Edit_JumpAddress->FitWidthToDigits();
     bar->addWidget(Edit_JumpAddress);
     ToolButton_JumpToAddress = AddToolButton(bar, TDebugImage::JumpToAddress, "Jump to Address");
     ToolButton_JumpToTED = AddToolButton(bar, TDebugImage::JumpToTed, "Jump to TED Registers");
@@ -62,7 +64,7 @@ TForm_DebugDump::TForm_DebugDump(TMachineView view, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(ScrollBar, &QScrollBar::valueChanged, Image, qOverload<>(&QWidget::update));
-    connect(Edit_JumpAddress, &THexEdit::Entered, this, &TForm_DebugDump::JumpToAddress);
+    connect(Edit_JumpAddress, &QLineEdit::returnPressed, this, &TForm_DebugDump::JumpToAddress);
     connect(Edit_JumpAddress, &THexEdit::Left, this, [this] { Edit_JumpAddress->Normalise(); });
     connect(ToolButton_JumpToAddress, &QToolButton::clicked, this, &TForm_DebugDump::JumpToAddress);
     connect(ToolButton_JumpToTED, &QToolButton::clicked, this, [this] { JumpTo(TedPosition); });

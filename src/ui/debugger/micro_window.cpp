@@ -9,6 +9,7 @@
 #include "cpu/micro_step_texts.h"
 #include "ui/debugger/debug_icons.h"
 #include "ui/debugger/debug_widgets.h"
+#include "ui/hex_edit.h"
 
 TForm_DebugMicro::TForm_DebugMicro(TMachineView view, QWidget* parent)
     : TInspectionWindow(view, QStringLiteral("Micro-Code Debugger"), parent) {

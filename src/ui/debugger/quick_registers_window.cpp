@@ -7,6 +7,7 @@
 #include <QLabel>
 
 #include "ui/debugger/debug_widgets.h"
+#include "ui/hex_edit.h"
 
 namespace {
 

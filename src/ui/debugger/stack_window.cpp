@@ -6,6 +6,7 @@
 
 #include "ui/debugger/debug_icons.h"
 #include "ui/debugger/debug_widgets.h"
+#include "ui/hex_edit.h"
 
 TForm_DebugStack::TForm_DebugStack(TMachineView view, QWidget* parent)
     : TInspectionWindow(view, QStringLiteral("CPU Stack"), parent) {

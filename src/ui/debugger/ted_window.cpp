@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "ui/debugger/debug_widgets.h"
+#include "ui/hex_edit.h"
 
 namespace {
 

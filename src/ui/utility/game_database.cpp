@@ -10,12 +10,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <charconv>
 #include <cstring>
 #include <string>
+
+#include "host/app_paths.h"
+#include "machine/paths.h"
 
 namespace {
 
@@ -92,10 +94,8 @@ std::vector<TGameEntry> GameEntries(const QByteArray& text) {
     return entries;
 }
 
-QStringList GameDatabaseDirectories(const QString& executableDirectory) {
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    if (data.isEmpty() || !QDir::isAbsolutePath(data)) data = QDir::homePath() + QStringLiteral("/.local/share");
-    return {executableDirectory, data + QStringLiteral("/varlume/")};
+QStringList GameDatabaseDirectories() {
+    return {QString::fromStdString(ExecutableDirectory()), QString::fromStdString(UserDataDirectory())};
 }
 
 TGameDatabase ReadGameDatabase(const QStringList& directories) {

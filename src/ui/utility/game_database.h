@@ -25,7 +25,7 @@ inline constexpr qint64 GameDatabaseMaxBytes = 1 << 20;
 
 // Where the program looks for gamedatabase.ini: beside the executable, then the user's data
 // directory ($XDG_DATA_HOME/varlume/, by default ~/.local/share/varlume/).
-QStringList GameDatabaseDirectories(const QString& executableDirectory);
+QStringList GameDatabaseDirectories();
 
 // Reads the first gamedatabase.ini found in `directories` (each with a trailing separator).
 // Only a regular file is opened, so a FIFO or device of that name can never block the window.
