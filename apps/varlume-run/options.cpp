@@ -42,8 +42,10 @@ const char* const UsageText =
     "                         keyboard matrix; \\n is RETURN, and each line after a RETURN waits\n"
     "                         until the ROM asks for input again\n"
     "Storage:\n"
-    "  --drive8 PATH          drive 8 serves a host directory, or a .d64 image file\n"
+    "  --drive8 PATH          drive 8 serves a host directory, or a .d64 image file; SAVE,\n"
+    "                         data files and DOS commands write to it\n"
     "  --drive9 PATH          the same for drive 9\n"
+    "  --write-protect        both drives refuse every write (\"26,WRITE PROTECT ON\")\n"
     "  --prg FILE             once the ROM waits for keyboard input, load FILE as a PRG and\n"
     "                         type RUN\n"
     "  --tap FILE             insert a TAP tape image\n"
@@ -120,6 +122,8 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             o.Bench = true;
         } else if (opt == "--play") {
             o.Play = true;
+        } else if (opt == "--write-protect") {
+            o.WriteProtect = true;
         } else if (opt == "--drive8" || opt == "--drive9" || opt == "--prg" || opt == "--tap" ||
                    opt == "--record-tap") {
             if (!needValue()) return {};
