@@ -4,8 +4,8 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QStatusBar>
 #include <QPainter>
+#include <QStatusBar>
 
 QFont DebugFont() {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <functional>
 
+class QLabel;
 class QPainter;
+class QStatusBar;
 
 // The debugger windows' text font: the system's fixed-pitch font, 12 pixels high, which fills
 // the windows' 12- and 14-pixel lines as the bitmap font they were laid out for did. Qt scales
@@ -15,9 +17,6 @@ int DebugCharWidth();
 
 // Text drawn white with its top-left corner at (x, y).
 void DrawDebugText(QPainter& painter, int x, int y, const QString& text);
-
-class QLabel;
-class QStatusBar;
 
 // A status bar panel `width` pixels wide, or as wide as `widest` needs in the bar's font.
 QLabel* AddStatusPanel(QStatusBar* bar, int width, const QString& widest);
