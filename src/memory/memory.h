@@ -111,6 +111,7 @@ private:
     uint16_t HighBank = 0;
     int32_t RomVisible = 0;
     int32_t RamCode = 2;
+
     // Marks a page that the full decoder handles.
     static constexpr int32_t DecodePage = -1;
 
