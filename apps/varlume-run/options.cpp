@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 
@@ -9,19 +10,25 @@
 const char* const UsageText =
     "Usage: varlume-run [options]\n"
     "Runs the emulated machine with no window: for tests, scripted runs of 6502 programs and\n"
-    "benchmarks. Exit status: 0 success, 1 bad usage or unreadable input, 2 cycle budget used up.\n"
+    "benchmarks. Exit status: 0 success, 1 bad usage or unreadable input, 2 cycle budget used up\n"
+    "(or no breakpoint reached).\n"
     "\n"
     "Machine:\n"
     "  --machine c16|c232|plus4|c16-64k|custom   machine type (default c16)\n"
     "  --rom-dir DIR          directory of the ROM images (default: the binary's directory)\n"
     "  --frames N             run N frames of 35568 clock steps (default 50, or until a\n"
     "                         stop condition when --until-pc or --max-cycles is given)\n"
+    "  --reset N:soft|hard|special  press that reset after frame N (repeatable)\n"
     "Program:\n"
     "  --rom-off              switch the ROM off after reset, as a write to $FF3F does\n"
     "  --load ADDR:FILE       put the raw bytes of FILE into RAM at hex ADDR (repeatable)\n"
     "  --pc ADDR              set the program counter after reset\n"
     "  --until-pc ADDR        stop with status 0 when an instruction boundary reaches ADDR\n"
     "  --max-cycles N         stop with status 2 after N processor clocks\n"
+    "  --break ADDR           breakpoint at hex ADDR (repeatable, up to 16): when an\n"
+    "                         instruction boundary reaches one, stop and print the register\n"
+    "                         line and the 16-line listing from PC as the debugger shows\n"
+    "                         them; status 2 when the run ends without reaching one\n"
     "Output:\n"
     "  --dump ADDR:LEN        print LEN (decimal) RAM bytes from hex ADDR at the end\n"
     "                         (repeatable)\n"
@@ -165,6 +172,17 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             if (!needValue()) return {};
             if (!ParseNumber(v, 10, n) || n < 0) return fail("bad frame count '" + v + "'");
             o.Frames = n;
+        } else if (opt == "--reset") {
+            TRunOptions::TReset reset{};
+            if (!needValue()) return {};
+            const auto colon = v.find(':');
+            const std::string kind = colon == std::string::npos ? "" : v.substr(colon + 1);
+            if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 10, reset.AfterFrame) ||
+                reset.AfterFrame < 0 || (kind != "soft" && kind != "hard" && kind != "special"))
+                return fail("bad --reset '" + v + "' (expected N:soft, N:hard or N:special)");
+            reset.Kind = kind == "soft" ? TRunOptions::TReset::Soft
+                         : kind == "hard" ? TRunOptions::TReset::Hard : TRunOptions::TReset::Special;
+            o.Resets.push_back(reset);
         } else if (opt == "--load") {
             TRunOptions::TLoad load{};
             if (!needValue()) return {};
@@ -176,6 +194,13 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             if (!needValue()) return {};
             if (!ParseAddress(v, address)) return fail("bad address '" + v + "' for " + opt);
             (opt == "--pc" ? o.Pc : o.UntilPc) = address;
+        } else if (opt == "--break") {
+            uint16_t address = 0;
+            if (!needValue()) return {};
+            if (!ParseAddress(v, address)) return fail("bad address '" + v + "' for --break");
+            if (std::find(o.Breaks.begin(), o.Breaks.end(), address) != o.Breaks.end()) continue;
+            if (o.Breaks.size() == 16) return fail("at most 16 breakpoints can be set");
+            o.Breaks.push_back(address);
         } else if (opt == "--max-cycles") {
             uint64_t n = 0;
             if (!needValue()) return {};

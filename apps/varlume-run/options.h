@@ -23,6 +23,7 @@ struct TRunOptions {
     std::optional<uint16_t> Pc;
     std::optional<uint16_t> UntilPc;
     std::optional<uint64_t> MaxCycles;
+    std::vector<uint16_t> Breaks;  // at most 16, no duplicates, in the order given
     std::vector<TDump> Dumps;
     bool Trace = false;
     std::string Screenshot;
@@ -44,6 +45,11 @@ struct TRunOptions {
     };
     std::optional<TSavePrg> SavePrg;
     bool Force = false;  // --save-prg and --record-tap may replace an existing file
+    struct TReset {
+        int64_t AfterFrame;
+        enum { Soft, Hard, Special } Kind;
+    };
+    std::vector<TReset> Resets;
     bool Bench = false;
     bool Help = false;
 };

@@ -46,7 +46,13 @@ TMachine::TMachine(THost& host, std::vector<std::string> romDirectories)
 }
 
 void TMachine::LoadRoms(int32_t type, TRomReport report) {
-    if (type < MachineC16 || type > MachineC16With64K) return;  // Custom Machine: no ROMs
+    if (type < MachineC16 || type > MachineCustom) return;  // an unknown type changes nothing
+    // The Custom Machine has 64 KB like the Plus4 and loads no ROM.
+    Memory.SetRamSize(RamSizeCodeOf(type));
+    // The drives cut a directory listing to what this RAM can take.
+    Drive8.SetMachineRam(16384 << RamSizeCodeOf(type));
+    Drive9.SetMachineRam(16384 << RamSizeCodeOf(type));
+    if (type == MachineCustom) return;
     auto load = [&](const TRomImage& rom, bool reportFailure) {
         std::string tried;
         for (const std::string& dir : RomDirs) {
@@ -60,10 +66,6 @@ void TMachine::LoadRoms(int32_t type, TRomReport report) {
         // The box names every place looked in, so a user knows where to put the image.
         OuterHost.ErrorBox((text + std::string("\n\nLooked for:") + tried).c_str());
     };
-    Memory.SetRamSize(RamSizeCodeOf(type));
-    // The drives cut a directory listing to what this RAM can take.
-    Drive8.SetMachineRam(16384 << RamSizeCodeOf(type));
-    Drive9.SetMachineRam(16384 << RamSizeCodeOf(type));
     for (const auto& rom : BasicKernal) load(rom, report == TRomReport::All);
     if (type == MachinePlus4)
         for (const auto& rom : Plus4Software) load(rom, true);
@@ -77,7 +79,7 @@ void TMachine::PowerUp(int32_t type) {
     LoadRoms(type, TRomReport::All);
     Drive8.SetMode(TDrive::ModeNone);
     Drive9.SetMode(TDrive::ModeNone);
-    SkipDivisor = 1;
+    SetSkipDivisor(1);
     Memory.EnableRom();
     Cpu.Reset();
     EmulationStopped = false;
@@ -103,7 +105,12 @@ void TMachine::ResetDrives() {
     Drive9.Reset();
 }
 
+// The reset line also clears the ROM bank latch, so the reset vector is always read from the
+// KERNAL, whichever bank a program (the Plus4's built-in software, say) had switched in.
+void TMachine::ResetRomBanks() { Memory.SetRomBanks(0, 0); }
+
 void TMachine::SoftReset() {
+    ResetRomBanks();
     Cpu.Reset();
     ResetDrives();
     OuterHost.StatusMessage("Soft reset has been performed.");
@@ -119,6 +126,7 @@ void TMachine::SpecialReset() {
     Ted.Reset();
     Cpu.PowerOn();
     Memory.EnableRom();
+    ResetRomBanks();
     Cpu.Reset();
     ResetDrives();
     OuterHost.StatusMessage("Special reset has been performed.");
@@ -187,6 +195,18 @@ bool TMachine::StepInstruction() {
     return false;
 }
 
+bool TMachine::StepOver(uint32_t maxClocks) {
+    constexpr uint8_t Jsr = 0x20;
+    if (Memory.Peek(Cpu.PC) != Jsr || Cpu.Cycle != 1) return StepInstruction();
+    const uint8_t stackBefore = Cpu.SP;
+    for (uint32_t clock = 0; clock < maxClocks;) {
+        StepClock();
+        ++clock;
+        if (Cpu.Cycle == 1 && Cpu.SP == stackBefore) return true;
+    }
+    return false;
+}
+
 void TMachine::EndOfFrame() {
     OuterHost.EndOfFrame(SkipThisFrame == 0);
     ++FrameCounter;
@@ -198,6 +218,8 @@ void TMachine::Start() {
 }
 
 void TMachine::TCoreHost::BreakpointReached() {
+    // The front-end shows its debugger and stops emulation, which sets EmulationStopped before
+    // its windows refresh; a host that only notes the hit leaves the stop to the machine.
     Machine.OuterHost.BreakpointReached();
     Machine.Stop();
 }

@@ -58,6 +58,15 @@ public:
     // instruction ends within 8 clocks; the bound only guards against a processor fault.
     // Returns false if the bound was hit.
     bool StepInstruction();
+    // Step Over: on a JSR, whole instructions until the first boundary at which SP is back at
+    // its value from before the JSR (after the matching RTS, or earlier if the subroutine
+    // pulls its return address); on any other opcode one instruction. A subroutine that never
+    // returns must not hold the debugger for ever: after `maxClocks` clocks it gives up where
+    // it is and returns false. A breakpoint on the way is reported but does not end the loop.
+    bool StepOver(uint32_t maxClocks = StepOverClocks);
+    // One second of machine time, 50 frames of clock steps.
+    static constexpr uint32_t StepOverFrames = 50;
+    static constexpr uint32_t StepOverClocks = StepOverFrames * StepsPerFrame;
 
     // Called by the TED at the end of its last step of a frame, and by the debugger after a step.
     void EndOfFrame();
@@ -65,8 +74,9 @@ public:
     void Start();  // clears the host key state, then runs again
 
     void SetSoundSink(TSoundSink* sink) { SoundSink = sink; }
-    // One frame in `divisor` is drawn; clamped to 1..4.
-    void SetSkipDivisor(int32_t divisor) { SkipDivisor = std::clamp(divisor, 1, 4); }
+    // One frame in `divisor` is drawn; clamped to 1..4, so no frame count divides by zero.
+    void SetSkipDivisor(int32_t divisor) { SkipDivisorValue = std::clamp(divisor, 1, 4); }
+    int32_t SkipDivisor() const { return SkipDivisorValue; }
     THost& Host() { return OuterHost; }
     const std::vector<std::string>& RomDirectories() const { return RomDirs; }
 
@@ -82,8 +92,7 @@ public:
     int32_t MachineType = MachineC16;
     bool EmulationStopped = true;
     int32_t StepsLeft = 0;
-    int32_t FrameCounter = 0;
-    int32_t SkipDivisor = 1;
+    uint32_t FrameCounter = 0;  // wraps after 2^32 frames (about 2.7 years at 50 Hz)
     int32_t SkipThisFrame = 0;
 
 private:
@@ -106,10 +115,11 @@ private:
     void LoadRoms(int32_t type, TRomReport report);
     void ColdStart();  // FillRam, TED reset, PowerOn, EnableRom, processor reset
     void ResetDrives();
+    void ResetRomBanks();
     void FeedSound() { if (SoundSink) SoundSink->Feed(); }
     void BeginFrame() {
         StepsLeft = StepsPerFrame;
-        SkipThisFrame = FrameCounter % SkipDivisor;
+        SkipThisFrame = int32_t(FrameCounter % uint32_t(SkipDivisorValue));
         Ted.SkipThisFrame = SkipThisFrame;
     }
     // The plain loop's work for one step after the processor's clock: the TED step, the sound
@@ -120,6 +130,7 @@ private:
         if (Memory.Motor && Memory.PlayKey) Tape.Step();
     }
 
+    int32_t SkipDivisorValue = 1;
     THost& OuterHost;
     TCoreHost CoreHost{*this};
     std::vector<std::string> RomDirs;

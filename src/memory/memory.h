@@ -50,6 +50,10 @@ public:
     // The same for an address in page 0, which is RAM on every machine but for the port at $0001.
     BUS_INLINE uint8_t ReadZeroPage(uint8_t address);
     BUS_INLINE void WriteZeroPage(uint8_t address, uint8_t value);
+    // The byte a processor read would return, without any side effect: the port does not
+    // latch the tape level and the TED's timers stay as they are. The debugger's views read
+    // through it, so looking at memory never changes what the program later sees.
+    uint8_t Peek(uint16_t address) const;
     // Two decoded reads, low byte first; the second address wraps from $FFFF to $0000.
     uint16_t ReadWord(uint16_t address) {
         const uint8_t low = Read(address);
@@ -64,8 +68,13 @@ public:
     void FillRam();
     void EnableRom() { SetRomEnabled(1); }
 
-    // RamSizeCode, RomEnabled and the bank latches shape the page maps: change them only
-    // through these setters (the bus writes to $FF3E/$FF3F and $FDD0-$FDDF use them too).
+    // RamSizeCode, RomEnabled and the bank latches shape the page maps, so they are read here
+    // and changed only through the setters (the bus writes to $FF3E/$FF3F and $FDD0-$FDDF use
+    // them too), which keep the maps in step.
+    int32_t RamSizeCode() const { return RamCode; }     // 0 = 16 KB, 1 = 32 KB, 2 = 64 KB
+    int32_t RomEnabled() const { return RomVisible; }   // ROM shown in the upper half
+    uint16_t LowRomBank() const { return LowBank; }     // bank seen at $8000-$BFFF
+    uint16_t HighRomBank() const { return HighBank; }   // bank seen at $C000-$FBFF, $FF20-$FFFF
     void SetRamSize(int32_t code);
     void SetRomEnabled(int32_t enabled);
     void SetRomBanks(uint16_t low, uint16_t high);
@@ -94,15 +103,16 @@ public:
 #endif
 
     uint8_t Image[ImageSize] = {};
-    uint16_t LowRomBank = 0;
-    uint16_t HighRomBank = 0;
     int32_t PlayKey = 0;         // the cassette Play key is down
     int32_t Motor = 0;           // 1 when the last value written to $0001 had bit 3 clear
     int32_t TapeLevelLatch = 0;  // tape level taken at the last read of $0001
-    int32_t RomEnabled = 0;
-    int32_t RamSizeCode = 2;     // 0 = 16 KB, 1 = 32 KB, 2 = 64 KB
 
 private:
+    uint16_t LowBank = 0;
+    uint16_t HighBank = 0;
+    int32_t RomVisible = 0;
+    int32_t RamCode = 2;
+
     // Marks a page that the full decoder handles.
     static constexpr int32_t DecodePage = -1;
 
@@ -111,7 +121,9 @@ private:
     void DecodeWrite(uint16_t address, uint8_t value);
     uint16_t FoldRead(uint16_t address) const;
     uint16_t FoldWrite(uint16_t address) const;
+    uint8_t DecodedValue(uint16_t folded) const;
     uint8_t ReadPort();
+    uint8_t PortValue(int32_t tapeLevel) const;
     void WritePort(uint8_t value);
     void RebuildPageMaps(int firstPage = 0x00);
 

@@ -22,8 +22,12 @@ constexpr uint32_t RunEndingRegisters = 0x3Fu | 1u << 0x07 | 0x3Fu << 0x0E | 0x0
 }  // namespace
 
 uint8_t TTED::ReadRegister(uint16_t address) {
-    if (address < 0xFF00 || address > 0xFF1F) return 0;
     SyncTimers();
+    return PeekRegister(address);
+}
+
+uint8_t TTED::PeekRegister(uint16_t address) const {
+    if (address < 0xFF00 || address > 0xFF1F) return 0;
     switch (address & 0x1F) {
         case 0x00: return Low(Timer[0].Counter);
         case 0x01: return High(Timer[0].Counter);
@@ -55,7 +59,7 @@ uint8_t TTED::ReadRegister(uint16_t address) {
                            Bit(Sound.Voice1On, 4) | Sound.Volume);
         case 0x12: return uint8_t(0xC0 | BitmapBase << 3 | Bit(CharFromRom, 2) | High(Sound.Voice1Frequency));
         case 0x13:
-            return uint8_t(CharBase << 2 | Bit(!DoubleClockAllowed, 1) | Bit(Memory && Memory->RomEnabled, 0));
+            return uint8_t(CharBase << 2 | Bit(!DoubleClockAllowed, 1) | Bit(Memory && Memory->RomEnabled(), 0));
         case 0x14: return uint8_t(MatrixBase << 3 | 0x07);
         case 0x15: case 0x16: case 0x17: case 0x18: return uint8_t(BackgroundColour[address - 0xFF15] | 0x80);
         case 0x19: return uint8_t(BorderColour | 0x80);
