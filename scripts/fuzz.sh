@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: scripts/fuzz.sh TARGET SECONDS        fuzz one target for as long as asked
+# Usage: scripts/fuzz.sh TARGET SECONDS [LIBFUZZER OPTIONS]   fuzz one target for as long as asked
 #        scripts/fuzz.sh --list                the targets
 #        scripts/fuzz.sh --coverage TARGET     line coverage of src/media by the target's corpus
 #
@@ -60,6 +60,7 @@ case ${1:-} in
   *)
     TARGET=$1
     SECONDS_TO_RUN=${2:?usage: $0 TARGET SECONDS}
+    shift 2
     build "$DIR"
     BIN="$DIR/$TARGET"
     [[ -x $BIN ]] || { echo "fuzz: no target '$TARGET' (see --list)" >&2; exit 2; }
@@ -67,7 +68,7 @@ case ${1:-} in
     mkdir -p "$DIR/corpus/$TARGET" "$DIR/crashes"
     # -timeout: one input that runs longer than 10 s is a hang, and fails like a crash.
     exec "$BIN" -max_total_time="$SECONDS_TO_RUN" -timeout=10 -rss_limit_mb=3072 -max_len=8192 \
-      -print_final_stats=1 -artifact_prefix="$DIR/crashes/$TARGET-" \
+      -print_final_stats=1 -artifact_prefix="$DIR/crashes/$TARGET-" "$@" \
       "$DIR/corpus/$TARGET" "$DIR/seeds/$TARGET"
     ;;
 esac
