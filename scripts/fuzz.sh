@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Usage: scripts/fuzz.sh TARGET SECONDS [LIBFUZZER OPTIONS]   fuzz one target for as long as asked
 #        scripts/fuzz.sh --list                the targets
-#        scripts/fuzz.sh --coverage TARGET     line coverage of src/media by the target's corpus
+#        scripts/fuzz.sh --coverage TARGET     line coverage of src/media and the settings file by its corpus
 #
 # Builds the libFuzzer targets of tests/fuzz with clang (address and undefined-behaviour
 # sanitizers) in $VARLUME_FUZZ_DIR (default build-fuzz), writes the target's seed corpus (small
@@ -45,13 +45,15 @@ case ${1:-} in
     build "$COV" -DVARLUME_FUZZ_COVERAGE=ON
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
-    seeds "$COV/$TARGET" "$work/seeds"
+    # The seeds are written outside the profile: only the corpus counts.
+    LLVM_PROFILE_FILE="$work/seeds.unused" seeds "$COV/$TARGET" "$work/seeds"
     mkdir -p "$DIR/corpus/$TARGET"
     # Every input of the corpus and the seeds once, no fuzzing.
     LLVM_PROFILE_FILE="$work/%p.profraw" "$COV/$TARGET" -runs=0 "$DIR/corpus/$TARGET" "$work/seeds" 2>/dev/null
     llvm=$(dirname "$(readlink -f "$(command -v "$(clang_compiler)")")")
     "$llvm/llvm-profdata" merge -sparse "$work"/*.profraw -o "$work/merged.profdata"
-    "$llvm/llvm-cov" report "$COV/$TARGET" -instr-profile="$work/merged.profdata" "$ROOT"/src/media/*.cpp
+    "$llvm/llvm-cov" report "$COV/$TARGET" -instr-profile="$work/merged.profdata" "$ROOT"/src/media/*.cpp \
+      "$ROOT"/src/host/settings_file.cpp
     ;;
   ""|-*)
     sed -n '2,4p' "$0" >&2
