@@ -35,6 +35,11 @@ const char* const UsageText =
     "  --type TEXT            once the ROM waits for keyboard input, type TEXT through the\n"
     "                         keyboard matrix; \\n is RETURN, and each line after a RETURN waits\n"
     "                         until the ROM asks for input again\n"
+    "  --joy1 SCRIPT          move joystick 1: FRAME:DIRECTIONS entries separated by commas,\n"
+    "                         DIRECTIONS none or up, down, left, right, fire joined by +;\n"
+    "                         each holds from its frame (the first is 0) until the next,\n"
+    "                         e.g. 100:right,150:up+fire,160:none\n"
+    "  --joy2 SCRIPT          the same for joystick 2\n"
     "Storage:\n"
     "  --drive8 PATH          drive 8 serves a host directory, or a .d64 image file\n"
     "  --drive9 PATH          the same for drive 9\n"
@@ -142,6 +147,12 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             o.TypeText = UnescapeTypedText(v);
             if (const char c = TTypist(o.TypeText).Untypable())
                 return fail(std::string("the keyboard cannot type '") + c + "'");
+        } else if (opt == "--joy1" || opt == "--joy2") {
+            if (!needValue()) return {};
+            std::string why;
+            auto script = ParseJoystickScript(v, why);
+            if (!script) return fail(opt + ": " + why);
+            (opt == "--joy1" ? o.Joystick1 : o.Joystick2) = std::move(script);
         } else if (opt == "--machine") {
             if (!needValue()) return {};
             auto it = MachineNames.find(v);

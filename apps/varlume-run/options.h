@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "joystick_script.h"
+
 // Everything varlume-run was asked to do, parsed and checked before the machine starts.
 struct TRunOptions {
     struct TLoad {
@@ -29,6 +31,8 @@ struct TRunOptions {
     int32_t Palette = 1;
     bool ScreenText = false;
     std::string TypeText;  // escapes already resolved
+    std::optional<TJoystickScript> Joystick1;
+    std::optional<TJoystickScript> Joystick2;
     std::string Wav;
     std::string Drive8;  // a directory, or a .d64 image
     std::string Drive9;

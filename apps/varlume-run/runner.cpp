@@ -144,6 +144,8 @@ int Run(const TRunOptions& options) {
     const auto start = std::chrono::steady_clock::now();
     int64_t done = 0;
     for (; done < frames && !observer.Stopped(); ++done) {
+        ApplyJoystickScripts(*machine, options.Joystick1 ? &*options.Joystick1 : nullptr,
+                             options.Joystick2 ? &*options.Joystick2 : nullptr, done);
         if (options.Bench)
             machine->RunFrame();
         else

@@ -169,7 +169,7 @@ private:
     void ApplyPendingTicks();
     void FireTimer(int timer);
     void RaiseSource(bool& flag, bool enable);
-    void LatchKeyboard();
+    void LatchKeyboard(uint8_t joystickSelect);
 
     // What a cell's pixels depend on: the line latch, video memory and the registers the TED
     // reads live, gathered once.
