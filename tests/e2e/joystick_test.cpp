@@ -65,7 +65,7 @@ TEST(JoystickScript, PortTwoMovesItTooAndFireShowsAStar) {
 
 TEST(JoystickScript, MalformedScriptsAreRefused) {
     for (const char* script : {"", "10", "x:up", "10:sideways", "10:up,5:down", "-1:up", "10:up+"}) {
-        const auto r = RunTool("--joy1 '" + script + "'", true);
+        const auto r = RunTool(std::string("--joy1 '") + script + "'", true);
         EXPECT_EQ(r.Status, 1) << script;
         EXPECT_NE(r.Out.find("--joy1"), std::string::npos) << script << ": " << r.Out;
     }
