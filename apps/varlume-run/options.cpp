@@ -41,8 +41,10 @@ const char* const UsageText =
     "                         e.g. 100:right,150:up+fire,160:none\n"
     "  --joy2 SCRIPT          the same for joystick 2\n"
     "Storage:\n"
-    "  --drive8 PATH          drive 8 serves a host directory, or a .d64 image file\n"
+    "  --drive8 PATH          drive 8 serves a host directory, or a .d64 image file; SAVE,\n"
+    "                         data files and DOS commands write to it\n"
     "  --drive9 PATH          the same for drive 9\n"
+    "  --write-protect        both drives refuse every write (\"26,WRITE PROTECT ON\")\n"
     "  --prg FILE             once the ROM waits for keyboard input, load FILE as a PRG and\n"
     "                         type RUN\n"
     "  --tap FILE             insert a TAP tape image\n"
@@ -119,6 +121,8 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             o.Bench = true;
         } else if (opt == "--play") {
             o.Play = true;
+        } else if (opt == "--write-protect") {
+            o.WriteProtect = true;
         } else if (opt == "--drive8" || opt == "--drive9" || opt == "--prg" || opt == "--tap" ||
                    opt == "--record-tap") {
             if (!needValue()) return {};

@@ -36,6 +36,7 @@ struct TRunOptions {
     std::string Wav;
     std::string Drive8;  // a directory, or a .d64 image
     std::string Drive9;
+    bool WriteProtect = false;
     std::string Prg;
     std::string Tap;
     bool Play = false;

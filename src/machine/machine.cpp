@@ -65,6 +65,9 @@ void TMachine::LoadRoms(int32_t type, TRomReport report) {
         OuterHost.ErrorBox((text + std::string("\n\nLooked for:") + tried).c_str());
     };
     Memory.SetRamSize(RamSizeCodeOf(type));
+    // The drives cut a directory listing to what this RAM can take.
+    Drive8.SetMachineRam(16384 << RamSizeCodeOf(type));
+    Drive9.SetMachineRam(16384 << RamSizeCodeOf(type));
     for (const auto& rom : BasicKernal) load(rom, report == TRomReport::All);
     if (type == MachinePlus4)
         for (const auto& rom : Plus4Software) load(rom, true);
