@@ -72,6 +72,9 @@ public:
     TD64Attach AttachImage(const std::string& path);
     // An image without a host file: writes change it in memory only.
     TD64Attach AttachImageData(const std::vector<uint8_t>& image);
+    // Takes the disk out: the drive answers as before any image was attached (a blank disk
+    // without a host file); its mode stays. Open files are closed, one being written dropped.
+    void DetachImage();
     const std::vector<uint8_t>& DiskImage() const { return Image.Bytes(); }
     // The host file the attached image is written back to (resolved; empty for none).
     const std::string& ImageFile() const { return Image.HostFile(); }

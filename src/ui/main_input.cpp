@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include "ui/help_keys_window.h"
 #include "ui/main_window.h"
 
 bool TForm_Main::HandleKey(QKeyEvent* event, bool down) {
@@ -13,10 +14,37 @@ bool TForm_Main::HandleKey(QKeyEvent* event, bool down) {
     // Keys pressed with Alt belong to the menus, never to the machine. Releases always pass,
     // so a key let go while Alt is held does not stay down.
     if (down && event->modifiers().testFlag(Qt::AltModifier)) return false;
+    // While a port uses the keyboard joystick, its keys are the joystick's, not the machine's.
+    if (KeyboardJoystickUsed()) {
+        if (const uint8_t line = KeyboardJoystickLine(*event, ScanCodeKind)) {
+            KeyJoystickLines = uint8_t(down ? KeyJoystickLines | line : KeyJoystickLines & ~line);
+            return true;
+        }
+    }
     const uint8_t code = Set1FromKeyEvent(*event, ScanCodeKind);
     if (code == 0) return false;
-    Machine->Keyboard.SetKey(code, down);
+    if (!SymbolicKeyboard) {
+        Machine->Keyboard.SetKey(code, down);
+    } else if (down) {
+        const QString text = event->text();
+        SymbolicKeys.KeyDown(Machine->Keyboard, code, text.size() == 1 ? char32_t(text.front().unicode()) : 0);
+    } else {
+        SymbolicKeys.KeyUp(Machine->Keyboard, code);
+    }
     return true;
+}
+
+void TForm_Main::SetSymbolicKeyboard(bool on) {
+    SymbolicKeyboard = on;
+    // A key held now would be let go under the other mapping's rules.
+    ReleaseHostKeys();
+    if (Form_HelpKeys) Form_HelpKeys->ShowMapping();
+}
+
+void TForm_Main::ReleaseHostKeys() {
+    if (Machine) Machine->Keyboard.ClearKeys();
+    SymbolicKeys.Clear();
+    KeyJoystickLines = 0;
 }
 
 void TForm_Main::keyPressEvent(QKeyEvent* event) {
@@ -46,7 +74,7 @@ void TForm_Main::changeEvent(QEvent* event) {
         const bool active = isActiveWindow() && !isMinimized();
         // A key released while another window has the focus never reaches this one: every key
         // is let go when the focus leaves, so none stays held.
-        if (!active && Machine) Machine->Keyboard.ClearKeys();
+        if (!active) ReleaseHostKeys();
         if (active)
             ResumeSound();
         else
@@ -60,7 +88,9 @@ void TForm_Main::PauseSound() {
 }
 
 void TForm_Main::ResumeSound() {
-    if (SoundOutputKind == 2 && SoundDirectSound && Machine && !Machine->EmulationStopped) SoundDirectSound->Resume();
+    // Warp keeps the output quiet until it ends.
+    if (SoundOutputKind == 2 && SoundDirectSound && Machine && !Machine->EmulationStopped && !Warp)
+        SoundDirectSound->Resume();
 }
 
 void TForm_Main::WatchMenuLoop(QMenu* menu) {
@@ -94,4 +124,5 @@ void TForm_Main::Menu_DirectSoundClick() {
     Machine->SetSoundSink(SoundDirectSound->Sink());
     SoundOutputKind = 2;
     Menu_DirectSound->setChecked(true);
+    if (Warp) SoundDirectSound->Pause();
 }

@@ -82,6 +82,8 @@ TForm_Main::~TForm_Main() {
 
 void TForm_Main::FormCreate() {
     const TSettings settings = ReadSettingsFile(SettingsFile);
+    RecentFiles = ReadRecentFiles(SettingsFile);
+    RebuildRecentFilesMenu();
     MachineType = settings.MachineType;
     Menu_Sync50Hz->trigger();
     if (QAction* item = ScreenModeItem(settings.ScreenMode)) item->trigger();
@@ -113,6 +115,7 @@ void TForm_Main::ReleaseMachine() {
     SoundDirectSound.reset();
     SoundOutputKind = 0;
     Machine.reset();
+    Gamepads.Close();
 }
 
 QAction* TForm_Main::MachineTypeItem(int32_t type) const {
@@ -171,6 +174,7 @@ void TForm_Main::RunFrame() {
         return;
     }
     InRunFrame = true;
+    UpdateJoysticks();
     Machine->RunFrame();
     InRunFrame = false;
     if (Machine && Machine->EmulationStopped) IdleTimer->stop();
@@ -184,6 +188,7 @@ void TForm_Main::StopEmulation() {
 
 void TForm_Main::StartEmulation() {
     if (!Machine || Closing) return;
+    ReleaseHostKeys();
     Machine->Start();
     IdleTimer->start();
 }
@@ -217,7 +222,10 @@ void TForm_Main::Timer_AutoLoadTimer() {
     const TPrgLoadResult result = QFileInfo(AutoLoadPath).isFile()
         ? LoadPrgFile(Machine->Memory, QFile::encodeName(AutoLoadPath).toStdString(), true)
         : TPrgLoadResult{};
-    if (result.Status == TPrgLoadStatus::CannotRead) ErrorBox(MessageCannotLoadGiven);
+    if (result.Status == TPrgLoadStatus::CannotRead)
+        ErrorBox(MessageCannotLoadGiven);
+    else
+        RememberRecentFile(AutoLoadPath);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {
