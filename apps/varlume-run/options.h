@@ -25,6 +25,7 @@ struct TRunOptions {
     std::optional<uint16_t> Pc;
     std::optional<uint16_t> UntilPc;
     std::optional<uint64_t> MaxCycles;
+    std::vector<uint16_t> Breaks;  // at most 16, no duplicates, in the order given
     std::vector<TDump> Dumps;
     bool Trace = false;
     std::string Screenshot;

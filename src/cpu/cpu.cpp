@@ -380,10 +380,40 @@ CPU_COLD void TCPU::ReportIllegalOpcode() {
     Host->AppendLog(line);
 }
 
+int TCPU::ValidBreakpointCount() const {
+    return BreakpointCount < 0 ? 0 : BreakpointCount < MaxBreakpoints ? BreakpointCount : MaxBreakpoints;
+}
+
+bool TCPU::HasBreakpoint(uint16_t address) const {
+    const int count = ValidBreakpointCount();
+    for (int index = 0; index < count; ++index)
+        if (Breakpoints[index] == address) return true;
+    return false;
+}
+
+bool TCPU::AddBreakpoint(uint16_t address) {
+    const int count = ValidBreakpointCount();
+    if (count >= MaxBreakpoints || HasBreakpoint(address)) return false;
+    Breakpoints[count] = address;
+    BreakpointCount = count + 1;
+    return true;
+}
+
+bool TCPU::RemoveBreakpoint(uint16_t address) {
+    const int count = ValidBreakpointCount();
+    for (int index = 0; index < count; ++index) {
+        if (Breakpoints[index] != address) continue;
+        for (int later = index + 1; later < count; ++later) Breakpoints[later - 1] = Breakpoints[later];
+        BreakpointCount = count - 1;
+        return true;
+    }
+    return false;
+}
+
 // Runs at an instruction boundary, before the next opcode is fetched. One hit is reported
 // even when an address is in the list twice; a count out of range is clamped to the list.
 CPU_COLD void TCPU::CheckBreakpoints() {
-    const int count = BreakpointCount < MaxBreakpoints ? BreakpointCount : MaxBreakpoints;
+    const int count = ValidBreakpointCount();
     for (int index = 0; index < count; ++index) {
         if (Breakpoints[index] != PC) continue;
         Host->BreakpointReached();

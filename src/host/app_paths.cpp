@@ -18,8 +18,12 @@ std::string XdgDirectory(const char* name, const char* fallback) {
 
 }  // namespace
 
+std::string UserDataDirectory() {
+    return XdgDirectory("XDG_DATA_HOME", "/.local/share") + "/varlume/";
+}
+
 std::string UserRomDirectory() {
-    return XdgDirectory("XDG_DATA_HOME", "/.local/share") + "/varlume/roms/";
+    return UserDataDirectory() + "roms/";
 }
 
 std::vector<std::string> RomSearchDirectories() {

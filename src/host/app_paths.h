@@ -6,7 +6,9 @@
 // build tree or an unpacked copy keeps everything beside the binary; an installed program,
 // whose directory is not writable, uses the XDG directories of the user.
 
-// $XDG_DATA_HOME/varlume/roms/ (default ~/.local/share/varlume/roms/), with a trailing separator.
+// $XDG_DATA_HOME/varlume/ (default ~/.local/share/varlume/), with a trailing separator.
+std::string UserDataDirectory();
+// Its roms/ subdirectory.
 std::string UserRomDirectory();
 // The directories searched for ROM images, in order: the executable's, then UserRomDirectory.
 std::vector<std::string> RomSearchDirectories();

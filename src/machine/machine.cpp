@@ -191,6 +191,18 @@ bool TMachine::StepInstruction() {
     return false;
 }
 
+bool TMachine::StepOver(uint32_t maxClocks) {
+    constexpr uint8_t Jsr = 0x20;
+    if (Memory.Peek(Cpu.PC) != Jsr || Cpu.Cycle != 1) return StepInstruction();
+    const uint8_t stackBefore = Cpu.SP;
+    for (uint32_t clock = 0; clock < maxClocks;) {
+        StepClock();
+        ++clock;
+        if (Cpu.Cycle == 1 && Cpu.SP == stackBefore) return true;
+    }
+    return false;
+}
+
 void TMachine::EndOfFrame() {
     OuterHost.EndOfFrame(SkipThisFrame == 0);
     ++FrameCounter;
@@ -202,6 +214,8 @@ void TMachine::Start() {
 }
 
 void TMachine::TCoreHost::BreakpointReached() {
+    // The front-end shows its debugger and stops emulation, which sets EmulationStopped before
+    // its windows refresh; a host that only notes the hit leaves the stop to the machine.
     Machine.OuterHost.BreakpointReached();
     Machine.Stop();
 }

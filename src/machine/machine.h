@@ -58,6 +58,15 @@ public:
     // instruction ends within 8 clocks; the bound only guards against a processor fault.
     // Returns false if the bound was hit.
     bool StepInstruction();
+    // Step Over: on a JSR, whole instructions until the first boundary at which SP is back at
+    // its value from before the JSR (after the matching RTS, or earlier if the subroutine
+    // pulls its return address); on any other opcode one instruction. A subroutine that never
+    // returns must not hold the debugger for ever: after `maxClocks` clocks it gives up where
+    // it is and returns false. A breakpoint on the way is reported but does not end the loop.
+    bool StepOver(uint32_t maxClocks = StepOverClocks);
+    // One second of machine time, 50 frames of clock steps.
+    static constexpr uint32_t StepOverFrames = 50;
+    static constexpr uint32_t StepOverClocks = StepOverFrames * StepsPerFrame;
 
     // Called by the TED at the end of its last step of a frame, and by the debugger after a step.
     void EndOfFrame();

@@ -105,7 +105,7 @@ void TDrive::ClearName() {
     NameLength = 0;
 }
 
-uint8_t TDrive::ReadPort(uint16_t address) {
+uint8_t TDrive::ReadPort(uint16_t address) const {
     if (DriveMode == ModeNone || (address & 0xFFF0) != BaseAddress()) return 0;
     switch (address & 0x0F) {
         case 0: return DataRegister;

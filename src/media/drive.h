@@ -54,7 +54,8 @@ public:
     // closed (a file still being written is dropped), the version status. Mode, directory,
     // image and registers stay.
     void Reset();
-    uint8_t ReadPort(uint16_t address);
+    // Reading a register changes nothing: only the data byte written with $84 advances the drive.
+    uint8_t ReadPort(uint16_t address) const;
     void WritePort(uint16_t address, uint8_t value);
     bool TakeLampChange();
     uint16_t BaseAddress() const { return DeviceNumber == 9 ? BaseDevice9 : BaseDevice8; }

@@ -14,6 +14,7 @@
 #include "host/frame_image.h"
 #include "media/prg_file.h"
 #include "ted/palettes.h"
+#include "ui/debugger/debug_windows.h"
 #include "ui/main_window.h"
 #include "ui/screen_widget.h"
 
@@ -134,6 +135,7 @@ void TForm_Main::SelectPaletteCode(int32_t code) {
     // A stopped machine shows its last frame in the new colours at once; a running one shows
     // them from the next presented frame.
     if (Machine->EmulationStopped) PresentFrame();
+    if (DebugWindows) DebugWindows->PaletteChanged();
 }
 
 namespace {

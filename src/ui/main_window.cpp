@@ -15,6 +15,8 @@
 #include "machine/paths.h"
 #include "media/prg_file.h"
 #include "ui/about_box.h"
+#include "ui/debugger/debug_windows.h"
+#include "ui/debugger/debugger_host.h"
 #include "ui/help_keys_window.h"
 #include "ui/log_window.h"
 #include "ui/properties_dialog.h"
@@ -95,6 +97,7 @@ void TForm_Main::FormCreate() {
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
+    CreateDebugWindows();
     if (QAction* item = PaletteItem(settings.Palette)) item->trigger();
     FullScreenDepth = 0;
     if (QAction* item = MachineTypeItem(MachineType)) item->setChecked(true);
@@ -108,9 +111,11 @@ void TForm_Main::FormCreate() {
 }
 
 void TForm_Main::ReleaseMachine() {
-    // No frame may run once the machine is gone, and no sound may be fed from it.
+    // No frame may run once the machine is gone, no sound may be fed from it and no window
+    // may look at it.
     IdleTimer->stop();
     Timer_AutoLoad->stop();
+    ReleaseDebugWindows();
     if (Machine) Machine->SetSoundSink(nullptr);
     SoundDirectSound.reset();
     SoundOutputKind = 0;
@@ -155,8 +160,9 @@ void TForm_Main::ErrorBox(const char* text) {
 }
 
 void TForm_Main::BreakpointReached() {
-    // The machine sets EmulationStopped right after this; the frame loop sees it when the
-    // current frame call returns.
+    // Shows the debugger and stops: EmulationStopped is set before its windows refresh. The
+    // frame loop sees the stop at its next test, after the rest of this clock step.
+    if (DebugWindows) DebugWindows->BreakpointReached();
 }
 
 void TForm_Main::EndOfFrame(bool drawn) {
@@ -177,6 +183,7 @@ void TForm_Main::RunFrame() {
     UpdateJoysticks();
     Machine->RunFrame();
     InRunFrame = false;
+    if (QuickRegistersShown && DebugWindows) DebugWindows->AfterFrame();
     if (Machine && Machine->EmulationStopped) IdleTimer->stop();
     if (Machine) Typist.Poll(*Machine);
 }

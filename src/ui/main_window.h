@@ -32,6 +32,8 @@ class TForm_HelpKeys;
 class TForm_Log;
 class TForm_Properties;
 class TForm_SavePRG;
+class TDebugWindows;
+class TDebuggerHost;
 class TScreenWidget;
 class TStatusPanel;
 
@@ -162,6 +164,8 @@ public:
     TForm_HelpKeys* Form_HelpKeys = nullptr;
     TForm_Properties* Form_Properties = nullptr;
     TForm_SavePRG* Form_SavePRG = nullptr;
+    // The debugger and utility windows (main_debug.cpp); they live as long as the machine.
+    std::unique_ptr<TDebugWindows> DebugWindows;
 
     // File
     QAction* Menu_LoadPRGfile = nullptr;
@@ -343,6 +347,9 @@ private:
     // Before each frame: both ports' switches from the keyboard joystick or the controllers.
     void UpdateJoysticks();
     bool KeyboardJoystickUsed() const;
+    // main_debug.cpp
+    void CreateDebugWindows();
+    void ReleaseDebugWindows();
     // main_input.cpp
     // Routes a key message into the machine's key state; false when it was not taken.
     bool HandleKey(QKeyEvent* event, bool down);
@@ -354,6 +361,7 @@ private:
     void ResumeSound();
     void WatchMenuLoop(QMenu* menu);
 
+    std::unique_ptr<TDebuggerHost> DebuggerHost;
     std::function<void(const QString&)> ErrorBoxHandler;
     std::function<bool(int, int, int)> FullScreenCheck;
     std::vector<std::string> RomDirectories;

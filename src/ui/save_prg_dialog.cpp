@@ -26,35 +26,6 @@ constexpr TFixedArea FixedAreas[] = {
 
 }  // namespace
 
-THexEdit::THexEdit(int digits, QWidget* parent) : QLineEdit(QStringLiteral("0000"), parent), Digits(digits) {
-    setMaxLength(digits);
-}
-
-void THexEdit::keyPressEvent(QKeyEvent* event) {
-    const QString text = event->text();
-    if (text.size() == 1) {
-        const QChar c = text.front();
-        const bool hex = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-        if (!hex && c != QChar('\b')) return;  // any other character is discarded
-    }
-    QLineEdit::keyPressEvent(event);
-}
-
-void THexEdit::focusOutEvent(QFocusEvent* event) {
-    Normalise();
-    QLineEdit::focusOutEvent(event);
-}
-
-uint16_t THexEdit::Normalise() {
-    QString digits = text();
-    if (digits.isEmpty()) digits = QStringLiteral("0");
-    bool ok = false;
-    const uint value = digits.toUInt(&ok, 16);
-    const auto number = uint16_t(ok ? value : 0);
-    setText(QString::asprintf(Digits == 2 ? "%.2X" : "%.4X", number));
-    return number;
-}
-
 TForm_SavePRG::TForm_SavePRG(TForm_Main& main) : QDialog(&main), Main(main) {
     setWindowTitle(QStringLiteral("Save RAM memory..."));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
@@ -65,6 +36,7 @@ TForm_SavePRG::TForm_SavePRG(TForm_Main& main) : QDialog(&main), Main(main) {
     connect(ComboBox_Area, &QComboBox::activated, this, &TForm_SavePRG::ComboBox_AreaChange);
     Edit_Start = new THexEdit(4, this);
     Edit_End = new THexEdit(4, this);
+    for (THexEdit* edit : {Edit_Start, Edit_End}) connect(edit, &THexEdit::Left, edit, &THexEdit::Normalise);
     Button_OK = new QPushButton(QStringLiteral("Save"), this);
     Button_OK->setDefault(true);
     Button_Cancel = new QPushButton(QStringLiteral("Cancel"), this);

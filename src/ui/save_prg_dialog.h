@@ -1,26 +1,11 @@
 #pragma once
 #include <QDialog>
-#include <QLineEdit>
+
+#include "ui/hex_edit.h"
 
 class QComboBox;
 class QPushButton;
 class TForm_Main;
-
-// A start or end address field: only hexadecimal digits and backspace are taken.
-class THexEdit : public QLineEdit {
-    Q_OBJECT
-public:
-    THexEdit(int digits, QWidget* parent = nullptr);
-    // Empty becomes 0; the text is read as hexadecimal and written back upper case, zero-padded.
-    uint16_t Normalise();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    int Digits;
-};
 
 // "Save RAM memory...": saves a RAM area, chosen from a list or typed in, as a PRG file.
 class TForm_SavePRG : public QDialog {

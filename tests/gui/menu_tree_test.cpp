@@ -69,10 +69,10 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
   &Status Bar (x)
   &Always on Top (hidden) ( )
   ---
-  Quick &CPU Registers... [Shift+F9] (disabled) ( )
+  Quick &CPU Registers... [Shift+F9] ( )
   Quick &TED Registers... (disabled)
-  BASIC System &Informaion... (disabled)
-  Game Database [Shift+F7] (disabled)
+  BASIC System &Informaion...
+  Game Database [Shift+F7]
   ---
   Screen &Mode
     320x200 - Windowed GDI ( )
@@ -135,14 +135,14 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
     Commodore 16 with 64K RAM ( )
     Custom Machine (disabled) ( )
 &Debug
-  &Debugger... [F9] (disabled)
+  &Debugger... [F9]
   ---
-  M&icro-Code Debugger... (disabled)
-  &Memory Dump... (disabled)
-  &CPU Registers... (disabled)
-  CPU &Stack... (disabled)
-  &TED Registers... (disabled)
-  &BreakPoints... (disabled)
+  M&icro-Code Debugger...
+  &Memory Dump...
+  &CPU Registers...
+  CPU &Stack...
+  &TED Registers...
+  &BreakPoints...
   ---
   Log Window...
 &Joystick
