@@ -9,6 +9,9 @@
 #include "media/drive_channels.h"
 #include "media/drive_dos.h"
 
+class TStateReader;
+class TStateWriter;
+
 // Wildcard comparison of the drive's DOS: "*" ends the comparison with a match, "?" matches
 // any one character (or the end of the name); everything else must be equal byte for byte.
 bool NameMatch(std::string_view pattern, std::string_view name);
@@ -88,6 +91,13 @@ public:
     // The RAM of the machine the drive is attached to (16384, 32768 or 65536 bytes): listings
     // are cut to fit it.
     void SetMachineRam(int32_t bytes) { MachineRam = bytes; }
+
+    // Snapshots (drive_state.cpp): the mode, the directory, the disk and its host file, the
+    // protocol registers, the buffers and every channel. A disk whose host file no longer
+    // holds the same bytes is restored into memory only, and `note` says so. Restore is false
+    // for bytes that no drive state gives.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in, std::string* note = nullptr);
 
     // The status the command channel reports next ("NN,TEXT,TT,SS").
     const TDosStatus& DosStatus() const { return Command.Status(); }

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+class TStateReader;
+class TStateWriter;
+
 // The host keyboard as the machine's 8 x 8 matrix, and the two joysticks that share its latch. Keys are
 // positional: the host front-end stores each key by its set-1 make code (no extended flag) in KeyDown.
 class TKeyboard {
@@ -24,6 +27,10 @@ public:
     void SetJoystick(int port, uint8_t lines) { Joystick[port == 2] = lines & 0x1F; }
     // The active-low column byte both joysticks give for the value written to $FF08.
     uint8_t ReadJoysticks(uint8_t selectValue) const;
+
+    // Snapshots (keyboard_state.cpp): the keys and joystick switches held.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in);
 
     uint8_t KeyDown[256] = {};
     uint8_t Joystick[2] = {};  // ports 1 and 2, TJoystickLine bits

@@ -5,6 +5,8 @@ class TMemory;
 class TCPU;
 class THost;
 class TKeyboard;
+class TStateReader;
+class TStateWriter;
 
 // The decoded sound fields of $FF0E-$FF12 and $FF11, read by the sound synthesizer.
 struct TTedSound {
@@ -80,6 +82,12 @@ public:
     // loop ends the run after that clock's step and plans the next one.
     bool ScheduleChanged = false;
     void Reset();
+
+    // Snapshots (ted_state.cpp): every register field, the timers, the raster position, what
+    // the current line latched and the cell being drawn. Restore is false for bytes that no
+    // TED state gives.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in);
 
     uint8_t ReadRegister(uint16_t address);
     // The same value without touching anything, for the debugger's views. Reading a TED
