@@ -3,10 +3,10 @@
 
 void TMemory::SaveState(TStateWriter& out) const {
     out.PutBytes(Image, RamSize);
-    out.Put(RamSizeCode);
-    out.Put(RomEnabled);
-    out.Put(LowRomBank);
-    out.Put(HighRomBank);
+    out.Put(RamSizeCode());
+    out.Put(RomEnabled());
+    out.Put(LowRomBank());
+    out.Put(HighRomBank());
     out.Put(PlayKey);
     out.Put(Motor);
     out.Put(TapeLevelLatch);

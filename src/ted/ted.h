@@ -178,6 +178,9 @@ private:
     void EndOfFrame();
     void DrawCursor();
     void FillScrollGap();
+    // What a window line outside the character rows fetches from: zeros, as large as a memory
+    // image.
+    static const uint8_t* BlankFetch();
     // The first line of character row 0: the vertical scroll moves the rows down.
     int32_t FirstRowLine() const { return FirstWindowLine - 3 + VerticalScroll; }
     void TickTimers();

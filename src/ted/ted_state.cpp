@@ -52,6 +52,7 @@ void TTED::SaveState(TStateWriter& out) const {
     out.Put(Line.MatrixAddress);
     out.Put(Line.CharLineAddress);
     out.Put(Line.CharRomPossible);
+    out.Put(Line.Fetch != Video);  // a line outside the character rows fetches blanks
     out.Put(Line.AttributeRow);
     out.Put(Line.CodeRow);
     out.Put(Line.BitmapRow);
@@ -107,6 +108,9 @@ bool TTED::RestoreState(TStateReader& in) {
     in.Get(Line.MatrixAddress);
     in.GetIn(Line.CharLineAddress, 0u, 0xFFFFu);
     in.Get(Line.CharRomPossible);
+    bool blank = false;
+    in.Get(blank);
+    Line.Fetch = blank ? BlankFetch() : Video;
     in.GetIn(Line.AttributeRow, 0u, 0xFFFFu - 39);
     in.GetIn(Line.CodeRow, 0u, 0xFFFFu - 39);
     in.GetIn(Line.BitmapRow, 0u, 0xFFFFu - 39 * 8);

@@ -98,7 +98,7 @@ TEST(Snapshot, TwoMachinesFromOneSnapshotRunTwoHundredFramesAlike) {
     EXPECT_EQ(Restored(snapshot, first), snapshot);
     EXPECT_EQ(Restored(snapshot, second), snapshot);
     EXPECT_EQ(first->MachineType, MachineC16);
-    EXPECT_EQ(first->Memory.RamSizeCode, 0);
+    EXPECT_EQ(first->Memory.RamSizeCode(), 0);
     Frames(*original, 200);
     Frames(*first, 200);
     Frames(*second, 200);
