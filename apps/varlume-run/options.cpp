@@ -59,6 +59,10 @@ const char* const UsageText =
     "  --record-tap FILE      press Record and Play from reset; the recorded tape is written\n"
     "                         to FILE at the end\n"
     "  --save-prg START:END:FILE  at the end, save RAM START..END (hex, inclusive) as a PRG\n"
+    "Snapshots:\n"
+    "  --snapshot FILE        start from the machine state in FILE (the machine type is the\n"
+    "                         snapshot's; the other options apply on top of it)\n"
+    "  --save-snapshot FILE   at the end, write the whole machine state to FILE\n"
     "Run:\n"
     "  --bench                run the frames as fast as possible; print frames per second\n"
     "                         and the speed in % of real time (50 frames = 1 s)\n"
@@ -145,6 +149,10 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             o.SavePrg = save;
         } else if (opt == "--screen-text") {
             o.ScreenText = true;
+        } else if (opt == "--snapshot" || opt == "--save-snapshot") {
+            if (!needValue()) return {};
+            if (v.empty()) return fail(opt + " needs a file name");
+            (opt == "--snapshot" ? o.Snapshot : o.SaveSnapshot) = v;
         } else if (opt == "--screenshot" || opt == "--wav") {
             if (!needValue()) return {};
             if (v.empty()) return fail(opt + " needs a file name");

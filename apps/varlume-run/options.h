@@ -53,6 +53,8 @@ struct TRunOptions {
         enum { Soft, Hard, Special } Kind;
     };
     std::vector<TReset> Resets;
+    std::string Snapshot;      // start from this snapshot
+    std::string SaveSnapshot;  // write one at the end
     bool Bench = false;
     bool Help = false;
 };

@@ -1,10 +1,29 @@
 // A drive's part of a machine snapshot: everything the drive and its channels hold, so that a
 // restored drive answers the next byte on its port as the saved one would have.
+#include <algorithm>
+
 #include "core/state_stream.h"
 #include "media/drive.h"
 
+namespace {
+
+// A buffer up to its last byte that is not zero: the zeros after it come back on restore.
+void PutTrimmed(TStateWriter& out, const std::vector<uint8_t>& bytes) {
+    const auto last = std::find_if(bytes.rbegin(), bytes.rend(), [](uint8_t b) { return b != 0; });
+    out.PutBlock(bytes.data(), size_t(bytes.rend() - last));
+}
+
+bool GetTrimmed(TStateReader& in, std::vector<uint8_t>& bytes, size_t size) {
+    if (!in.GetBlock(bytes, size)) return false;
+    bytes.resize(size, 0);
+    return true;
+}
+
+}  // namespace
+
 void TD64Image::SaveState(TStateWriter& out) const {
-    out.PutBlock(Disk);
+    // A drive without a disk holds a blank one: a few bytes rather than 170 KB of zeros.
+    PutTrimmed(out, Disk);
     out.PutBlock(ErrorBytes);
     out.PutString(Path);
     out.Put(Protected);
@@ -15,13 +34,12 @@ bool TD64Image::RestoreState(TStateReader& in, bool& unlinked) {
     std::vector<uint8_t> disk, errors;
     std::string path;
     bool writeProtected = false;
-    in.GetBlock(disk, size_t(ImageSize));
+    GetTrimmed(in, disk, size_t(ImageSize));
     in.GetBlock(errors, size_t(ImageWithErrorsSize - ImageSize));
     in.GetString(path, 4096);
     in.Get(writeProtected);
     if (!in.Ok()) return false;
-    if (disk.size() != size_t(ImageSize) || (!errors.empty() && errors.size() != size_t(ImageWithErrorsSize - ImageSize)))
-        return in.Fail();
+    if (!errors.empty() && errors.size() != size_t(ImageWithErrorsSize - ImageSize)) return in.Fail();
     // The host file is written to again only while it still holds the snapshot's disk: a disk
     // changed since must not be overwritten by the older one.
     TD64Image file;
@@ -94,7 +112,7 @@ void TDrive::SaveState(TStateWriter& out) const {
     out.PutBytes(NameBuffer.data(), NameBuffer.size());
     out.Put(ReadPosition);
     out.Put(DataLength);
-    out.PutBytes(DataBuffer.data(), DataBuffer.size());
+    PutTrimmed(out, DataBuffer);
     out.PutString(DirectoryPath);
     out.Put(MachineRam);
     out.Put(UserProtected);
@@ -118,8 +136,7 @@ bool TDrive::RestoreState(TStateReader& in, std::string* note) {
     in.GetBytes(NameBuffer.data(), NameBuffer.size());
     in.Get(ReadPosition);
     in.Get(DataLength);
-    DataBuffer.resize(DataBufferSize);
-    in.GetBytes(DataBuffer.data(), DataBuffer.size());
+    GetTrimmed(in, DataBuffer, DataBufferSize);
     in.GetString(DirectoryPath, 4096);
     in.GetIn(MachineRam, 16384, 65536);
     in.Get(UserProtected);
