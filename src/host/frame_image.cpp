@@ -60,6 +60,6 @@ QImage ShownPicture(const TFrameBuffer& frame, const TDisplayMode& mode, int32_t
     return picture;
 }
 
-QString DefaultScreenshotName(const QDateTime& moment) {
-    return moment.toString(QStringLiteral("'varlume-'yyyyMMdd-HHmmss'.png'"));
+QString TimestampedName(const QDateTime& moment, const QString& suffix) {
+    return moment.toString(QStringLiteral("'varlume-'yyyyMMdd-HHmmss")) + QLatin1Char('.') + suffix;
 }

@@ -21,5 +21,6 @@ void ConvertFrameAtDepth(const TFrameBuffer& frame, QImage& image, int32_t depth
 // mode at its colour depth (`depthCode` as above), a windowed one in full colour.
 QImage ShownPicture(const TFrameBuffer& frame, const TDisplayMode& mode, int32_t depthCode);
 
-// "varlume-YYYYMMDD-HHMMSS.png" for that moment.
-QString DefaultScreenshotName(const QDateTime& moment);
+// "varlume-YYYYMMDD-HHMMSS.<suffix>" for that moment: the name a saved picture or snapshot is
+// offered under.
+QString TimestampedName(const QDateTime& moment, const QString& suffix);

@@ -237,10 +237,13 @@ bool LoadSnapshot(TMachine& machine, const uint8_t* data, size_t size, std::stri
 }
 
 bool SaveSnapshotFile(const TMachine& machine, const std::string& path, std::string& error, const TSoundSynth* synth) {
+    return WriteSnapshotFile(SaveSnapshot(machine, synth), path, error);
+}
+
+bool WriteSnapshotFile(const std::vector<uint8_t>& bytes, const std::string& path, std::string& error) {
     error = SnapshotCannotWrite;
     std::error_code fsError;
     if (std::filesystem::exists(path, fsError) && !std::filesystem::is_regular_file(path, fsError)) return false;
-    const std::vector<uint8_t> bytes = SaveSnapshot(machine, synth);
     // Written aside and renamed over the target, so a failed write never leaves half a file.
     const std::string temporary = path + ".new";
     {

@@ -49,5 +49,8 @@ bool CheckSnapshot(const uint8_t* data, size_t size, std::string& error);
 // never to anything but a regular file; the reading opens only a regular file.
 bool SaveSnapshotFile(const TMachine& machine, const std::string& path, std::string& error,
                       const TSoundSynth* synth = nullptr);
+// Snapshot bytes taken earlier (the desktop takes them when the command is given, before its
+// file chooser lets the machine run on).
+bool WriteSnapshotFile(const std::vector<uint8_t>& bytes, const std::string& path, std::string& error);
 bool LoadSnapshotFile(TMachine& machine, const std::string& path, std::string& error,
                       TSoundSynth* synth = nullptr, std::vector<std::string>* notes = nullptr);

@@ -162,7 +162,7 @@ void TForm_Main::SaveScreenshot1Click() {
     if (!Machine) return;
     // The picture of the moment of the command: the machine runs on while the dialog is open.
     const QImage picture = ShownPicture(Machine->Frame, DisplayModes[DisplayMode], FullScreenDepth);
-    const QString name = DefaultScreenshotName(QDateTime::currentDateTime());
+    const QString name = TimestampedName(QDateTime::currentDateTime(), QStringLiteral("png"));
     const QString directory = DialogDirectory(QStringLiteral("screenshot"));
     const QString path = Prompts.SaveFile(QStringLiteral("Save Screenshot"),
                                           directory.isEmpty() ? name : QDir(directory).filePath(name),

@@ -188,7 +188,8 @@ void TForm_Main::SetDriveMode(int32_t drive, int32_t mode) {
 
 bool TForm_Main::OpenDroppedFile(const QString& path) {
     if (!OpenFileAsDropped(path)) return false;
-    RememberRecentFile(path);
+    // The list is of the software used; a snapshot is a state of the machine.
+    if (QFileInfo(path).suffix().toLower() != QLatin1String("vsn")) RememberRecentFile(path);
     return true;
 }
 
@@ -212,6 +213,7 @@ bool TForm_Main::OpenFileAsDropped(const QString& path) {
         Typist.Type("LOAD\"*\",8\rRUN\r");
         return true;
     }
+    if (suffix == QLatin1String("vsn")) return LoadSnapshotFrom(path);
     if (suffix == QLatin1String("tap")) {
         if (!MenuItem_Play->isEnabled()) MenuItem_StopClick();  // a tape is changed with Stop pressed
         if (!InsertTape(path)) return false;
@@ -249,7 +251,8 @@ void TForm_Main::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.size() != 1 || !urls.front().isLocalFile()) return;
     const QString suffix = QFileInfo(urls.front().toLocalFile()).suffix().toLower();
-    if (suffix == QLatin1String("prg") || suffix == QLatin1String("d64") || suffix == QLatin1String("tap"))
+    if (suffix == QLatin1String("prg") || suffix == QLatin1String("d64") || suffix == QLatin1String("tap") ||
+        suffix == QLatin1String("vsn"))
         event->acceptProposedAction();
 }
 

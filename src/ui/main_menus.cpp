@@ -270,7 +270,10 @@ void TForm_Main::CreateDebugAndJoystickMenus() {
 
 void TForm_Main::CreateOptionsAndHelpMenus() {
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    Savesnapshotimage1 = AddDisabled(options, QStringLiteral("&Save snapshot image..."), Qt::Key_F6);
+    Savesnapshotimage1 = AddItem(options, QStringLiteral("&Save snapshot image..."), Qt::Key_F6);
+    connect(Savesnapshotimage1, &QAction::triggered, this, &TForm_Main::Savesnapshotimage1Click);
+    Loadsnapshotimage1 = AddItem(options, QStringLiteral("&Load snapshot image..."), Qt::SHIFT | Qt::Key_F6);
+    connect(Loadsnapshotimage1, &QAction::triggered, this, &TForm_Main::Loadsnapshotimage1Click);
     options->addSeparator();
     Menu_ProcessPriority = options->addMenu(QStringLiteral("&Process Priority"));
     Menu_PP_Normal = AddItem(Menu_ProcessPriority, QStringLiteral("&Normal"));

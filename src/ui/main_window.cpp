@@ -221,8 +221,9 @@ void TForm_Main::Timer_AutoLoadTimer() {
     if (!Machine || !AutoLoadReady(Machine->Cpu.PC)) return;
     Timer_AutoLoad->stop();
     const QString suffix = QFileInfo(AutoLoadPath).suffix().toLower();
-    // Disk and tape images are opened as dropping them does; anything else is a PRG file.
-    if (suffix == QLatin1String("d64") || suffix == QLatin1String("tap")) {
+    // Disk and tape images and snapshots are opened as dropping them does; anything else is a
+    // PRG file.
+    if (suffix == QLatin1String("d64") || suffix == QLatin1String("tap") || suffix == QLatin1String("vsn")) {
         OpenDroppedFile(AutoLoadPath);
         return;
     }

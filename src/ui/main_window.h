@@ -124,6 +124,8 @@ public:
     // Writes the picture as shown (mode, palette, full-screen depth) as a PNG; false with a
     // message shown when the file cannot be written.
     bool SaveScreenshotTo(const QString& path);
+    // Restores the snapshot in the file; a refused one is reported and changes nothing.
+    bool LoadSnapshotFrom(const QString& path);
     // The PRG, D64 and TAP files used, most recent first.
     const std::vector<std::string>& RecentFileList() const { return RecentFiles; }
     // A file was opened: it goes to the top of the list, which is written to the settings file.
@@ -343,6 +345,11 @@ private:
     void DetachD64Click(int32_t drive);
     bool OpenFileAsDropped(const QString& path);
     void RebuildRecentFilesMenu();
+    // main_snapshots.cpp
+    void Savesnapshotimage1Click();
+    void Loadsnapshotimage1Click();
+    // The looping output's synthesizer, whose phases a snapshot keeps; null without it.
+    TSoundSynth* SoundSynth();
     // main_joysticks.cpp
     // Before each frame: both ports' switches from the keyboard joystick or the controllers.
     void UpdateJoysticks();

@@ -155,7 +155,8 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
     &Keyboard ( )
     &Gamepad ( )
 &Options
-  &Save snapshot image... [F6] (disabled)
+  &Save snapshot image... [F6]
+  &Load snapshot image... [Shift+F6]
   ---
   &Process Priority
     &Normal (x)

@@ -122,7 +122,7 @@ TEST_F(WarpAndScreenshotTest, AFullScreenModesPictureHasItsBlackBorderAndColourD
 }
 
 TEST_F(WarpAndScreenshotTest, TheCommandOffersANameWithDateAndTimeAndRefusesWhatIsNoRegularFile) {
-    EXPECT_EQ(DefaultScreenshotName(QDateTime(QDate(2024, 3, 9), QTime(7, 5, 1))), "varlume-20240309-070501.png");
+    EXPECT_EQ(TimestampedName(QDateTime(QDate(2024, 3, 9), QTime(7, 5, 1)), "png"), "varlume-20240309-070501.png");
     TMainOptions options = Options();
     QString offered;
     options.Prompts.SaveFile = [&](const QString&, const QString& start, const QString& filter, const QString& suffix) {
