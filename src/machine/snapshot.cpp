@@ -3,12 +3,12 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <system_error>
 
 #include "core/state_stream.h"
 #include "machine/machine.h"
+#include "media/host_files.h"
 #include "ted/sound_synth.h"
 
 namespace {
@@ -18,7 +18,7 @@ constexpr size_t HeaderSize = 12;  // magic, version, machine type, a byte kept 
 constexpr size_t SectionHead = 8;  // tag, length
 // The largest file read: a snapshot holds at most two disks, a tape of any length and 350 KB of
 // machine, so this only keeps a foreign file from filling the memory.
-constexpr uintmax_t MaxFileSize = uintmax_t(1) << 31;
+constexpr size_t MaxFileSize = size_t(1) << 31;
 
 using TTag = std::array<char, 4>;
 constexpr TTag MachineTag{'M', 'A', 'C', 'H'}, CpuTag{'C', 'P', 'U', ' '}, MemoryTag{'M', 'E', 'M', ' '},
@@ -243,41 +243,21 @@ bool SaveSnapshotFile(const TMachine& machine, const std::string& path, std::str
 bool WriteSnapshotFile(const std::vector<uint8_t>& bytes, const std::string& path, std::string& error) {
     error = SnapshotCannotWrite;
     std::error_code fsError;
-    if (std::filesystem::exists(path, fsError) && !std::filesystem::is_regular_file(path, fsError)) return false;
+    if (std::filesystem::exists(path, fsError) && !IsRegularHostFile(path)) return false;
     // Written aside and renamed over the target, so a failed write never leaves half a file.
-    const std::string temporary = path + ".new";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        file.close();
-        if (!file) {
-            std::filesystem::remove(temporary, fsError);
-            return false;
-        }
-    }
-    std::filesystem::rename(temporary, path, fsError);
-    if (fsError) {
-        std::filesystem::remove(temporary, fsError);
-        return false;
-    }
+    if (WriteHostFileReplacing(path, bytes.data(), bytes.size())) return false;
     error.clear();
     return true;
 }
 
 bool LoadSnapshotFile(TMachine& machine, const std::string& path, std::string& error, TSoundSynth* synth,
                       std::vector<std::string>* notes) {
-    error = SnapshotCannotOpen;
     // Only a regular file is opened: a FIFO would block.
-    std::error_code fsError;
-    if (!std::filesystem::is_regular_file(path, fsError)) return false;
-    const uintmax_t size = std::filesystem::file_size(path, fsError);
-    if (fsError) return false;
-    if (size > MaxFileSize) {
-        error = SnapshotForeign;
-        return false;
+    std::vector<uint8_t> bytes;
+    switch (ReadHostFile(path, MaxFileSize, bytes)) {
+        case THostRead::Ok: break;
+        case THostRead::TooLarge: error = SnapshotForeign; return false;
+        default: error = SnapshotCannotOpen; return false;
     }
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    std::ifstream file(path, std::ios::binary);
-    if (!file || !file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()))) return false;
     return LoadSnapshot(machine, bytes.data(), bytes.size(), error, synth, notes);
 }

@@ -41,13 +41,6 @@ TBall RunBall(const std::string& joystickOptions, int frames) {
 
 }  // namespace
 
-TEST(JoystickScript, TheBallStaysInTheMiddleWithNoJoystickMoved) {
-    const TBall ball = RunBall("", 250);
-    EXPECT_EQ(ball.Row, 12);
-    EXPECT_EQ(ball.Column, 20);
-    EXPECT_EQ(ball.Shape, '~');
-}
-
 TEST(JoystickScript, PortOneMovesTheBallOneCellEverySecondFrameAndStopsAtTheEdge) {
     // 20 frames right: 10 cells; then up long enough to reach the top row and stay there.
     const TBall ball = RunBall("--joy1 200:right,220:none,230:up,300:none", 330);
