@@ -6,8 +6,9 @@
 class TStateReader;
 class TStateWriter;
 
-// The host keyboard as the machine's 8 x 8 matrix, and the two joysticks that share its latch. Keys are
-// positional: the host front-end stores each key by its set-1 make code (no extended flag) in KeyDown.
+// The host keyboard as the machine's 8 x 8 matrix, and the two joysticks that share its latch.
+// Keys are positional: the host front-end stores each key by its set-1 make code (without the
+// extended flag) in KeyDown.
 class TKeyboard {
 public:
     // The active-low column byte of select line `row` (0..7): bit k is 0 while a key of

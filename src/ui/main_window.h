@@ -61,8 +61,10 @@ struct TMainOptions {
 // the picture, feeds the host keyboard into the machine and carries the menus and status bar.
 // Component members keep the names of the window's menu items, panels and timers. The members
 // are defined by concern: main_window.cpp (start-up, frame loop, shutdown), main_menus.cpp (the
-// menu tree), main_status_bar.cpp, main_display.cpp (screen modes, full screen), main_media.cpp
-// (PRG, disk and tape commands, drag and drop), main_input.cpp (keys, focus, sound outputs).
+// menu tree), main_status_bar.cpp, main_display.cpp (screen modes, full screen, screenshots),
+// main_media.cpp (PRG, disk and tape commands, drag and drop, recent files), main_input.cpp (keys,
+// focus, sound outputs), main_joysticks.cpp, main_speed.cpp (synchronisation, warp),
+// main_snapshots.cpp, main_debug.cpp (the debugger windows).
 class TForm_Main : public QMainWindow, public THost {
     Q_OBJECT
 public:
