@@ -56,7 +56,8 @@ void TGamepads::Poll() {
     // Only the controllers' own reports are taken: the sound output's device reports stay.
     SDL_Event events[16];
     int count;
-    while ((count = SDL_PeepEvents(events, 16, SDL_GETEVENT, SDL_CONTROLLERDEVICEADDED, SDL_CONTROLLERDEVICEREMOVED)) > 0) {
+    while ((count = SDL_PeepEvents(events, 16, SDL_GETEVENT, SDL_CONTROLLERDEVICEADDED,
+                                   SDL_CONTROLLERDEVICEREMOVED)) > 0) {
         for (int i = 0; i < count; ++i) {
             if (events[i].type == SDL_CONTROLLERDEVICEADDED) Add(events[i].cdevice.which);
             if (events[i].type == SDL_CONTROLLERDEVICEREMOVED) Remove(events[i].cdevice.which);

@@ -26,7 +26,8 @@ constexpr TTag MachineTag{'M', 'A', 'C', 'H'}, CpuTag{'C', 'P', 'U', ' '}, Memor
     Drive9Tag{'D', 'R', 'V', '9'}, TapeTag{'T', 'A', 'P', 'E'}, FrameTag{'F', 'R', 'A', 'M'},
     SynthTag{'S', 'Y', 'N', 'T'}, EndTag{'E', 'N', 'D', ' '};
 // Every section but the synthesizer's must be there, once.
-constexpr TTag RequiredTags[] = {MachineTag, CpuTag, MemoryTag, TedTag, KeysTag, Drive8Tag, Drive9Tag, TapeTag, FrameTag};
+constexpr TTag RequiredTags[] = {MachineTag, CpuTag,    MemoryTag, TedTag, KeysTag,
+                                 Drive8Tag,  Drive9Tag, TapeTag,   FrameTag};
 
 uint32_t Crc32(const uint8_t* data, size_t size) {
     static const std::array<uint32_t, 256> table = [] {
@@ -101,7 +102,8 @@ bool Split(const uint8_t* data, size_t size, TParsed& parsed, std::string& error
         if (size - at < SectionHead) return false;
         TSection section{};
         std::memcpy(section.Tag.data(), data + at, 4);
-        const uint32_t length = uint32_t(data[at + 4] | data[at + 5] << 8 | data[at + 6] << 16 | uint32_t(data[at + 7]) << 24);
+        const uint32_t length =
+            uint32_t(data[at + 4] | data[at + 5] << 8 | data[at + 6] << 16 | uint32_t(data[at + 7]) << 24);
         if (length > size - at - SectionHead) return false;
         section.Data = data + at + SectionHead;
         section.Size = length;
@@ -161,7 +163,8 @@ bool Restore(TMachine& machine, const TParsed& parsed, uint32_t& romChecksum, TS
         in.GetBytes(machine.Frame.Pixels, sizeof machine.Frame.Pixels);
         return in.Ok();
     });
-    if (ok && synth && parsed.Find(SynthTag)) ok = read(SynthTag, [&](TStateReader& in) { return synth->RestoreState(in); });
+    if (ok && synth && parsed.Find(SynthTag))
+        ok = read(SynthTag, [&](TStateReader& in) { return synth->RestoreState(in); });
     return ok;
 }
 
@@ -201,7 +204,8 @@ std::vector<uint8_t> SaveSnapshot(const TMachine& machine, const TSoundSynth* sy
     PutSection(file, Drive8Tag, [&](TStateWriter& out) { machine.Drive8.SaveState(out); });
     PutSection(file, Drive9Tag, [&](TStateWriter& out) { machine.Drive9.SaveState(out); });
     PutSection(file, TapeTag, [&](TStateWriter& out) { machine.Tape.SaveState(out); });
-    PutSection(file, FrameTag, [&](TStateWriter& out) { out.PutBytes(machine.Frame.Pixels, sizeof machine.Frame.Pixels); });
+    PutSection(file, FrameTag,
+               [&](TStateWriter& out) { out.PutBytes(machine.Frame.Pixels, sizeof machine.Frame.Pixels); });
     if (synth) PutSection(file, SynthTag, [&](TStateWriter& out) { synth->SaveState(out); });
     const uint32_t crc = Crc32(file.Bytes.data(), file.Bytes.size());
     PutSection(file, EndTag, [&](TStateWriter& out) { out.Put(crc); });

@@ -80,7 +80,8 @@ bool TTED::RestoreState(TStateReader& in) {
     in.GetIn(Sound.Voice1Frequency, uint16_t(0), uint16_t(0x3FF));
     in.GetIn(Sound.Voice2Frequency, uint16_t(0), uint16_t(0x3FF));
     in.GetIn(Sound.Volume, uint8_t(0), uint8_t(15));
-    for (bool* bit : {&Sound.Voice1On, &Sound.Voice2On, &Sound.Noise, &Sound.DigitalAnalog, &SoundChanged}) in.Get(*bit);
+    for (bool* bit : {&Sound.Voice1On, &Sound.Voice2On, &Sound.Noise, &Sound.DigitalAnalog, &SoundChanged})
+        in.Get(*bit);
     in.GetIn(BitmapBase, uint8_t(0), uint8_t(7));
     in.Get(CharFromRom);
     in.GetIn(CharBase, uint8_t(0), uint8_t(63));

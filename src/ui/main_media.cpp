@@ -90,7 +90,8 @@ void TForm_Main::SaveBasicprogram1Click() {
         return;
     }
     QString directory = DialogDirectory(QStringLiteral("prg"));
-    if (SaveRamArea(start, uint16_t(variables - 1), directory)) LastDirectories.insert(QStringLiteral("prg"), directory);
+    if (SaveRamArea(start, uint16_t(variables - 1), directory))
+        LastDirectories.insert(QStringLiteral("prg"), directory);
 }
 
 bool TForm_Main::InsertTape(const QString& path) {

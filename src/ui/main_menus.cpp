@@ -255,7 +255,8 @@ void TForm_Main::CreateDebugAndJoystickMenus() {
 
     QMenu* joystick = menuBar()->addMenu(QStringLiteral("&Joystick"));
     for (int port = 1; port <= 2; ++port) {
-        QMenu* menu = joystick->addMenu(port == 1 ? QStringLiteral("Joystick Port &1") : QStringLiteral("Joystick Port &2"));
+        QMenu* menu =
+            joystick->addMenu(port == 1 ? QStringLiteral("Joystick Port &1") : QStringLiteral("Joystick Port &2"));
         (port == 1 ? Port11 : Port21) = menu;
         QAction** items = JoystickItems[port - 1];
         items[JoystickNone] = AddItem(menu, QStringLiteral("&None"));

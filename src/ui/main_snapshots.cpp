@@ -43,8 +43,8 @@ void TForm_Main::Savesnapshotimage1Click() {
 
 void TForm_Main::Loadsnapshotimage1Click() {
     if (!Machine) return;
-    const QString path = Prompts.OpenFile(QStringLiteral("Load snapshot image"), DialogDirectory(QStringLiteral("snapshot")),
-                                          QString::fromLatin1(SnapshotFilter));
+    const QString path = Prompts.OpenFile(QStringLiteral("Load snapshot image"),
+                                          DialogDirectory(QStringLiteral("snapshot")), QString::fromLatin1(SnapshotFilter));
     if (path.isEmpty()) return;
     RememberDirectory(QStringLiteral("snapshot"), path);
     LoadSnapshotFrom(path);
