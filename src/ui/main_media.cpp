@@ -11,7 +11,6 @@
 #include <QUrl>
 
 #include "host/settings_file.h"
-
 #include "media/prg_file.h"
 #include "media/tape_keys.h"
 #include "ui/main_window.h"
@@ -241,7 +240,10 @@ void TForm_Main::RebuildRecentFilesMenu() {
     int number = 1;
     for (const std::string& file : RecentFiles) {
         const QString path = QFile::decodeName(file.c_str());
-        QAction* item = RecentFiles1->addAction(QStringLiteral("&%1 %2").arg(number++).arg(path));
+        // An & in the name is shown, not taken as the item's mnemonic.
+        QString caption = path;
+        caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction* item = RecentFiles1->addAction(QStringLiteral("&%1 ").arg(number++) + caption);
         // Choosing one does what dropping the file on the window does.
         connect(item, &QAction::triggered, this, [this, path] { OpenDroppedFile(path); });
     }
