@@ -1,5 +1,6 @@
-// The host keyboard into the machine's key state, the window's focus, and the sound outputs
-// with their pause while the window is inactive or a menu is open.
+// The host keyboard into the machine's key state (through the queue that holds each key event
+// for the keyboard scan), the window's focus, and the sound outputs with their pause while the
+// window is inactive or a menu is open.
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
@@ -17,21 +18,36 @@ bool TForm_Main::HandleKey(QKeyEvent* event, bool down) {
     // While a port uses the keyboard joystick, its keys are the joystick's, not the machine's.
     if (KeyboardJoystickUsed()) {
         if (const uint8_t line = KeyboardJoystickLine(*event, ScanCodeKind)) {
-            KeyJoystickLines = uint8_t(down ? KeyJoystickLines | line : KeyJoystickLines & ~line);
+            KeyQueue.Push({TKeyEventQueue::ToJoystick, line, down});
             return true;
         }
     }
     const uint8_t code = Set1FromKeyEvent(*event, ScanCodeKind);
     if (code == 0) return false;
     if (!SymbolicKeyboard) {
-        Machine->Keyboard.SetKey(code, down);
-    } else if (down) {
-        const QString text = event->text();
-        SymbolicKeys.KeyDown(Machine->Keyboard, code, text.size() == 1 ? char32_t(text.front().unicode()) : 0);
+        KeyQueue.Push({TKeyEventQueue::ByPosition, code, down});
     } else {
-        SymbolicKeys.KeyUp(Machine->Keyboard, code);
+        const QString text = event->text();
+        const char32_t typed = down && text.size() == 1 ? char32_t(text.front().unicode()) : 0;
+        KeyQueue.Push({TKeyEventQueue::ByCharacter, code, down, typed});
     }
     return true;
+}
+
+void TForm_Main::ApplyKeyEvent(const TKeyEventQueue::TEvent& key) {
+    if (!Machine) return;
+    switch (key.Route) {
+        case TKeyEventQueue::ToJoystick:
+            KeyJoystickLines = uint8_t(key.Down ? KeyJoystickLines | key.Code : KeyJoystickLines & ~key.Code);
+            break;
+        case TKeyEventQueue::ByPosition: Machine->Keyboard.SetKey(key.Code, key.Down); break;
+        case TKeyEventQueue::ByCharacter:
+            if (key.Down)
+                SymbolicKeys.KeyDown(Machine->Keyboard, key.Code, key.Typed);
+            else
+                SymbolicKeys.KeyUp(Machine->Keyboard, key.Code);
+            break;
+    }
 }
 
 void TForm_Main::SetSymbolicKeyboard(bool on) {
@@ -45,6 +61,7 @@ void TForm_Main::ReleaseHostKeys() {
     if (Machine) Machine->Keyboard.ClearKeys();
     SymbolicKeys.Clear();
     KeyJoystickLines = 0;
+    KeyQueue.Clear();
 }
 
 void TForm_Main::keyPressEvent(QKeyEvent* event) {

@@ -183,6 +183,8 @@ void TForm_Main::RunFrame() {
     UpdateJoysticks();
     Machine->RunFrame();
     InRunFrame = false;
+    // The key events held back wait for whole frames, each with its keyboard scan.
+    KeyQueue.FrameEnded();
     if (QuickRegistersShown && DebugWindows) DebugWindows->AfterFrame();
     if (Machine && Machine->EmulationStopped) IdleTimer->stop();
     if (Machine) Typist.Poll(*Machine);

@@ -15,6 +15,7 @@
 #include "host/frame_sync.h"
 #include "host/gamepads.h"
 #include "host/host_keys.h"
+#include "host/key_event_queue.h"
 #include "host/symbolic_keys.h"
 #include "host/sound_direct_sound.h"
 #include "host/speed_meter.h"
@@ -137,6 +138,8 @@ public:
     TFrameSync FrameSync;
     TSpeedMeter SpeedMeter;
     TBufferTypist Typist;
+    // The host's key events in order, each press held for the keyboard scans to see it.
+    TKeyEventQueue KeyQueue{[this](const TKeyEventQueue::TEvent& key) { ApplyKeyEvent(key); }};
     int32_t SyncMode = TFrameSync::Sync50Hz;
     int32_t MachineType = MachineC16;
     int32_t ScreenMode = DefaultDisplayMode;
@@ -362,7 +365,9 @@ private:
     // main_input.cpp
     // Routes a key message into the machine's key state; false when it was not taken.
     bool HandleKey(QKeyEvent* event, bool down);
-    // Every key and the keyboard joystick let go.
+    // A key event the queue lets through, into the machine's keys or the keyboard joystick.
+    void ApplyKeyEvent(const TKeyEventQueue::TEvent& key);
+    // Every key and the keyboard joystick let go, the waiting key events dropped.
     void ReleaseHostKeys();
     void Menu_NosoundClick();
     void Menu_DirectSoundClick();

@@ -29,6 +29,8 @@ protected:
     void Key(bool down, int key, Qt::KeyboardModifiers modifiers, const QString& text) {
         QKeyEvent event(down ? QEvent::KeyPress : QEvent::KeyRelease, key, modifiers, text);
         QApplication::sendEvent(Form.get(), &event);
+        // As if the frames each key event lasts had passed.
+        while (!Form->KeyQueue.Idle()) Form->KeyQueue.FrameEnded();
     }
     // The machine keys held: matrix positions of every line's low bits.
     std::vector<int> HeldPositions() {
