@@ -17,7 +17,8 @@ void TForm_Main::SetJoystickMode(int port, int32_t mode) {
     ReleaseHostKeys();
     if (mode == JoystickGamepad) {
         Gamepads.Poll();
-        if (Gamepads.Count() == 0) StatusMessage("No game controller is connected: plug one in.");
+        // Short enough for the status bar's first panel.
+        if (Gamepads.Count() == 0) StatusMessage("No controller found.");
     }
     if (JoystickMode[0] != JoystickGamepad && JoystickMode[1] != JoystickGamepad) Gamepads.Close();
     UpdateJoysticks();

@@ -84,7 +84,7 @@ TEST_F(JoystickTest, AVirtualGameControllerPluggedInWhileRunningMovesTheBallOnPo
     StartBall();
     Form->JoystickItems[1][TForm_Main::JoystickGamepad]->trigger();
     ASSERT_TRUE(Form->Gamepads.IsOpen()) << SDL_GetError();
-    EXPECT_EQ(Form->StatusPanelText(0), "No game controller is connected: plug one in.");
+    EXPECT_EQ(Form->StatusPanelText(0), "No controller found.");
 
     SDL_VirtualJoystickDesc pad{};
     pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
