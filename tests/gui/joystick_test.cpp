@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QKeyEvent>
-#include <QTimer>
 
 #include "e2e/joystick_program.h"
 #include "gui/form_fixture.h"
@@ -19,13 +18,7 @@ class JoystickTest : public FormFixture {
 protected:
     // The real ROMs, booted, the ball program running.
     void StartBall() {
-        TMainOptions options = Options();
-        options.RomDirectory = std::string(VARLUME_BIN_DIR) + "/";
-        Form = MakeForm(options);
-        ASSERT_TRUE(Errors.isEmpty()) << Errors.join(';').toStdString() << ": are the ROM images in " VARLUME_BIN_DIR "?";
-        Form->IdleTimer->stop();  // the test runs the frames itself
-        Form->SelectSyncMode(TFrameSync::SyncNone);
-        Frames(200);
+        Form = BootedForm();
         ASSERT_TRUE(AutoLoadReady(Form->Machine->Cpu.PC));
         ASSERT_TRUE(Form->OpenDroppedFile(WriteFile("ball.prg", QByteArray(reinterpret_cast<const char*>(JoystickBallPrg.data()),
                                                                             int(JoystickBallPrg.size())))));
@@ -33,9 +26,7 @@ protected:
         ASSERT_EQ(Column(), 20);
         ASSERT_EQ(Row(), 12);
     }
-    void Frames(int count) {
-        for (int i = 0; i < count; ++i) Form->RunFrame();
-    }
+    void Frames(int count) { RunFrames(*Form, count); }
     int Column() const { return Form->Machine->Memory.Ram()[0xD0]; }
     int Row() const { return Form->Machine->Memory.Ram()[0xD1]; }
     uint8_t BallCell() const { return Form->Machine->Memory.Ram()[0x0C00 + Row() * 40 + Column()]; }

@@ -1,12 +1,10 @@
 #include <QKeyEvent>
-#include <QTimer>
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "gui/form_fixture.h"
 #include "host/key_event_queue.h"
-#include "media/prg_file.h"
 
 // Keys pressed and let go faster than the ROM scans the keyboard (once a frame) reach the
 // machine one after another, each held for the scans to see it.
@@ -114,9 +112,7 @@ protected:
         }
         Tap(Qt::Key_Return, "\r");
     }
-    void Frames(int count) {
-        for (int i = 0; i < count; ++i) Form->RunFrame();
-    }
+    void Frames(int count) { RunFrames(*Form, count); }
     // The 40 x 25 text screen as letters (screen codes 1-26), '"' and spaces.
     std::vector<std::string> ScreenLines() const {
         std::vector<std::string> lines;
@@ -138,13 +134,7 @@ protected:
 }  // namespace
 
 TEST_F(FastTypingTest, KeysPressedAndReleasedWithinOneFrameReachBasic) {
-    TMainOptions options = Options();
-    options.RomDirectory = std::string(VARLUME_BIN_DIR) + "/";
-    Form = MakeForm(options);
-    ASSERT_TRUE(Errors.isEmpty()) << Errors.join(';').toStdString() << ": are the ROM images in " VARLUME_BIN_DIR "?";
-    Form->IdleTimer->stop();  // the test runs the frames itself
-    Form->SelectSyncMode(TFrameSync::SyncNone);
-    Frames(200);
+    Form = BootedForm();
     ASSERT_TRUE(AutoLoadReady(Form->Machine->Cpu.PC));
 
     TypePrint("HI");

@@ -14,19 +14,6 @@ namespace {
 
 class SnapshotCommandsTest : public FormFixture {
 protected:
-    std::unique_ptr<TForm_Main> BootedForm() {
-        TMainOptions options = Options();
-        options.RomDirectory = std::string(VARLUME_BIN_DIR) + "/";
-        auto form = MakeForm(options);
-        EXPECT_TRUE(Errors.isEmpty()) << Errors.join(';').toStdString() << ": are the ROM images in " VARLUME_BIN_DIR "?";
-        form->IdleTimer->stop();  // the test runs the frames itself
-        form->SelectSyncMode(TFrameSync::SyncNone);
-        Frames(*form, 200);
-        return form;
-    }
-    static void Frames(TForm_Main& form, int count) {
-        for (int i = 0; i < count; ++i) form.RunFrame();
-    }
     static void Key(TForm_Main& form, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QKeyEvent event(QEvent::KeyPress, key, modifiers);
         QApplication::sendEvent(&form, &event);
@@ -53,7 +40,7 @@ TEST_F(SnapshotCommandsTest, AProgramSavedWithF6GoesOnInTheNextSessionAfterShift
     {
         auto form = BootedForm();
         ASSERT_TRUE(form->OpenDroppedFile(WriteFile("count.prg", Counter)));  // loaded and RUN
-        Frames(*form, 50);
+        RunFrames(*form, 50);
         NextFile = state;
         Key(*form, Qt::Key_F6);
         EXPECT_EQ(form->StatusPanelText(0), "Snapshot saved.");
@@ -69,7 +56,7 @@ TEST_F(SnapshotCommandsTest, AProgramSavedWithF6GoesOnInTheNextSessionAfterShift
     EXPECT_EQ(form->StatusPanelText(0), "Snapshot loaded.");
     EXPECT_TRUE(form->Menu_Commodore16->isChecked());
     EXPECT_EQ(CounterValue(*form), saved);
-    Frames(*form, 20);
+    RunFrames(*form, 20);
     EXPECT_GT(CounterValue(*form), saved);  // counting on
 }
 
@@ -81,7 +68,7 @@ TEST_F(SnapshotCommandsTest, ATruncatedSnapshotIsReportedAndTheMachineRunsOnUnto
     ASSERT_GT(whole.size(), 1000);
     NextFile = WriteFile("cut.vsn", whole.left(whole.size() - 100));
     form->IdleTimer->start();
-    Frames(*form, 3);
+    RunFrames(*form, 3);
     const std::vector<uint8_t> before = SaveSnapshot(*form->Machine);
     form->Loadsnapshotimage1->trigger();
     EXPECT_EQ(Errors, QStringList{"The snapshot file is damaged or incomplete."});
