@@ -1,7 +1,9 @@
 #include "storage.h"
 
 #include <filesystem>
+#include <iterator>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "machine/machine.h"
@@ -31,7 +33,7 @@ bool CheckInput(const std::string& option, const std::string& path, bool directo
 // and the raw loads.
 std::vector<std::string> FilesRead(const TRunOptions& options) {
     std::vector<std::string> files;
-    for (const std::string* path : {&options.Drive8, &options.Drive9, &options.Tap, &options.Prg})
+    for (const std::string* path : {&options.Drive8, &options.Drive9, &options.Tap, &options.Prg, &options.Snapshot})
         if (!path->empty() && fs::is_regular_file(StatusOf(*path))) files.push_back(*path);
     for (const auto& load : options.Loads) files.push_back(load.File);
     return files;
@@ -91,14 +93,25 @@ bool TStorage::CheckFiles(std::string& error) const {
     if (!CheckInput("--drive8", o.Drive8, true, error) || !CheckInput("--drive9", o.Drive9, true, error) ||
         !CheckInput("--prg", o.Prg, false, error) || !CheckInput("--tap", o.Tap, false, error))
         return false;
+    if (!CheckInput("--snapshot", o.Snapshot, false, error)) return false;
     for (const auto& load : o.Loads)
         if (!CheckInput("--load", load.File, false, error)) return false;
-    if (o.SavePrg && !o.RecordTap.empty() && SameTarget(o.SavePrg->File, o.RecordTap)) {
-        error = "--save-prg and --record-tap name the same file '" + o.RecordTap + "'";
-        return false;
+    const std::pair<const char*, std::string> saves[] = {
+        {"--save-prg", o.SavePrg ? o.SavePrg->File : ""}, {"--record-tap", o.RecordTap}, {"--save-snapshot", o.SaveSnapshot}};
+    for (size_t i = 0; i < std::size(saves); ++i) {
+        if (saves[i].second.empty()) continue;
+        for (size_t j = i + 1; j < std::size(saves); ++j)
+            if (!saves[j].second.empty() && SameTarget(saves[i].second, saves[j].second)) {
+                error = std::string(saves[i].first) + " and " + saves[j].first + " name the same file '" + saves[i].second + "'";
+                return false;
+            }
+        if (!CheckSaveTarget(saves[i].first, saves[i].second, o, error)) return false;
     }
-    return (!o.SavePrg || CheckSaveTarget("--save-prg", o.SavePrg->File, o, error)) &&
-           (o.RecordTap.empty() || CheckSaveTarget("--record-tap", o.RecordTap, o, error));
+    return true;
+}
+
+bool TStorage::CheckSnapshotTarget(std::string& error) const {
+    return CheckSaveTarget("--save-snapshot", Options.SaveSnapshot, Options, error);
 }
 
 bool TStorage::Prepare(std::string& error) {

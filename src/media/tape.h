@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+class TStateReader;
+class TStateWriter;
+
 enum class TTapeSave { Saved, NothingRecorded, CannotWrite };
 
 // The cassette recorder. It plays a TAP image into the cassette read line and, with Record
@@ -65,6 +68,11 @@ public:
     // Writes RecordedImage to a file, whole or not at all (through a temporary file beside it).
     // A recording without a pulse writes nothing: a bare header is no tape any loader takes.
     TTapeSave SaveRecording(const std::string& fileName) const;
+
+    // Snapshots (tape_state.cpp): the image, the position within it and the pulse being
+    // played, and a recording under way. Restore is false for bytes no tape state gives.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in);
 
     bool Loaded = false;
     bool WholeWave = false;

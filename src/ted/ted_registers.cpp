@@ -115,7 +115,7 @@ void TTED::WriteRegister(uint16_t address, uint8_t value) {
             Columns40 = value & 0x08;
             HorizontalScroll = value & 0x07;
             break;
-        case 0x08: LatchKeyboard(); break;  // the written value drives the joystick lines, not emulated
+        case 0x08: LatchKeyboard(value); break;  // the value drives the joysticks' select lines
         case 0x09:
             // Acknowledge: a 1 bit clears its flag. The line drops on every write, even when
             // enabled flags stay set.
@@ -174,13 +174,15 @@ void TTED::WriteRegister(uint16_t address, uint8_t value) {
     }
 }
 
-// The latch ANDs the active-low columns of every select line whose bit is 0 in $FD30.
-void TTED::LatchKeyboard() {
+// The latch ANDs the active-low columns of every select line whose bit is 0 in $FD30, and the
+// joysticks that the written value selects.
+void TTED::LatchKeyboard(uint8_t joystickSelect) {
     uint8_t latch = 0xFF;
     if (Keyboard && Memory) {
         const uint8_t select = Memory->Image[0xFD30];
         for (int line = 0; line < 8; ++line)
             if (!(select & (1 << line))) latch &= Keyboard->ReadKeyboardRow(line);
     }
+    if (Keyboard) latch &= Keyboard->ReadJoysticks(joystickSelect);
     KeyboardLatch = latch;
 }

@@ -25,7 +25,7 @@ TEST(RunnerFiles, AnInputThatIsNotARegularFileIsRefusedAtOnce) {
     TScratchDir dir;
     const std::string pipe = dir / "pipe";
     ::mkfifo(pipe.c_str(), 0600);
-    for (const std::string option : {"--tap", "--prg", "--drive8", "--load 1000:"}) {
+    for (const std::string option : {"--tap", "--prg", "--drive8", "--snapshot", "--load 1000:"}) {
         const auto r = RunWithin("--machine custom " + option + (option.back() == ':' ? "" : " ") + pipe + " --frames 1");
         EXPECT_EQ(r.Status, 1) << option << r.Out;
         EXPECT_TRUE(Contains(r.Out, "'" + pipe + "' is not a regular file")) << option << r.Out;
@@ -63,6 +63,7 @@ TEST(RunnerFiles, ASaveReplacesAFileOnlyWhenForcedAndNeverOneTheRunReads) {
         "--prg " + out + " --save-prg 1001:1010:" + out,
         "--tap " + tap + " --save-prg 1001:1010:" + tap,
         "--load 2000:" + out + " --record-tap " + out,
+        "--drive8 " + d64 + " --save-snapshot " + d64,
     };
     for (const std::string& attempt : attempts) {
         const auto r = RunWithin("--machine custom --frames 1 --force " + attempt);
@@ -74,6 +75,12 @@ TEST(RunnerFiles, ASaveReplacesAFileOnlyWhenForcedAndNeverOneTheRunReads) {
     const auto both = RunWithin("--machine custom --frames 1 --save-prg 1001:1010:" + (dir / "x") + " --record-tap " + (dir / "x"));
     EXPECT_EQ(both.Status, 1);
     EXPECT_TRUE(Contains(both.Out, "name the same file")) << both.Out;
+    // A snapshot is a save like the others: an existing one is replaced only when forced.
+    const std::string state = dir.Write("state.vsn", old);
+    const auto snapshot = RunWithin("--machine custom --frames 1 --save-snapshot " + state);
+    EXPECT_EQ(snapshot.Status, 1);
+    EXPECT_TRUE(Contains(snapshot.Out, "'" + state + "' already exists")) << snapshot.Out;
+    EXPECT_EQ(FileBytes(state), old);
 }
 
 // The target is checked again at the end: here the machine's own SAVE made it during the run.

@@ -1,0 +1,122 @@
+// The snapshot reader: a snapshot of a running machine with fuzzed edits, or any bytes at all,
+// loaded into a running machine.
+//
+// Input: flags (bit 0: the bytes are the whole file; bit 1: the checksum at the end is made
+// right again after the edits, so the sections themselves are read; bit 2: cut the file at the
+// offset that follows), then edits of four bytes each (a 24-bit offset into the file, a byte
+// written there). A snapshot is larger than an input should be, so the edits reach into it.
+#include <algorithm>
+#include <initializer_list>
+#include <memory>
+
+#include "fuzz_support.h"
+#include "machine/machine.h"
+#include "machine/machine_types.h"
+#include "machine/snapshot.h"
+
+namespace {
+
+using namespace fuzz;
+
+class TQuietHost : public THost {
+public:
+    void StatusMessage(const char*) override {}
+    void AppendLog(const char*) override {}
+    void ErrorBox(const char*) override {}
+    void BreakpointReached() override {}
+    void EndOfFrame(bool) override {}
+};
+
+// The ROM-less machine a few frames after power-up, with a program of its own in RAM.
+std::unique_ptr<TMachine> RunningMachine(TQuietHost& host) {
+    auto machine = std::make_unique<TMachine>(host, std::string());
+    machine->PowerUp(MachineCustom);
+    const uint8_t loop[] = {0xEE, 0x19, 0xFF, 0x4C, 0x00, 0x10};  // INC $FF19, JMP $1000
+    for (size_t i = 0; i < sizeof loop; ++i) machine->Memory.Write(uint16_t(0x1000 + i), loop[i]);
+    machine->Cpu.PC = 0x1000;
+    for (int frame = 0; frame < 3; ++frame) machine->RunFrame();
+    return machine;
+}
+
+const Bytes& BaseSnapshot() {
+    static const Bytes base = [] {
+        TQuietHost host;
+        return SaveSnapshot(*RunningMachine(host));
+    }();
+    return base;
+}
+
+// A machine that runs on through the whole fuzzing run, set back to the base snapshot before
+// each input (cheaper than a new machine and three frames each time).
+TMachine& MachineAtBase(int which) {
+    static TQuietHost host;
+    static std::unique_ptr<TMachine> machines[2] = {RunningMachine(host), RunningMachine(host)};
+    TMachine& machine = *machines[which];
+    std::string error;
+    FUZZ_CHECK(LoadSnapshot(machine, BaseSnapshot().data(), BaseSnapshot().size(), error));
+    return machine;
+}
+
+void PutCrc(Bytes& file) {
+    // The END section is the last 12 bytes: tag, length 4, the CRC-32 of everything before it.
+    if (file.size() < 12) return;
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < file.size() - 12; ++i) {
+        crc ^= file[i];
+        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    crc ^= 0xFFFFFFFFu;
+    for (int i = 0; i < 4; ++i) file[file.size() - 4 + size_t(i)] = uint8_t(crc >> (8 * i));
+}
+
+Bytes Encode(uint8_t flags, std::initializer_list<std::pair<uint32_t, uint8_t>> edits) {
+    Bytes input{flags};
+    for (const auto& [offset, value] : edits)
+        input.insert(input.end(), {uint8_t(offset), uint8_t(offset >> 8), uint8_t(offset >> 16), value});
+    return input;
+}
+
+}  // namespace
+
+fuzz::TSeeds fuzz::Seeds() {
+    return {{"whole", Encode(0, {})},
+            {"one-byte", Encode(2, {{200, 0x55}})},
+            {"cut", Encode(4, {{uint32_t(BaseSnapshot().size() / 2), 0}})},
+            {"raw", {1, 'V', 'R', 'L', 'M', 'S', 'N', 'A', 'P', 1, 0, 4, 0}}};
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    TInput input(data, size);
+    const uint8_t flags = input.Byte();
+    Bytes file;
+    if (flags & 1) {
+        file = input.Rest();
+    } else {
+        file = BaseSnapshot();
+        if (flags & 4) file.resize(std::min(file.size(), size_t(input.Word() | input.Byte() << 16)));
+        while (input.Left() >= 4 && !file.empty()) {
+            const size_t offset = size_t(input.Word() | input.Byte() << 16);
+            file[offset % file.size()] = input.Byte();
+        }
+        if (flags & 2) PutCrc(file);
+    }
+
+    TMachine& machine = MachineAtBase(0);
+    std::string error;
+    std::string checkError;
+    const bool checked = CheckSnapshot(file.data(), file.size(), checkError);
+    if (!LoadSnapshot(machine, file.data(), file.size(), error)) {
+        // A refused file leaves the running machine exactly as it was, and says why.
+        FUZZ_CHECK(!error.empty());
+        FUZZ_CHECK(SaveSnapshot(machine) == BaseSnapshot());
+        return 0;
+    }
+    // An accepted one passed every check, runs, and saves a snapshot that is taken again.
+    FUZZ_CHECK(checked);
+    machine.RunFrame();
+    const Bytes after = SaveSnapshot(machine);
+    TMachine& other = MachineAtBase(1);
+    FUZZ_CHECK(LoadSnapshot(other, after.data(), after.size(), error));
+    FUZZ_CHECK(SaveSnapshot(other) == after);
+    return 0;
+}
