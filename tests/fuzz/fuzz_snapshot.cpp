@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <memory>
 
+#include "core/host.h"
 #include "fuzz_support.h"
 #include "machine/machine.h"
 #include "machine/machine_types.h"
@@ -18,18 +19,9 @@ namespace {
 
 using namespace fuzz;
 
-class TQuietHost : public THost {
-public:
-    void StatusMessage(const char*) override {}
-    void AppendLog(const char*) override {}
-    void ErrorBox(const char*) override {}
-    void BreakpointReached() override {}
-    void EndOfFrame(bool) override {}
-};
-
 // The ROM-less machine a few frames after power-up, with a program of its own in RAM.
-std::unique_ptr<TMachine> RunningMachine(TQuietHost& host) {
-    auto machine = std::make_unique<TMachine>(host, std::string());
+std::unique_ptr<TMachine> RunningMachine() {
+    auto machine = std::make_unique<TMachine>(TNullHost::Instance(), std::string());
     machine->PowerUp(MachineCustom);
     const uint8_t loop[] = {0xEE, 0x19, 0xFF, 0x4C, 0x00, 0x10};  // INC $FF19, JMP $1000
     for (size_t i = 0; i < sizeof loop; ++i) machine->Memory.Write(uint16_t(0x1000 + i), loop[i]);
@@ -39,18 +31,14 @@ std::unique_ptr<TMachine> RunningMachine(TQuietHost& host) {
 }
 
 const Bytes& BaseSnapshot() {
-    static const Bytes base = [] {
-        TQuietHost host;
-        return SaveSnapshot(*RunningMachine(host));
-    }();
+    static const Bytes base = SaveSnapshot(*RunningMachine());
     return base;
 }
 
 // A machine that runs on through the whole fuzzing run, set back to the base snapshot before
 // each input (cheaper than a new machine and three frames each time).
 TMachine& MachineAtBase(int which) {
-    static TQuietHost host;
-    static std::unique_ptr<TMachine> machines[2] = {RunningMachine(host), RunningMachine(host)};
+    static std::unique_ptr<TMachine> machines[2] = {RunningMachine(), RunningMachine()};
     TMachine& machine = *machines[which];
     std::string error;
     FUZZ_CHECK(LoadSnapshot(machine, BaseSnapshot().data(), BaseSnapshot().size(), error));
