@@ -1,6 +1,6 @@
 // Runs one benchmark workload for a number of frames, for profilers: under callgrind only those
 // frames are counted (start with --instr-atstart=no), under perf the set-up is short.
-//   varlume-profile idle|print|bitmap|tape [frames]
+//   varlume-profile idle|print|bitmap|tape|crunch|breakpoint [frames]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,8 +32,15 @@ int main(int argc, char** argv) {
         Workload::BootToPrompt(*machine, MachineC16);
         Workload::StartTapeLoad(*machine);
         for (int i = 0; i < 50; ++i) machine->RunFrame();
+    } else if (!std::strcmp(which, "crunch")) {
+        Workload::SetUpCrunch(*machine);
+        for (int i = 0; i < 50; ++i) machine->RunFrame();
+    } else if (!std::strcmp(which, "breakpoint")) {
+        Workload::BootToPrompt(*machine, MachineC16);
+        machine->Cpu.Breakpoints[0] = Workload::KernalLoadEntry;
+        machine->Cpu.BreakpointCount = 1;
     } else {
-        std::fprintf(stderr, "usage: varlume-profile idle|print|bitmap|tape [frames]\n");
+        std::fprintf(stderr, "usage: varlume-profile idle|print|bitmap|tape|crunch|breakpoint [frames]\n");
         return 1;
     }
     CALLGRIND_START_INSTRUMENTATION;

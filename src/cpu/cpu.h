@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "core/host.h"
 #include "memory/memory.h"
@@ -27,6 +28,20 @@ public:
     // stays for a whole run that starts with it low (only the TED raises it, at events that
     // end runs).
     bool StepQuiet() { return StepWith<false, false>(); }
+    // Whole instructions, for the runs too. From an instruction boundary (Cycle 1) it performs
+    // the instruction at PC in one call, clock for clock as StepQuiet would, and returns the
+    // clocks taken. It stops after the opcode fetch when the instruction may need more than
+    // `budget` clocks, and after any clock that made a decoded access (TMemory::DecodedAccesses:
+    // I/O, the port, page $FF), so that the caller sees that access's effects at its clock;
+    // with `beforeWrites` it also stops before the first clock that may write to memory. The
+    // rest of the instruction then takes StepQuiet, clock by clock.
+    template <bool beforeWrites> uint32_t RunInstruction(uint32_t budget);
+    // The budget RunInstruction needs to take `opcode` beyond its fetch: its most clocks (up
+    // to the first write with `beforeWrites`); more than any run for the opcodes it leaves to
+    // the micro-code.
+    static uint32_t RunInstructionBudget(uint8_t opcode, bool beforeWrites) {
+        return (beforeWrites ? WholeBeforeWrites : WholeThrough)[opcode].Clocks;
+    }
     void PowerOn();   // registers to their power-on values, no bus access
     void Reset();     // pushes PC and status, PC from $FFFC/$FFFD, Cycle 1
     void RaiseIrq() { IrqLine = 1; }
@@ -59,6 +74,23 @@ public:
 
 private:
     static const std::array<TMicroStep, 256 * CycleSlots> MicroSteps;
+
+    // The whole-instruction path (cpu_whole.cpp): per opcode, the clocks after the fetch run
+    // back to back, and the most clocks the call may take (more than any budget where the
+    // opcode is left to the micro-code).
+    using TWholeRun = uint32_t (*)(TCPU&, uint32_t decodedBefore);
+    struct TWholeEntry {
+        TWholeRun Run;
+        uint32_t Clocks;
+    };
+    static const std::array<TWholeEntry, 256> WholeThrough;
+    static const std::array<TWholeEntry, 256> WholeBeforeWrites;
+    template <uint8_t opcode, uint32_t cycle, uint32_t last> uint32_t WholeClocks(uint32_t decodedBefore);
+    template <uint8_t opcode, uint32_t last> static uint32_t WholeInstruction(TCPU& cpu, uint32_t decodedBefore);
+    static uint32_t FetchOnly(TCPU&, uint32_t) { return 1; }
+    template <uint8_t opcode, bool beforeWrites> static constexpr TWholeEntry WholeEntry();
+    template <bool beforeWrites, size_t... opcodes>
+    static constexpr std::array<TWholeEntry, 256> WholeTable(std::index_sequence<opcodes...>);
 
     // What a sequence family does with its data: the operations of the read, write and
     // modify families, the implied instructions and the branch conditions.
@@ -174,4 +206,16 @@ inline bool TCPU::StepWith() {
     if (checkBreakpoints && BreakpointCount != 0 && Cycle == 1) [[unlikely]]
         CheckBreakpoints();
     return true;
+}
+
+template <bool beforeWrites>
+inline uint32_t TCPU::RunInstruction(uint32_t budget) {
+    const uint32_t decodedBefore = Memory->DecodedAccesses;
+    Opcode = Memory->Read(PC);
+    ++PC;
+    Cycle = 2;
+    const TWholeEntry& entry = (beforeWrites ? WholeBeforeWrites : WholeThrough)[Opcode];
+    if (entry.Clocks > budget || Memory->DecodedAccesses != decodedBefore) [[unlikely]]
+        return 1;
+    return entry.Run(*this, decodedBefore);
 }

@@ -122,6 +122,7 @@ void TMemory::WritePort(uint8_t value) {
 }
 
 uint8_t TMemory::DecodeRead(uint16_t address) {
+    ++DecodedAccesses;
     const uint16_t a = FoldRead(address);
     if (a == 0x0001) return ReadPort();
     if (a < 0xFD00) return Image[PlainReadIndex(a, RomEnabled != 0, LowRomBank, HighRomBank)];
@@ -142,6 +143,7 @@ uint8_t TMemory::DecodeRead(uint16_t address) {
 }
 
 void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
+    ++DecodedAccesses;
     const uint16_t a = FoldWrite(address);
     if (a == 0x0001) {
         WritePort(value);

@@ -7,10 +7,12 @@
 
 #ifdef VARLUME_BUS_LOG
 // Test builds record every decoded processor access, to check the bus traffic clock by clock.
+// With LogCycle set, each access also carries the processor clock number it was made in.
 struct TBusAccess {
     uint16_t Address;
     uint8_t Value;
     bool IsWrite;
+    uint32_t Cycle = 0;
     bool operator==(const TBusAccess&) const = default;
 };
 #endif
@@ -90,7 +92,14 @@ public:
 
 #ifdef VARLUME_BUS_LOG
     std::vector<TBusAccess> AccessLog;
+    const uint32_t* LogCycle = nullptr;  // the processor's Cycle, to tag each access with
+    uint32_t LoggedCycle() const { return LogCycle ? *LogCycle : 0; }
 #endif
+
+    // Accesses that took the full decoder (I/O pages, the port, page $FF): the processor's
+    // whole-instruction path stops after a clock that made one, so that the frame loop sees
+    // its effects at that clock.
+    uint32_t DecodedAccesses = 0;
 
     uint8_t Image[ImageSize] = {};
     uint16_t LowRomBank = 0;
@@ -136,14 +145,14 @@ BUS_INLINE uint8_t TMemory::Read(uint16_t address) {
     else
         value = DecodeRead(address);
 #ifdef VARLUME_BUS_LOG
-    AccessLog.push_back({address, value, false});
+    AccessLog.push_back({address, value, false, LoggedCycle()});
 #endif
     return value;
 }
 
 BUS_INLINE void TMemory::Write(uint16_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
-    AccessLog.push_back({address, value, true});
+    AccessLog.push_back({address, value, true, LoggedCycle()});
 #endif
     const int32_t base = WritePage[address >> 8];
     if (base >= 0) [[likely]]
@@ -159,14 +168,14 @@ BUS_INLINE uint8_t TMemory::ReadZeroPage(uint8_t address) {
     else
         value = DecodeRead(address);
 #ifdef VARLUME_BUS_LOG
-    AccessLog.push_back({address, value, false});
+    AccessLog.push_back({address, value, false, LoggedCycle()});
 #endif
     return value;
 }
 
 BUS_INLINE void TMemory::WriteZeroPage(uint8_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
-    AccessLog.push_back({address, value, true});
+    AccessLog.push_back({address, value, true, LoggedCycle()});
 #endif
     if (address != 0x01) [[likely]]
         Image[address] = value;

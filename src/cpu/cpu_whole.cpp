@@ -1,0 +1,107 @@
+// The whole-instruction path: the micro-code's clocks of one instruction run back to back in one
+// call. Each clock is the micro-code's own micro-step, with Cycle set as Step would find it, so
+// the bus accesses, their order and values, the latches and every register are the micro-code's
+// at every clock; only the per-clock dispatch and the frame loop's per-clock work are gone.
+#include "cpu/cpu.h"
+
+#include <array>
+#include <utility>
+
+#include "cpu/cpu_opcode_map.h"
+#include "memory/memory.h"
+
+namespace {
+
+// The most clocks each opcode takes, the fetch included (page crossings and taken branches to
+// another page counted). 0: the illegal opcodes, which stay with the micro-code, because their
+// report calls the host from inside the clock.
+constexpr uint8_t MostClocks[256] = {
+    7, 6, 2, 0, 3, 3, 5, 0, 3, 2, 2, 2, 4, 4, 6, 0,  // $00
+    4, 6, 2, 0, 4, 4, 6, 0, 2, 5, 2, 0, 5, 5, 7, 0,  // $10
+    6, 6, 2, 0, 3, 3, 5, 0, 4, 2, 2, 2, 4, 4, 6, 0,  // $20
+    4, 6, 2, 0, 4, 4, 6, 0, 2, 5, 2, 0, 5, 5, 7, 7,  // $30
+    6, 6, 2, 0, 3, 3, 5, 0, 3, 2, 2, 2, 3, 4, 6, 6,  // $40
+    4, 6, 2, 7, 4, 4, 6, 0, 2, 5, 2, 0, 5, 5, 7, 0,  // $50
+    6, 6, 2, 0, 3, 3, 5, 0, 4, 2, 2, 0, 5, 4, 6, 0,  // $60
+    4, 6, 2, 0, 4, 4, 6, 0, 2, 5, 2, 0, 5, 5, 7, 7,  // $70
+    2, 6, 2, 0, 3, 3, 3, 0, 2, 2, 2, 0, 4, 4, 4, 4,  // $80
+    4, 6, 2, 0, 4, 4, 4, 0, 2, 5, 2, 0, 0, 5, 0, 0,  // $90
+    2, 6, 2, 6, 3, 3, 3, 3, 2, 2, 2, 0, 4, 4, 4, 4,  // $A0
+    4, 6, 2, 6, 4, 4, 4, 4, 2, 5, 2, 0, 5, 5, 5, 5,  // $B0
+    2, 6, 2, 8, 3, 3, 5, 5, 2, 2, 2, 0, 4, 4, 6, 6,  // $C0
+    4, 6, 2, 0, 4, 4, 6, 6, 2, 5, 2, 7, 5, 5, 7, 7,  // $D0
+    2, 6, 2, 0, 3, 3, 5, 5, 2, 2, 2, 2, 4, 4, 6, 6,  // $E0
+    4, 6, 2, 0, 4, 4, 6, 6, 2, 5, 2, 7, 5, 5, 7, 7,  // $F0
+};
+
+// The earliest clock in which each opcode may change memory (a bus write or a stack push), 0
+// for none. The window's picture is fetched from RAM after each processor clock, so where the
+// TED draws, an instruction runs whole only up to this clock.
+constexpr uint8_t FirstWriteClock[256] = {
+    3, 0, 0, 0, 0, 0, 4, 0, 3, 0, 0, 0, 0, 0, 5, 0,  // $00
+    0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 6, 0,  // $10
+    4, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 5, 0,  // $20
+    0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 6, 6,  // $30
+    0, 0, 0, 0, 0, 0, 4, 0, 3, 0, 0, 0, 0, 0, 5, 5,  // $40
+    0, 0, 0, 6, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 6, 0,  // $50
+    0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 5, 0,  // $60
+    0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 6, 6,  // $70
+    0, 6, 0, 0, 3, 3, 3, 0, 0, 0, 0, 0, 4, 4, 4, 4,  // $80
+    0, 5, 0, 0, 4, 4, 4, 0, 0, 4, 0, 0, 0, 4, 0, 0,  // $90
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // $A0
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // $B0
+    0, 0, 0, 7, 0, 0, 4, 4, 0, 0, 0, 0, 0, 0, 5, 5,  // $C0
+    0, 0, 0, 0, 0, 0, 5, 5, 0, 0, 0, 6, 0, 0, 6, 6,  // $D0
+    0, 0, 0, 0, 0, 0, 4, 4, 0, 0, 0, 0, 0, 0, 5, 5,  // $E0
+    0, 0, 0, 0, 0, 0, 5, 5, 0, 0, 0, 6, 0, 0, 6, 6,  // $F0
+};
+
+// The last clock a call runs for an opcode; below 2 nothing is left after the fetch.
+constexpr uint32_t LastWholeClock(uint8_t opcode, bool beforeWrites) {
+    if (beforeWrites && FirstWriteClock[opcode] != 0) return FirstWriteClock[opcode] - 1u;
+    return MostClocks[opcode];
+}
+
+// No run has this many clocks: the opcode is left to the micro-code after its fetch.
+constexpr uint32_t NeverFits = 0xFFFFFFFFu;
+
+}  // namespace
+
+// Clock `cycle` of `opcode`, then the ones after it up to `last`: the micro-step, then Cycle
+// advanced as Step advances it. The call ends after the clock that ends the instruction, and
+// after a clock that made a decoded access. Every family ends by its last clock, so the
+// compiler folds the chain to the clocks the instruction can really take.
+template <uint8_t opcode, uint32_t cycle, uint32_t last>
+CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t decodedBefore) {
+    Cycle = cycle;
+    Execute<opcode>();
+    if (Cycle == 0) {
+        Cycle = 1;
+        return cycle;
+    }
+    Cycle = cycle + 1;
+    if constexpr (cycle < last) {
+        if (Memory->DecodedAccesses == decodedBefore) return WholeClocks<opcode, cycle + 1, last>(decodedBefore);
+    }
+    return cycle;
+}
+
+template <uint8_t opcode, uint32_t last>
+uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t decodedBefore) {
+    return cpu.WholeClocks<opcode, 2, last>(decodedBefore);
+}
+
+template <uint8_t opcode, bool beforeWrites>
+constexpr TCPU::TWholeEntry TCPU::WholeEntry() {
+    constexpr uint32_t last = LastWholeClock(opcode, beforeWrites);
+    if constexpr (last >= 2) return {&TCPU::WholeInstruction<opcode, last>, last};
+    else return {&TCPU::FetchOnly, NeverFits};
+}
+
+template <bool beforeWrites, size_t... opcodes>
+constexpr std::array<TCPU::TWholeEntry, 256> TCPU::WholeTable(std::index_sequence<opcodes...>) {
+    return {WholeEntry<uint8_t(opcodes), beforeWrites>()...};
+}
+
+const std::array<TCPU::TWholeEntry, 256> TCPU::WholeThrough = WholeTable<false>(std::make_index_sequence<256>());
+const std::array<TCPU::TWholeEntry, 256> TCPU::WholeBeforeWrites = WholeTable<true>(std::make_index_sequence<256>());
