@@ -94,10 +94,7 @@ void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
 void TMemory::CatchUpTape() {
     if (TapeStepsFrom < 0 || !Ted) return;
     const int32_t now = Ted->LineStep;
-    if (Tape) {
-        TTape& tape = *Tape;
-        for (int32_t step = TapeStepsFrom; step < now; ++step) tape.Step();
-    }
+    if (Tape) Tape->Advance(now - TapeStepsFrom);
     TapeStepsFrom = now;
 }
 

@@ -172,11 +172,5 @@ void TTED::WriteRegister(uint16_t address, uint8_t value) {
 
 // The latch ANDs the active-low columns of every select line whose bit is 0 in $FD30.
 void TTED::LatchKeyboard() {
-    uint8_t latch = 0xFF;
-    if (Keyboard && Memory) {
-        const uint8_t select = Memory->Image[0xFD30];
-        for (int line = 0; line < 8; ++line)
-            if (!(select & (1 << line))) latch &= Keyboard->ReadKeyboardRow(line);
-    }
-    KeyboardLatch = latch;
+    KeyboardLatch = Keyboard && Memory ? Keyboard->ReadSelectedRows(Memory->Image[0xFD30]) : 0xFF;
 }
