@@ -83,14 +83,8 @@ CPU_COLD void TCPU::ReportIllegalOpcode() {
     Host->AppendLog(line);
 }
 
-// Runs at an instruction boundary, before the next opcode is fetched. One hit is reported
-// even when an address is in the list twice; a count out of range is clamped to the list.
-CPU_COLD void TCPU::CheckBreakpoints() {
-    const int count = BreakpointCount < MaxBreakpoints ? BreakpointCount : MaxBreakpoints;
-    for (int index = 0; index < count; ++index) {
-        if (Breakpoints[index] != PC) continue;
-        Host->BreakpointReached();
-        Host->StatusMessage("A breakpoint has been reached.");
-        return;
-    }
+// At an instruction boundary, before the next opcode is fetched.
+CPU_COLD void TCPU::ReportBreakpoint() {
+    Host->BreakpointReached();
+    Host->StatusMessage("A breakpoint has been reached.");
 }

@@ -47,6 +47,18 @@ public:
     void RaiseIrq() { IrqLine = 1; }
     void ClearIrq() { IrqLine = 0; }
 
+    // The breakpoint check Step makes at an instruction boundary, in two halves, for the frame
+    // loop's runs: whether PC is in the list (duplicates count once, a count out of range is
+    // clamped to the list), and the report of a hit (the host's debugger, then the status
+    // message), which the runs make once every lazily kept field is up to date.
+    bool AtBreakpoint() const {
+        const int count = BreakpointCount < MaxBreakpoints ? BreakpointCount : MaxBreakpoints;
+        for (int index = 0; index < count; ++index)
+            if (Breakpoints[index] == PC) return true;
+        return false;
+    }
+    void ReportBreakpoint();
+
     // Processor status byte composed from the flag bytes (bit 5 and bit 4 as given).
     uint8_t StatusByte(bool bit5, bool bit4) const;
 
@@ -114,7 +126,9 @@ private:
     template <uint8_t opcode> void Execute();  // micro-step Cycle (2 and above) of opcode
     void EnterInterrupt();
     void ReportIllegalOpcode();
-    void CheckBreakpoints();
+    void CheckBreakpoints() {
+        if (AtBreakpoint()) ReportBreakpoint();
+    }
     template <bool sampleIrq, bool checkBreakpoints> bool StepWith();
 
     // Bus and stack primitives.
