@@ -1,11 +1,12 @@
 #pragma once
 // The whole-instruction path against the micro-code. Random machines (RAM, ROM, RAM size, ROM
-// switching and banks, registers and flags all random, so every opcode turns up at random
-// addresses with random operands) run the same instructions twice: clock by clock through
-// Step, and through RunInstruction with a random budget, either whole or up to the first
-// write, then clock by clock. After every instruction the two must agree on every processor
-// field, on the bus traffic access by access (address, value, direction and the clock it was
-// made in), on the stack page and on the host reports; after every case on all of memory.
+// switching and banks, registers, flags and a few breakpoints all random, so every opcode
+// turns up at random addresses with random operands) run the same clocks twice: one Step per
+// clock, and RunInstructions with a random budget, whole or up to the first write, then
+// StepQuiet to the next instruction boundary, with the breakpoint reports the frame loop makes.
+// After every such batch the two must agree on every processor field, on the bus traffic access
+// by access (address, value, direction and the clock it was made in), on the stack page and on
+// the host reports; after every case on all of memory.
 // Needs the bus-logging build (VARLUME_BUS_LOG). Shared by the processor tests (a bounded run)
 // and varlume-differential (as long as asked).
 #include <algorithm>
@@ -54,7 +55,8 @@ inline std::array<uint32_t, 16> Registers(const TCPU& c) {
 
 struct TStatistics {
     uint64_t Instructions = 0;
-    uint64_t Whole = 0;                        // taken in one RunInstruction call
+    uint64_t Clocks = 0;
+    uint64_t WholeClocks = 0;                  // taken by RunInstructions
     std::array<uint32_t, 256> MostClocks{};    // the micro-code's longest instance of each opcode
     std::array<uint32_t, 256> FirstWrite{};    // its earliest clock that changed memory (0: none seen)
 };
@@ -67,14 +69,14 @@ public:
         std::memcpy(Whole->Memory.Image, Micro->Memory.Image, TMemory::ImageSize);
     }
 
-    // Runs `cases` random machines of `instructions` instructions each; returns the first
-    // difference found, empty when none.
-    std::string Run(int cases, int instructions) {
+    // Runs `cases` random machines for `batches` batches each; returns the first difference
+    // found, empty when none.
+    std::string Run(int cases, int batches) {
         for (int c = 0; c < cases; ++c) {
             NewCase();
-            for (int i = 0; i < instructions; ++i) {
-                const std::string difference = Instruction();
-                if (!difference.empty()) return "case " + std::to_string(c) + ", instruction " + std::to_string(i) + ": " + difference;
+            for (int i = 0; i < batches; ++i) {
+                const std::string difference = Batch();
+                if (!difference.empty()) return "case " + std::to_string(c) + ", batch " + std::to_string(i) + ": " + difference;
             }
             if (std::memcmp(Whole->Memory.Image, Micro->Memory.Image, TMemory::ImageSize) != 0)
                 return "case " + std::to_string(c) + ": memory differs";
@@ -107,6 +109,9 @@ private:
         cpu.N = p & 0x80, cpu.V = p & 0x40, cpu.B = p & 0x10, cpu.D = p & 0x08;
         cpu.I = p & 0x04, cpu.Z = p & 0x02, cpu.C = p & 0x01;
         cpu.IrqDelay = int16_t(Below(8));  // the line stays low: the runs take whole instructions only then
+        // Breakpoints just after the start, where the random code is likely to pass.
+        cpu.BreakpointCount = int32_t(Below(4));
+        for (int i = 0; i < cpu.BreakpointCount; ++i) cpu.Breakpoints[i] = uint16_t(cpu.PC + 1 + Below(8));
         CopySide(*Whole, m);
     }
 
@@ -121,6 +126,8 @@ private:
         d.N = c.N, d.V = c.V, d.B = c.B, d.D = c.D, d.I = c.I, d.Z = c.Z, d.C = c.C;
         d.Cycle = c.Cycle, d.Opcode = c.Opcode, d.DataLo = c.DataLo, d.DataHi = c.DataHi, d.Temp = c.Temp;
         d.EffAddr = c.EffAddr, d.Result16 = c.Result16, d.IrqLine = c.IrqLine, d.IrqDelay = c.IrqDelay;
+        d.BreakpointCount = c.BreakpointCount;
+        std::memcpy(d.Breakpoints, c.Breakpoints, sizeof d.Breakpoints);
     }
 
     static std::string Describe(const std::vector<TBusAccess>& log) {
@@ -134,8 +141,8 @@ private:
         return text;
     }
 
-    // One instruction on both sides, from the same boundary.
-    std::string Instruction() {
+    // One batch on both sides, from the same instruction boundary.
+    std::string Batch() {
         TSide& m = *Micro;
         TSide& w = *Whole;
         const uint16_t pc = m.Cpu.PC;
@@ -143,39 +150,46 @@ private:
         w.Memory.AccessLog.clear();
         m.Host.Reports.clear();
         w.Host.Reports.clear();
-        const uint64_t stackBefore = StackSum(m.Memory);
+        const uint64_t stackBefore = StackSum(w.Memory);
 
-        // The reference: one Step per clock, noting the first clock that changed memory.
-        uint32_t microClocks = 0, firstWrite = 0;
-        do {
-            m.Cpu.Step();
-            ++microClocks;
-            if (firstWrite == 0 && (HasWrite(m.Memory.AccessLog) || StackSum(m.Memory) != stackBefore))
-                firstWrite = microClocks;
-        } while (m.Cpu.Cycle != 1 && microClocks < 64);
-        const uint8_t opcode = m.Cpu.Opcode;
-
-        // The whole path: one call, then clock by clock for whatever it left.
+        // The whole path, then clock by clock to the next boundary, reporting a breakpoint there
+        // as the frame loop does once the call has returned.
         const bool beforeWrites = Below(2) == 0;
-        const uint32_t budget = Below(4) == 0 ? 1 + Below(8) : 8;
-        const uint32_t taken = beforeWrites ? w.Cpu.RunInstruction<true>(budget) : w.Cpu.RunInstruction<false>(budget);
-        if (taken == 0 || (taken > 1 && taken > budget)) return "took " + std::to_string(taken) + " clocks on a budget of " + std::to_string(budget);
+        const uint32_t budget = Below(4) == 0 ? 1 + Below(8) : 1 + Below(40);
+        const uint32_t taken = beforeWrites ? w.Cpu.RunInstructions<true>(budget) : w.Cpu.RunInstructions<false>(budget);
+        if (taken == 0 || taken > budget)
+            return "took " + std::to_string(taken) + " clocks on a budget of " + std::to_string(budget);
         if (beforeWrites && (HasWrite(w.Memory.AccessLog) || StackSum(w.Memory) != stackBefore))
-            return "opcode $" + Hex(opcode, 2) + " changed memory before its first write clock";
-        uint32_t wholeClocks = taken;
-        if (w.Cpu.Cycle == 1) ++Statistics.Whole;
-        while (w.Cpu.Cycle != 1 && wholeClocks < 64) {
+            return "changed memory in a call that stops before writes, from $" + Hex(pc, 4);
+        uint32_t clocks = taken;
+        if (w.Cpu.Cycle == 1 && w.Cpu.AtBreakpoint()) w.Cpu.ReportBreakpoint();
+        while (w.Cpu.Cycle != 1 && clocks < taken + 64) {
             w.Cpu.StepQuiet();
-            ++wholeClocks;
+            ++clocks;
+            if (w.Cpu.Cycle == 1 && w.Cpu.AtBreakpoint()) w.Cpu.ReportBreakpoint();
+        }
+        Statistics.Clocks += clocks;
+        Statistics.WholeClocks += taken;
+
+        // The reference, as many clocks, noting each instruction's length and first write.
+        uint32_t instructionClocks = 0, firstWrite = 0;
+        uint64_t stackSum = stackBefore;
+        for (uint32_t clock = 0; clock < clocks; ++clock) {
+            const size_t logged = m.Memory.AccessLog.size();
+            m.Cpu.Step();
+            ++instructionClocks;
+            const bool wrote = HasWrite(m.Memory.AccessLog, logged);
+            const uint64_t newSum = StackSum(m.Memory);
+            if (firstWrite == 0 && (wrote || newSum != stackSum)) firstWrite = instructionClocks;
+            stackSum = newSum;
+            if (m.Cpu.Cycle != 1) continue;
+            Note(m.Cpu.Opcode, instructionClocks, firstWrite);
+            instructionClocks = firstWrite = 0;
         }
 
-        ++Statistics.Instructions;
-        Statistics.MostClocks[opcode] = std::max(Statistics.MostClocks[opcode], microClocks);
-        if (firstWrite && (Statistics.FirstWrite[opcode] == 0 || firstWrite < Statistics.FirstWrite[opcode]))
-            Statistics.FirstWrite[opcode] = firstWrite;
-        const std::string at = "opcode $" + Hex(opcode, 2) + " at $" + Hex(pc, 4) + ": ";
-        if (microClocks != wholeClocks)
-            return at + std::to_string(microClocks) + " clocks against " + std::to_string(wholeClocks);
+        const std::string at = "from $" + Hex(pc, 4) + " (opcode $" + Hex(m.Cpu.Opcode, 2) + "), " +
+                               std::to_string(clocks) + " clocks: ";
+        if (m.Cpu.Cycle != 1) return at + "the micro-code is inside an instruction";
         if (m.Memory.AccessLog != w.Memory.AccessLog)
             return at + "bus" + Describe(m.Memory.AccessLog) + " against" + Describe(w.Memory.AccessLog);
         if (Registers(m.Cpu) != Registers(w.Cpu)) return at + "registers";
@@ -189,9 +203,16 @@ private:
         return {};
     }
 
-    static bool HasWrite(const std::vector<TBusAccess>& log) {
-        for (const TBusAccess& a : log)
-            if (a.IsWrite) return true;
+    void Note(uint8_t opcode, uint32_t clocks, uint32_t firstWrite) {
+        ++Statistics.Instructions;
+        Statistics.MostClocks[opcode] = std::max(Statistics.MostClocks[opcode], clocks);
+        if (firstWrite && (Statistics.FirstWrite[opcode] == 0 || firstWrite < Statistics.FirstWrite[opcode]))
+            Statistics.FirstWrite[opcode] = firstWrite;
+    }
+
+    static bool HasWrite(const std::vector<TBusAccess>& log, size_t from = 0) {
+        for (size_t i = from; i < log.size(); ++i)
+            if (log[i].IsWrite) return true;
         return false;
     }
 

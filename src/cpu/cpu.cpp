@@ -83,6 +83,13 @@ CPU_COLD void TCPU::ReportIllegalOpcode() {
     Host->AppendLog(line);
 }
 
+CPU_COLD bool TCPU::BreakpointListHas(uint16_t address) const {
+    const int count = BreakpointCount < MaxBreakpoints ? BreakpointCount : MaxBreakpoints;
+    for (int index = 0; index < count; ++index)
+        if (Breakpoints[index] == address) return true;
+    return false;
+}
+
 // At an instruction boundary, before the next opcode is fetched.
 CPU_COLD void TCPU::ReportBreakpoint() {
     Host->BreakpointReached();

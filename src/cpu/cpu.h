@@ -29,16 +29,19 @@ public:
     // end runs).
     bool StepQuiet() { return StepWith<false, false>(); }
     // Whole instructions, for the runs too. From an instruction boundary (Cycle 1) it performs
-    // the instruction at PC in one call, clock for clock as StepQuiet would, and returns the
-    // clocks taken. It stops after the opcode fetch when the instruction may need more than
-    // `budget` clocks, and after any clock that made a decoded access (TMemory::DecodedAccesses:
-    // I/O, the port, page $FF), so that the caller sees that access's effects at its clock;
-    // with `beforeWrites` it also stops before the first clock that may write to memory. The
-    // rest of the instruction then takes StepQuiet, clock by clock.
-    template <bool beforeWrites> uint32_t RunInstruction(uint32_t budget);
-    // The budget RunInstruction needs to take `opcode` beyond its fetch: its most clocks (up
-    // to the first write with `beforeWrites`); more than any run for the opcodes it leaves to
-    // the micro-code.
+    // the instructions from PC one after the other, each in one call, clock for clock as
+    // StepQuiet would, for at most `budget` clocks, and returns the clocks taken. It stops
+    // after an opcode fetch when the instruction may need more clocks than are left; after any
+    // clock that made a decoded write (TMemory::DecodedWrites: I/O, the port, page $FF), so
+    // that the caller sees that write's effects at its clock; at an instruction boundary whose
+    // PC is a breakpoint; and with `beforeWrites`, before the first clock that may change
+    // memory. An instruction left unfinished goes on with StepQuiet, clock by clock.
+    template <bool beforeWrites> uint32_t RunInstructions(uint32_t budget);
+    // Inside RunInstructions: the clocks it has taken before the current one.
+    uint32_t ClocksIntoRunInstructions() const { return RunBudget - RemainingBeforeInstruction + Cycle - 1; }
+    // The clocks RunInstructions needs left to take `opcode` beyond its fetch: its most clocks
+    // (up to the first write with `beforeWrites`); more than any run for the opcodes it leaves
+    // to the micro-code.
     static uint32_t RunInstructionBudget(uint8_t opcode, bool beforeWrites) {
         return (beforeWrites ? WholeBeforeWrites : WholeThrough)[opcode].Clocks;
     }
@@ -51,13 +54,9 @@ public:
     // loop's runs: whether PC is in the list (duplicates count once, a count out of range is
     // clamped to the list), and the report of a hit (the host's debugger, then the status
     // message), which the runs make once every lazily kept field is up to date.
-    bool AtBreakpoint() const {
-        const int count = BreakpointCount < MaxBreakpoints ? BreakpointCount : MaxBreakpoints;
-        for (int index = 0; index < count; ++index)
-            if (Breakpoints[index] == PC) return true;
-        return false;
-    }
+    bool AtBreakpoint() const { return BreakpointCount > 0 && BreakpointListHas(PC); }
     void ReportBreakpoint();
+    bool BreakpointListHas(uint16_t address) const;
 
     // Processor status byte composed from the flag bytes (bit 5 and bit 4 as given).
     uint8_t StatusByte(bool bit5, bool bit4) const;
@@ -90,16 +89,19 @@ private:
     // The whole-instruction path (cpu_whole.cpp): per opcode, the clocks after the fetch run
     // back to back, and the most clocks the call may take (more than any budget where the
     // opcode is left to the micro-code).
-    using TWholeRun = uint32_t (*)(TCPU&, uint32_t decodedBefore);
+    using TWholeRun = uint32_t (*)(TCPU&, uint32_t remaining, uint32_t writesBefore);
     struct TWholeEntry {
         TWholeRun Run;
         uint32_t Clocks;
     };
     static const std::array<TWholeEntry, 256> WholeThrough;
     static const std::array<TWholeEntry, 256> WholeBeforeWrites;
-    template <uint8_t opcode, uint32_t cycle, uint32_t last> uint32_t WholeClocks(uint32_t decodedBefore);
-    template <uint8_t opcode, uint32_t last> static uint32_t WholeInstruction(TCPU& cpu, uint32_t decodedBefore);
-    static uint32_t FetchOnly(TCPU&, uint32_t) { return 1; }
+    template <uint8_t opcode, uint32_t cycle, uint32_t last> uint32_t WholeClocks(uint32_t writesBefore);
+    template <uint8_t opcode, uint32_t last, bool beforeWrites>
+    static uint32_t WholeInstruction(TCPU& cpu, uint32_t remaining, uint32_t writesBefore);
+    template <bool beforeWrites> uint32_t NextInstruction(uint32_t remaining, uint32_t writesBefore);
+    static uint32_t FetchOnly(TCPU&, uint32_t remaining, uint32_t) { return remaining; }
+    uint32_t RunBudget = 0, RemainingBeforeInstruction = 0;
     template <uint8_t opcode, bool beforeWrites> static constexpr TWholeEntry WholeEntry();
     template <bool beforeWrites, size_t... opcodes>
     static constexpr std::array<TWholeEntry, 256> WholeTable(std::index_sequence<opcodes...>);
@@ -220,16 +222,4 @@ inline bool TCPU::StepWith() {
     if (checkBreakpoints && BreakpointCount != 0 && Cycle == 1) [[unlikely]]
         CheckBreakpoints();
     return true;
-}
-
-template <bool beforeWrites>
-inline uint32_t TCPU::RunInstruction(uint32_t budget) {
-    const uint32_t decodedBefore = Memory->DecodedAccesses;
-    Opcode = Memory->Read(PC);
-    ++PC;
-    Cycle = 2;
-    const TWholeEntry& entry = (beforeWrites ? WholeBeforeWrites : WholeThrough)[Opcode];
-    if (entry.Clocks > budget || Memory->DecodedAccesses != decodedBefore) [[unlikely]]
-        return 1;
-    return entry.Run(*this, decodedBefore);
 }

@@ -67,12 +67,19 @@ constexpr uint32_t NeverFits = 0xFFFFFFFFu;
 
 }  // namespace
 
+// Whether clock `cycle` of `opcode` may write (a bus write or a stack push).
+constexpr bool MayWrite(uint8_t opcode, uint32_t cycle) {
+    return FirstWriteClock[opcode] != 0 && cycle >= FirstWriteClock[opcode];
+}
+
 // Clock `cycle` of `opcode`, then the ones after it up to `last`: the micro-step, then Cycle
 // advanced as Step advances it. The call ends after the clock that ends the instruction, and
-// after a clock that made a decoded access. Every family ends by its last clock, so the
+// after a clock that made a decoded write, which may change what the caller's run depends on
+// (a decoded read changes nothing a run depends on: its effects on the TED and the tape are
+// kept exact through TTED::SyncToProcessorClock). Every family ends by its last clock, so the
 // compiler folds the chain to the clocks the instruction can really take.
 template <uint8_t opcode, uint32_t cycle, uint32_t last>
-CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t decodedBefore) {
+CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t writesBefore) {
     Cycle = cycle;
     Execute<opcode>();
     if (Cycle == 0) {
@@ -81,20 +88,45 @@ CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t decodedBefore) {
     }
     Cycle = cycle + 1;
     if constexpr (cycle < last) {
-        if (Memory->DecodedAccesses == decodedBefore) return WholeClocks<opcode, cycle + 1, last>(decodedBefore);
+        if constexpr (MayWrite(opcode, cycle)) {
+            if (Memory->DecodedWrites != writesBefore) return cycle;
+        }
+        return WholeClocks<opcode, cycle + 1, last>(writesBefore);
     }
     return cycle;
 }
 
-template <uint8_t opcode, uint32_t last>
-uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t decodedBefore) {
-    return cpu.WholeClocks<opcode, 2, last>(decodedBefore);
+// One instruction after its fetch, then the next one's fetch and a jump to its own function:
+// each instruction dispatches its successor, so the host's predictor sees which opcode follows
+// which. `remaining` counts the clocks left, this instruction's fetch taken.
+template <uint8_t opcode, uint32_t last, bool beforeWrites>
+uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t remaining, uint32_t writesBefore) {
+    remaining -= cpu.WholeClocks<opcode, 2, last>(writesBefore) - 1;
+    if (cpu.Cycle != 1) return remaining;
+    if constexpr (FirstWriteClock[opcode] != 0) {
+        if (cpu.Memory->DecodedWrites != writesBefore) return remaining;
+    }
+    if (cpu.AtBreakpoint()) [[unlikely]] return remaining;
+    return cpu.NextInstruction<beforeWrites>(remaining, writesBefore);
+}
+
+// The fetch, then the instruction's own function when it fits in the clocks left.
+template <bool beforeWrites>
+CPU_INLINE uint32_t TCPU::NextInstruction(uint32_t remaining, uint32_t writesBefore) {
+    if (remaining == 0) return 0;
+    RemainingBeforeInstruction = remaining;
+    Opcode = Memory->Read(PC);
+    ++PC;
+    Cycle = 2;
+    const TWholeEntry& entry = (beforeWrites ? WholeBeforeWrites : WholeThrough)[Opcode];
+    if (entry.Clocks > remaining) return remaining - 1;
+    return entry.Run(*this, remaining - 1, writesBefore);
 }
 
 template <uint8_t opcode, bool beforeWrites>
 constexpr TCPU::TWholeEntry TCPU::WholeEntry() {
     constexpr uint32_t last = LastWholeClock(opcode, beforeWrites);
-    if constexpr (last >= 2) return {&TCPU::WholeInstruction<opcode, last>, last};
+    if constexpr (last >= 2) return {&TCPU::WholeInstruction<opcode, last, beforeWrites>, last};
     else return {&TCPU::FetchOnly, NeverFits};
 }
 
@@ -105,3 +137,13 @@ constexpr std::array<TCPU::TWholeEntry, 256> TCPU::WholeTable(std::index_sequenc
 
 const std::array<TCPU::TWholeEntry, 256> TCPU::WholeThrough = WholeTable<false>(std::make_index_sequence<256>());
 const std::array<TCPU::TWholeEntry, 256> TCPU::WholeBeforeWrites = WholeTable<true>(std::make_index_sequence<256>());
+
+// The first instruction's boundary has had its breakpoint check already.
+template <bool beforeWrites>
+uint32_t TCPU::RunInstructions(uint32_t budget) {
+    RunBudget = budget;
+    return budget - NextInstruction<beforeWrites>(budget, Memory->DecodedWrites);
+}
+
+template uint32_t TCPU::RunInstructions<false>(uint32_t budget);
+template uint32_t TCPU::RunInstructions<true>(uint32_t budget);

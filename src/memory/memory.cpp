@@ -62,10 +62,10 @@ void TMemory::RebuildPageMaps(int firstPage) {
             const uint16_t at = FoldForRead(start, RamSizeCode, rom);
             ReadPage[(rom ? 256 : 0) + page] = at >= 0xFD00 || at == 0x0000
                                                    ? DecodePage
-                                                   : int32_t(PlainReadIndex(at, rom, LowRomBank, HighRomBank));
+                                                   : ptrdiff_t(PlainReadIndex(at, rom, LowRomBank, HighRomBank));
         }
         const uint16_t writeAt = FoldWrite(start);
-        WritePage[page] = writeAt >= 0xFD00 || writeAt == 0x0000 ? DecodePage : int32_t(writeAt);
+        WritePage[page] = writeAt >= 0xFD00 || writeAt == 0x0000 ? DecodePage : ptrdiff_t(writeAt);
     }
     ReadMapStart = RomEnabled ? 256 : 0;
 }
@@ -119,7 +119,6 @@ void TMemory::WritePort(uint8_t value) {
 }
 
 uint8_t TMemory::DecodeRead(uint16_t address) {
-    ++DecodedAccesses;
     const uint16_t a = FoldRead(address);
     if (a == 0x0001) return ReadPort();
     if (a < 0xFD00) return Image[PlainReadIndex(a, RomEnabled != 0, LowRomBank, HighRomBank)];
@@ -140,7 +139,7 @@ uint8_t TMemory::DecodeRead(uint16_t address) {
 }
 
 void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
-    ++DecodedAccesses;
+    ++DecodedWrites;
     const uint16_t a = FoldWrite(address);
     if (a == 0x0001) {
         WritePort(value);

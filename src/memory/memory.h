@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #ifdef VARLUME_BUS_LOG
@@ -96,10 +97,10 @@ public:
     uint32_t LoggedCycle() const { return LogCycle ? *LogCycle : 0; }
 #endif
 
-    // Accesses that took the full decoder (I/O pages, the port, page $FF): the processor's
+    // Writes that took the full decoder (I/O pages, the port, page $FF): the processor's
     // whole-instruction path stops after a clock that made one, so that the frame loop sees
     // its effects at that clock.
-    uint32_t DecodedAccesses = 0;
+    uint32_t DecodedWrites = 0;
 
     uint8_t Image[ImageSize] = {};
     uint16_t LowRomBank = 0;
@@ -112,7 +113,7 @@ public:
 
 private:
     // Marks a page that the full decoder handles.
-    static constexpr int32_t DecodePage = -1;
+    static constexpr ptrdiff_t DecodePage = -1;
 
     // The full fold and decode, for the I/O pages and the processor port.
     uint8_t DecodeRead(uint16_t address);
@@ -130,15 +131,15 @@ private:
 
     // Image index of byte 0 of each page as reads and writes see it, or DecodePage. Indices,
     // not pointers, so a copied TMemory still maps into its own image.
-    int32_t WritePage[256];
+    ptrdiff_t WritePage[256];
     // Programs switch ROM off and on around single reads of the RAM under it, so the read map
     // is kept for both states (ROM off at 0, ROM on at 256) and switching selects one.
-    int32_t ReadPage[512];
-    int32_t ReadMapStart = 0;
+    ptrdiff_t ReadPage[512];
+    size_t ReadMapStart = 0;
 };
 
 BUS_INLINE uint8_t TMemory::Read(uint16_t address) {
-    const int32_t base = ReadPage[ReadMapStart + (address >> 8)];
+    const ptrdiff_t base = ReadPage[ReadMapStart + (address >> 8)];
     uint8_t value;
     if (base >= 0) [[likely]]
         value = Image[base + (address & 0xFF)];
@@ -154,7 +155,7 @@ BUS_INLINE void TMemory::Write(uint16_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, true, LoggedCycle()});
 #endif
-    const int32_t base = WritePage[address >> 8];
+    const ptrdiff_t base = WritePage[address >> 8];
     if (base >= 0) [[likely]]
         Image[base + (address & 0xFF)] = value;
     else
