@@ -38,7 +38,7 @@ public:
     // memory. An instruction left unfinished goes on with StepQuiet, clock by clock.
     template <bool beforeWrites> uint32_t RunInstructions(uint32_t budget);
     // Inside RunInstructions: the clocks it has taken before the current one.
-    uint32_t ClocksIntoRunInstructions() const { return RunBudget - RemainingBeforeInstruction + Cycle - 1; }
+    uint32_t ClocksIntoRunInstructions() const { return RunBudget - Remaining + Cycle - 1; }
     // The clocks RunInstructions needs left to take `opcode` beyond its fetch: its most clocks
     // (up to the first write with `beforeWrites`); more than any run for the opcodes it leaves
     // to the micro-code.
@@ -89,19 +89,20 @@ private:
     // The whole-instruction path (cpu_whole.cpp): per opcode, the clocks after the fetch run
     // back to back, and the most clocks the call may take (more than any budget where the
     // opcode is left to the micro-code).
-    using TWholeRun = uint32_t (*)(TCPU&, uint32_t remaining, uint32_t writesBefore);
+    using TWholeRun = void (*)(TCPU&);
     struct TWholeEntry {
         TWholeRun Run;
         uint32_t Clocks;
     };
     static const std::array<TWholeEntry, 256> WholeThrough;
     static const std::array<TWholeEntry, 256> WholeBeforeWrites;
-    template <uint8_t opcode, uint32_t cycle, uint32_t last> uint32_t WholeClocks(uint32_t writesBefore);
-    template <uint8_t opcode, uint32_t last, bool beforeWrites>
-    static uint32_t WholeInstruction(TCPU& cpu, uint32_t remaining, uint32_t writesBefore);
-    template <bool beforeWrites> uint32_t NextInstruction(uint32_t remaining, uint32_t writesBefore);
-    static uint32_t FetchOnly(TCPU&, uint32_t remaining, uint32_t) { return remaining; }
-    uint32_t RunBudget = 0, RemainingBeforeInstruction = 0;
+    template <uint8_t opcode, uint32_t cycle, uint32_t last> uint32_t WholeClocks();
+    template <uint8_t opcode, uint32_t last, bool beforeWrites> static void WholeInstruction(TCPU& cpu);
+    template <bool beforeWrites> void NextInstruction();
+    static void FetchOnly(TCPU&) {}
+    // RunInstructions: its budget, the clocks left before the current instruction and the
+    // decoded writes before the call.
+    uint32_t RunBudget = 0, Remaining = 0, WritesBefore = 0;
     template <uint8_t opcode, bool beforeWrites> static constexpr TWholeEntry WholeEntry();
     template <bool beforeWrites, size_t... opcodes>
     static constexpr std::array<TWholeEntry, 256> WholeTable(std::index_sequence<opcodes...>);

@@ -79,7 +79,7 @@ constexpr bool MayWrite(uint8_t opcode, uint32_t cycle) {
 // kept exact through TTED::SyncToProcessorClock). Every family ends by its last clock, so the
 // compiler folds the chain to the clocks the instruction can really take.
 template <uint8_t opcode, uint32_t cycle, uint32_t last>
-CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t writesBefore) {
+CPU_INLINE uint32_t TCPU::WholeClocks() {
     Cycle = cycle;
     Execute<opcode>();
     if (Cycle == 0) {
@@ -89,38 +89,40 @@ CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t writesBefore) {
     Cycle = cycle + 1;
     if constexpr (cycle < last) {
         if constexpr (MayWrite(opcode, cycle)) {
-            if (Memory->DecodedWrites != writesBefore) return cycle;
+            if (Memory->DecodedWrites != WritesBefore) return cycle;
         }
-        return WholeClocks<opcode, cycle + 1, last>(writesBefore);
+        return WholeClocks<opcode, cycle + 1, last>();
     }
     return cycle;
 }
 
 // One instruction after its fetch, then the next one's fetch and a jump to its own function:
 // each instruction dispatches its successor, so the host's predictor sees which opcode follows
-// which. `remaining` counts the clocks left, this instruction's fetch taken.
+// which. The state of the call lives in the object (Remaining: the clocks left before the
+// current instruction), so that nothing but the object is kept across the rare calls out.
 template <uint8_t opcode, uint32_t last, bool beforeWrites>
-uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t remaining, uint32_t writesBefore) {
-    remaining -= cpu.WholeClocks<opcode, 2, last>(writesBefore) - 1;
-    if (cpu.Cycle != 1) return remaining;
+void TCPU::WholeInstruction(TCPU& cpu) {
+    const uint32_t clocks = cpu.WholeClocks<opcode, 2, last>();
+    if (cpu.Cycle != 1) return;
+    cpu.Remaining -= clocks;
     if constexpr (FirstWriteClock[opcode] != 0) {
-        if (cpu.Memory->DecodedWrites != writesBefore) return remaining;
+        if (cpu.Memory->DecodedWrites != cpu.WritesBefore) return;
     }
-    if (cpu.AtBreakpoint()) [[unlikely]] return remaining;
-    return cpu.NextInstruction<beforeWrites>(remaining, writesBefore);
+    if (cpu.AtBreakpoint()) [[unlikely]] return;
+    cpu.NextInstruction<beforeWrites>();
 }
 
 // The fetch, then the instruction's own function when it fits in the clocks left.
 template <bool beforeWrites>
-CPU_INLINE uint32_t TCPU::NextInstruction(uint32_t remaining, uint32_t writesBefore) {
-    if (remaining == 0) return 0;
-    RemainingBeforeInstruction = remaining;
+CPU_INLINE void TCPU::NextInstruction() {
+    const uint32_t remaining = Remaining;
+    if (remaining == 0) return;
     Opcode = Memory->Read(PC);
     ++PC;
     Cycle = 2;
     const TWholeEntry& entry = (beforeWrites ? WholeBeforeWrites : WholeThrough)[Opcode];
-    if (entry.Clocks > remaining) return remaining - 1;
-    return entry.Run(*this, remaining - 1, writesBefore);
+    if (entry.Clocks > remaining) return;
+    entry.Run(*this);
 }
 
 template <uint8_t opcode, bool beforeWrites>
@@ -141,8 +143,10 @@ const std::array<TCPU::TWholeEntry, 256> TCPU::WholeBeforeWrites = WholeTable<tr
 // The first instruction's boundary has had its breakpoint check already.
 template <bool beforeWrites>
 uint32_t TCPU::RunInstructions(uint32_t budget) {
-    RunBudget = budget;
-    return budget - NextInstruction<beforeWrites>(budget, Memory->DecodedWrites);
+    RunBudget = Remaining = budget;
+    WritesBefore = Memory->DecodedWrites;
+    NextInstruction<beforeWrites>();
+    return ClocksIntoRunInstructions();
 }
 
 template uint32_t TCPU::RunInstructions<false>(uint32_t budget);
