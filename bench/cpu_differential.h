@@ -2,8 +2,9 @@
 // The whole-instruction path against the micro-code. Random machines (RAM, ROM, RAM size, ROM
 // switching and banks, registers, flags and a few breakpoints all random, so every opcode
 // turns up at random addresses with random operands) run the same clocks twice: one Step per
-// clock, and RunInstructions with a random budget, whole or up to the first write, then
-// StepQuiet to the next instruction boundary, with the breakpoint reports the frame loop makes.
+// clock, and RunInstructions with a random budget, announcing its writes or not, then
+// StepQuiet to the next instruction boundary, with the breakpoint reports the frame loop makes;
+// every clock that changed memory must have been announced.
 // After every such batch the two must agree on every processor field, on the bus traffic access
 // by access (address, value, direction and the clock it was made in), on the stack page and on
 // the host reports; after every case on all of memory.
@@ -39,10 +40,15 @@ struct TSide {
     TMemory Memory{2};
     TCPU Cpu;
     TReportLog Host;
+    std::vector<uint32_t> Announced;  // clocks before each announced write
     TSide() {
         Cpu.SetMemory(&Memory);
         Cpu.SetHost(&Host);
         Memory.LogCycle = &Cpu.Cycle;
+        Cpu.WriteAhead = [](void* side, uint32_t clocksBefore) {
+            static_cast<TSide*>(side)->Announced.push_back(clocksBefore);
+        };
+        Cpu.WriteAheadContext = this;
     }
 };
 
@@ -150,17 +156,16 @@ private:
         w.Memory.AccessLog.clear();
         m.Host.Reports.clear();
         w.Host.Reports.clear();
+        w.Announced.clear();
         const uint64_t stackBefore = StackSum(w.Memory);
 
         // The whole path, then clock by clock to the next boundary, reporting a breakpoint there
         // as the frame loop does once the call has returned.
-        const bool beforeWrites = Below(2) == 0;
+        const bool announce = Below(2) == 0;
         const uint32_t budget = Below(4) == 0 ? 1 + Below(8) : 1 + Below(40);
-        const uint32_t taken = beforeWrites ? w.Cpu.RunInstructions<true>(budget) : w.Cpu.RunInstructions<false>(budget);
+        const uint32_t taken = announce ? w.Cpu.RunInstructions<true>(budget) : w.Cpu.RunInstructions<false>(budget);
         if (taken == 0 || taken > budget)
             return "took " + std::to_string(taken) + " clocks on a budget of " + std::to_string(budget);
-        if (beforeWrites && (HasWrite(w.Memory.AccessLog) || StackSum(w.Memory) != stackBefore))
-            return "changed memory in a call that stops before writes, from $" + Hex(pc, 4);
         uint32_t clocks = taken;
         if (w.Cpu.Cycle == 1 && w.Cpu.AtBreakpoint()) w.Cpu.ReportBreakpoint();
         while (w.Cpu.Cycle != 1 && clocks < taken + 64) {
@@ -171,7 +176,8 @@ private:
         Statistics.Clocks += clocks;
         Statistics.WholeClocks += taken;
 
-        // The reference, as many clocks, noting each instruction's length and first write.
+        // The reference, as many clocks, noting each instruction's length and first write, and
+        // that each clock of the whole path's call that changed memory was announced.
         uint32_t instructionClocks = 0, firstWrite = 0;
         uint64_t stackSum = stackBefore;
         for (uint32_t clock = 0; clock < clocks; ++clock) {
@@ -180,8 +186,12 @@ private:
             ++instructionClocks;
             const bool wrote = HasWrite(m.Memory.AccessLog, logged);
             const uint64_t newSum = StackSum(m.Memory);
-            if (firstWrite == 0 && (wrote || newSum != stackSum)) firstWrite = instructionClocks;
+            const bool changed = wrote || newSum != stackSum;
+            if (firstWrite == 0 && changed) firstWrite = instructionClocks;
             stackSum = newSum;
+            if (announce && changed && clock < taken &&
+                std::find(w.Announced.begin(), w.Announced.end(), clock) == w.Announced.end())
+                return "from $" + Hex(pc, 4) + ": the write in clock " + std::to_string(clock + 1) + " was not announced";
             if (m.Cpu.Cycle != 1) continue;
             Note(m.Cpu.Opcode, instructionClocks, firstWrite);
             instructionClocks = firstWrite = 0;

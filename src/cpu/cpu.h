@@ -33,18 +33,22 @@ public:
     // StepQuiet would, for at most `budget` clocks, and returns the clocks taken. It stops
     // after an opcode fetch when the instruction may need more clocks than are left; after any
     // clock that made a decoded write (TMemory::DecodedWrites: I/O, the port, page $FF), so
-    // that the caller sees that write's effects at its clock; at an instruction boundary whose
-    // PC is a breakpoint; and with `beforeWrites`, before the first clock that may change
-    // memory. An instruction left unfinished goes on with StepQuiet, clock by clock.
-    template <bool beforeWrites> uint32_t RunInstructions(uint32_t budget);
+    // that the caller sees that write's effects at its clock; and at an instruction boundary
+    // whose PC is a breakpoint. An instruction left unfinished goes on with StepQuiet, clock
+    // by clock. With `announceWrites` it calls WriteAhead before every clock that may change
+    // memory (a bus write or a stack push), with the clocks taken before that clock: where the
+    // TED draws from memory after each processor clock, it draws up to there first.
+    template <bool announceWrites> uint32_t RunInstructions(uint32_t budget);
+    using TWriteAhead = void (*)(void* context, uint32_t clocksBefore);
+    TWriteAhead WriteAhead = nullptr;
+    void* WriteAheadContext = nullptr;
     // Inside RunInstructions: the clocks it has taken before the current one.
     uint32_t ClocksIntoRunInstructions() const { return RunBudget - Remaining + Cycle - 1; }
-    // The clocks RunInstructions needs left to take `opcode` beyond its fetch: its most clocks
-    // (up to the first write with `beforeWrites`); more than any run for the opcodes it leaves
-    // to the micro-code.
-    static uint32_t RunInstructionBudget(uint8_t opcode, bool beforeWrites) {
-        return (beforeWrites ? WholeBeforeWrites : WholeThrough)[opcode].Clocks;
-    }
+    // The clocks RunInstructions needs left to take `opcode` beyond its fetch: its most clocks;
+    // more than any run for the opcodes it leaves to the micro-code.
+    static uint32_t RunInstructionBudget(uint8_t opcode) { return WholeInstructions[opcode].Clocks; }
+    // The earliest clock in which `opcode` may change memory, 0 for none.
+    static uint32_t FirstWriteClock(uint8_t opcode);
     void PowerOn();   // registers to their power-on values, no bus access
     void Reset();     // pushes PC and status, PC from $FFFC/$FFFD, Cycle 1
     void RaiseIrq() { IrqLine = 1; }
@@ -91,20 +95,20 @@ private:
     // opcode is left to the micro-code).
     using TWholeRun = void (*)(TCPU&);
     struct TWholeEntry {
-        TWholeRun Run;
+        TWholeRun Run;            // the clocks after the fetch
+        TWholeRun RunAnnouncing;  // the same, announcing its writes
         uint32_t Clocks;
     };
-    static const std::array<TWholeEntry, 256> WholeThrough;
-    static const std::array<TWholeEntry, 256> WholeBeforeWrites;
-    template <uint8_t opcode, uint32_t cycle, uint32_t last> uint32_t WholeClocks();
-    template <uint8_t opcode, uint32_t last, bool beforeWrites> static void WholeInstruction(TCPU& cpu);
-    template <bool beforeWrites> void NextInstruction();
+    static const std::array<TWholeEntry, 256> WholeInstructions;
+    template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce> uint32_t WholeClocks();
+    template <uint8_t opcode, uint32_t last, bool announce> static void WholeInstruction(TCPU& cpu);
+    template <bool announce> void NextInstruction();
     static void FetchOnly(TCPU&) {}
     // RunInstructions: its budget, the clocks left before the current instruction and the
     // decoded writes before the call.
     uint32_t RunBudget = 0, Remaining = 0, WritesBefore = 0;
-    template <uint8_t opcode, bool beforeWrites> static constexpr TWholeEntry WholeEntry();
-    template <bool beforeWrites, size_t... opcodes>
+    template <uint8_t opcode> static constexpr TWholeEntry WholeEntry();
+    template <size_t... opcodes>
     static constexpr std::array<TWholeEntry, 256> WholeTable(std::index_sequence<opcodes...>);
 
     // What a sequence family does with its data: the operations of the read, write and

@@ -35,9 +35,8 @@ constexpr uint8_t MostClocks[256] = {
 };
 
 // The earliest clock in which each opcode may change memory (a bus write or a stack push), 0
-// for none. The window's picture is fetched from RAM after each processor clock, so where the
-// TED draws, an instruction runs whole only up to this clock.
-constexpr uint8_t FirstWriteClock[256] = {
+// for none: from there on each clock is announced where the TED draws from memory.
+constexpr uint8_t FirstWrites[256] = {
     3, 0, 0, 0, 0, 0, 4, 0, 3, 0, 0, 0, 0, 0, 5, 0,  // $00
     0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 6, 0,  // $10
     4, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 5, 0,  // $20
@@ -56,21 +55,15 @@ constexpr uint8_t FirstWriteClock[256] = {
     0, 0, 0, 0, 0, 0, 5, 5, 0, 0, 0, 6, 0, 0, 6, 6,  // $F0
 };
 
-// The last clock a call runs for an opcode; below 2 nothing is left after the fetch.
-constexpr uint32_t LastWholeClock(uint8_t opcode, bool beforeWrites) {
-    if (beforeWrites && FirstWriteClock[opcode] != 0) return FirstWriteClock[opcode] - 1u;
-    return MostClocks[opcode];
-}
-
 // No run has this many clocks: the opcode is left to the micro-code after its fetch.
 constexpr uint32_t NeverFits = 0xFFFFFFFFu;
 
+// Whether clock `cycle` of `opcode` may write (a bus write or a stack push).
+constexpr bool MayWrite(uint8_t opcode, uint32_t cycle) { return FirstWrites[opcode] != 0 && cycle >= FirstWrites[opcode]; }
+
 }  // namespace
 
-// Whether clock `cycle` of `opcode` may write (a bus write or a stack push).
-constexpr bool MayWrite(uint8_t opcode, uint32_t cycle) {
-    return FirstWriteClock[opcode] != 0 && cycle >= FirstWriteClock[opcode];
-}
+uint32_t TCPU::FirstWriteClock(uint8_t opcode) { return FirstWrites[opcode]; }
 
 // Clock `cycle` of `opcode`, then the ones after it up to `last`: the micro-step, then Cycle
 // advanced as Step advances it. The call ends after the clock that ends the instruction, and
@@ -78,9 +71,10 @@ constexpr bool MayWrite(uint8_t opcode, uint32_t cycle) {
 // (a decoded read changes nothing a run depends on: its effects on the TED and the tape are
 // kept exact through TTED::SyncToProcessorClock). Every family ends by its last clock, so the
 // compiler folds the chain to the clocks the instruction can really take.
-template <uint8_t opcode, uint32_t cycle, uint32_t last>
+template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce>
 CPU_INLINE uint32_t TCPU::WholeClocks() {
     Cycle = cycle;
+    if constexpr (announce && MayWrite(opcode, cycle)) WriteAhead(WriteAheadContext, ClocksIntoRunInstructions());
     Execute<opcode>();
     if (Cycle == 0) {
         Cycle = 1;
@@ -91,7 +85,7 @@ CPU_INLINE uint32_t TCPU::WholeClocks() {
         if constexpr (MayWrite(opcode, cycle)) {
             if (Memory->DecodedWrites != WritesBefore) return cycle;
         }
-        return WholeClocks<opcode, cycle + 1, last>();
+        return WholeClocks<opcode, cycle + 1, last, announce>();
     }
     return cycle;
 }
@@ -100,52 +94,53 @@ CPU_INLINE uint32_t TCPU::WholeClocks() {
 // each instruction dispatches its successor, so the host's predictor sees which opcode follows
 // which. The state of the call lives in the object (Remaining: the clocks left before the
 // current instruction), so that nothing but the object is kept across the rare calls out.
-template <uint8_t opcode, uint32_t last, bool beforeWrites>
+template <uint8_t opcode, uint32_t last, bool announce>
 void TCPU::WholeInstruction(TCPU& cpu) {
-    const uint32_t clocks = cpu.WholeClocks<opcode, 2, last>();
+    const uint32_t clocks = cpu.WholeClocks<opcode, 2, last, announce>();
     if (cpu.Cycle != 1) return;
     cpu.Remaining -= clocks;
-    if constexpr (FirstWriteClock[opcode] != 0) {
+    if constexpr (FirstWrites[opcode] != 0) {
         if (cpu.Memory->DecodedWrites != cpu.WritesBefore) return;
     }
     if (cpu.AtBreakpoint()) [[unlikely]] return;
-    cpu.NextInstruction<beforeWrites>();
+    cpu.NextInstruction<announce>();
 }
 
 // The fetch, then the instruction's own function when it fits in the clocks left.
-template <bool beforeWrites>
+template <bool announce>
 CPU_INLINE void TCPU::NextInstruction() {
     const uint32_t remaining = Remaining;
     if (remaining == 0) return;
     Opcode = Memory->Read(PC);
     ++PC;
     Cycle = 2;
-    const TWholeEntry& entry = (beforeWrites ? WholeBeforeWrites : WholeThrough)[Opcode];
+    const TWholeEntry& entry = WholeInstructions[Opcode];
     if (entry.Clocks > remaining) return;
-    entry.Run(*this);
+    (announce ? entry.RunAnnouncing : entry.Run)(*this);
 }
 
-template <uint8_t opcode, bool beforeWrites>
+template <uint8_t opcode>
 constexpr TCPU::TWholeEntry TCPU::WholeEntry() {
-    constexpr uint32_t last = LastWholeClock(opcode, beforeWrites);
-    if constexpr (last >= 2) return {&TCPU::WholeInstruction<opcode, last, beforeWrites>, last};
-    else return {&TCPU::FetchOnly, NeverFits};
+    constexpr uint32_t last = MostClocks[opcode];
+    if constexpr (last >= 2)
+        return {&TCPU::WholeInstruction<opcode, last, false>, &TCPU::WholeInstruction<opcode, last, true>, last};
+    else
+        return {&TCPU::FetchOnly, &TCPU::FetchOnly, NeverFits};
 }
 
-template <bool beforeWrites, size_t... opcodes>
+template <size_t... opcodes>
 constexpr std::array<TCPU::TWholeEntry, 256> TCPU::WholeTable(std::index_sequence<opcodes...>) {
-    return {WholeEntry<uint8_t(opcodes), beforeWrites>()...};
+    return {WholeEntry<uint8_t(opcodes)>()...};
 }
 
-const std::array<TCPU::TWholeEntry, 256> TCPU::WholeThrough = WholeTable<false>(std::make_index_sequence<256>());
-const std::array<TCPU::TWholeEntry, 256> TCPU::WholeBeforeWrites = WholeTable<true>(std::make_index_sequence<256>());
+const std::array<TCPU::TWholeEntry, 256> TCPU::WholeInstructions = WholeTable(std::make_index_sequence<256>());
 
 // The first instruction's boundary has had its breakpoint check already.
-template <bool beforeWrites>
+template <bool announceWrites>
 uint32_t TCPU::RunInstructions(uint32_t budget) {
     RunBudget = Remaining = budget;
     WritesBefore = Memory->DecodedWrites;
-    NextInstruction<beforeWrites>();
+    NextInstruction<announceWrites>();
     return ClocksIntoRunInstructions();
 }
 
