@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 
@@ -9,7 +10,8 @@
 const char* const UsageText =
     "Usage: varlume-run [options]\n"
     "Runs the emulated machine with no window: for tests, scripted runs of 6502 programs and\n"
-    "benchmarks. Exit status: 0 success, 1 bad usage or unreadable input, 2 cycle budget used up.\n"
+    "benchmarks. Exit status: 0 success, 1 bad usage or unreadable input, 2 cycle budget used up\n"
+    "(or no breakpoint reached).\n"
     "\n"
     "Machine:\n"
     "  --machine c16|c232|plus4|c16-64k|custom   machine type (default c16)\n"
@@ -22,6 +24,10 @@ const char* const UsageText =
     "  --pc ADDR              set the program counter after reset\n"
     "  --until-pc ADDR        stop with status 0 when an instruction boundary reaches ADDR\n"
     "  --max-cycles N         stop with status 2 after N processor clocks\n"
+    "  --break ADDR           breakpoint at hex ADDR (repeatable, up to 16): when an\n"
+    "                         instruction boundary reaches one, stop and print the register\n"
+    "                         line and the 16-line listing from PC as the debugger shows\n"
+    "                         them; status 2 when the run ends without reaching one\n"
     "Output:\n"
     "  --dump ADDR:LEN        print LEN (decimal) RAM bytes from hex ADDR at the end\n"
     "                         (repeatable)\n"
@@ -36,8 +42,10 @@ const char* const UsageText =
     "                         keyboard matrix; \\n is RETURN, and each line after a RETURN waits\n"
     "                         until the ROM asks for input again\n"
     "Storage:\n"
-    "  --drive8 PATH          drive 8 serves a host directory, or a .d64 image file\n"
+    "  --drive8 PATH          drive 8 serves a host directory, or a .d64 image file; SAVE,\n"
+    "                         data files and DOS commands write to it\n"
     "  --drive9 PATH          the same for drive 9\n"
+    "  --write-protect        both drives refuse every write (\"26,WRITE PROTECT ON\")\n"
     "  --prg FILE             once the ROM waits for keyboard input, load FILE as a PRG and\n"
     "                         type RUN\n"
     "  --tap FILE             insert a TAP tape image\n"
@@ -114,6 +122,8 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             o.Bench = true;
         } else if (opt == "--play") {
             o.Play = true;
+        } else if (opt == "--write-protect") {
+            o.WriteProtect = true;
         } else if (opt == "--drive8" || opt == "--drive9" || opt == "--prg" || opt == "--tap" ||
                    opt == "--record-tap") {
             if (!needValue()) return {};
@@ -168,6 +178,13 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             if (!needValue()) return {};
             if (!ParseAddress(v, address)) return fail("bad address '" + v + "' for " + opt);
             (opt == "--pc" ? o.Pc : o.UntilPc) = address;
+        } else if (opt == "--break") {
+            uint16_t address = 0;
+            if (!needValue()) return {};
+            if (!ParseAddress(v, address)) return fail("bad address '" + v + "' for --break");
+            if (std::find(o.Breaks.begin(), o.Breaks.end(), address) != o.Breaks.end()) continue;
+            if (o.Breaks.size() == 16) return fail("at most 16 breakpoints can be set");
+            o.Breaks.push_back(address);
         } else if (opt == "--max-cycles") {
             uint64_t n = 0;
             if (!needValue()) return {};

@@ -23,6 +23,7 @@ struct TRunOptions {
     std::optional<uint16_t> Pc;
     std::optional<uint16_t> UntilPc;
     std::optional<uint64_t> MaxCycles;
+    std::vector<uint16_t> Breaks;  // at most 16, no duplicates, in the order given
     std::vector<TDump> Dumps;
     bool Trace = false;
     std::string Screenshot;
@@ -32,6 +33,7 @@ struct TRunOptions {
     std::string Wav;
     std::string Drive8;  // a directory, or a .d64 image
     std::string Drive9;
+    bool WriteProtect = false;
     std::string Prg;
     std::string Tap;
     bool Play = false;

@@ -26,8 +26,11 @@ public:
     void StatusMessage(const char* text) override { std::fprintf(stderr, "status: %s\n", text); }
     void AppendLog(const char* line) override { std::fprintf(stderr, "log: %s\n", line); }
     void ErrorBox(const char* text) override { std::fprintf(stderr, "error: %s\n", text); }
-    void BreakpointReached() override {}
+    // The machine stops itself after this; the run prints where it stopped at its end.
+    void BreakpointReached() override { BreakpointHit = true; }
     void EndOfFrame(bool) override {}
+
+    bool BreakpointHit = false;
 };
 
 // Watches every processor clock: counts clocks, traces instructions and stops the frame loop
@@ -58,9 +61,10 @@ public:
     // The instruction about to be fetched, with the registers before it.
     void TraceInstruction() {
         TCPU& cpu = Machine.Cpu;
-        TMemory& mem = Machine.Memory;
+        const TMemory& mem = Machine.Memory;
         const uint16_t pc = cpu.PC;
-        const std::string line = FormatLine(pc, mem.Read(pc), mem.Read(uint16_t(pc + 1)), mem.Read(uint16_t(pc + 2)));
+        // Peeked: tracing must not change what the program reads.
+        const std::string line = FormatLine(pc, mem.Peek(pc), mem.Peek(uint16_t(pc + 1)), mem.Peek(uint16_t(pc + 2)));
         std::fprintf(stderr, "%s A:%02X X:%02X Y:%02X SP:%02X P:%c%c-%c%c%c%c%c cycles:%" PRIu64 "\n",
                      line.c_str(), cpu.A, cpu.X, cpu.Y, cpu.SP, cpu.N ? 'N' : 'n', cpu.V ? 'V' : 'v',
                      cpu.B ? 'B' : 'b', cpu.D ? 'D' : 'd', cpu.I ? 'I' : 'i', cpu.Z ? 'Z' : 'z',
@@ -114,6 +118,17 @@ void PrintDumps(const TMachine& machine, const TRunOptions& options) {
     }
 }
 
+// Where a breakpoint stopped the run: the debugger's register line and its listing from PC.
+void PrintBreakpoint(const TMachine& machine, int64_t frame) {
+    std::printf("breakpoint $%04X reached in frame %" PRId64 "\n", machine.Cpu.PC, frame);
+    std::printf("%s\n", RegisterLine(machine.Cpu).c_str());
+    const TListing listing = Disassemble(machine.Memory, machine.Cpu.PC);
+    for (const std::string& line : listing.Text) {
+        if (line.empty()) break;
+        std::printf("%.*s\n", int(line.find_last_not_of(' ') + 1), line.c_str());
+    }
+}
+
 int Fail(const std::string& why) {
     std::fprintf(stderr, "varlume-run: %s\n", why.c_str());
     return 1;
@@ -129,6 +144,7 @@ int Run(const TRunOptions& options) {
     if (options.RomOff) machine->Memory.Write(0xFF3F, 0);
     if (!LoadRawFiles(*machine, options)) return 1;
     if (options.Pc) machine->Cpu.PC = *options.Pc;
+    for (const uint16_t address : options.Breaks) machine->Cpu.AddBreakpoint(address);
     TStorage storage(*machine, options);
     std::string error;
     if (!storage.Prepare(error)) return Fail(error);
@@ -143,7 +159,8 @@ int Run(const TRunOptions& options) {
 
     const auto start = std::chrono::steady_clock::now();
     int64_t done = 0;
-    for (; done < frames && !observer.Stopped(); ++done) {
+    // A breakpoint stops the machine inside a frame; that frame counts as run.
+    for (; done < frames && !observer.Stopped() && !machine->EmulationStopped; ++done) {
         if (options.Bench)
             machine->RunFrame();
         else
@@ -166,6 +183,11 @@ int Run(const TRunOptions& options) {
         else
             std::printf("stopped after %" PRId64 " frames, %" PRIu64 " cycles\n", done, observer.Cycles);
     }
+    const bool breakpointMissed = !options.Breaks.empty() && !host.BreakpointHit && !observer.ReachedPc;
+    if (host.BreakpointHit)
+        PrintBreakpoint(*machine, done);
+    else if (breakpointMissed)
+        std::printf("no breakpoint reached in %" PRId64 " frames\n", done);
     PrintDumps(*machine, options);
     if (options.ScreenText) std::fputs(ScreenText(*machine).c_str(), stdout);
 
@@ -177,5 +199,5 @@ int Run(const TRunOptions& options) {
         return Fail(typist.Started() ? "typing did not finish within " + std::to_string(done) + " frames"
                                      : "typing never started: the ROM did not wait for keyboard input within " +
                                            std::to_string(done) + " frames");
-    return observer.BudgetUsedUp ? 2 : 0;
+    return observer.BudgetUsedUp || breakpointMissed ? 2 : 0;
 }

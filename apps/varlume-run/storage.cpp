@@ -8,7 +8,8 @@
 
 namespace {
 
-bool AttachDrive(TDrive& drive, const std::string& path, std::string& error) {
+bool AttachDrive(TDrive& drive, const std::string& path, bool writeProtect, std::string& error) {
+    drive.SetWriteProtected(writeProtect);
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         drive.SetDirectoryPath(path);
@@ -27,8 +28,8 @@ bool AttachDrive(TDrive& drive, const std::string& path, std::string& error) {
 }  // namespace
 
 bool TStorage::Prepare(std::string& error) {
-    if (!Options.Drive8.empty() && !AttachDrive(Machine.Drive8, Options.Drive8, error)) return false;
-    if (!Options.Drive9.empty() && !AttachDrive(Machine.Drive9, Options.Drive9, error)) return false;
+    if (!Options.Drive8.empty() && !AttachDrive(Machine.Drive8, Options.Drive8, Options.WriteProtect, error)) return false;
+    if (!Options.Drive9.empty() && !AttachDrive(Machine.Drive9, Options.Drive9, Options.WriteProtect, error)) return false;
     if (!Options.Prg.empty() && !std::filesystem::is_regular_file(Options.Prg)) {
         error = std::string(MessageCannotLoadGiven) + " '" + Options.Prg + "'";
         return false;

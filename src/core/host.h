@@ -11,8 +11,11 @@ public:
     virtual void AppendLog(const char* line) = 0;
     // A failure the user must acknowledge: error icon, OK button.
     virtual void ErrorBox(const char* text) = 0;
-    // The processor ended an instruction on a breakpoint: show the debugger. The machine has
-    // already stopped emulation when this is called.
+    // The processor ended an instruction on a breakpoint. A front-end with a debugger shows
+    // it, then stops emulation (EmulationStopped set, the frame loop off, its windows
+    // refreshed). The machine stops after this call in any case; the processor then writes
+    // "A breakpoint has been reached." through StatusMessage. The rest of the clock step (the
+    // TED, sound and tape) still runs, and the frame loop ends at its next test.
     virtual void BreakpointReached() = 0;
     // The TED completed a frame: synchronisation wait, then, when drawn, present it (and the
     // speed display and drive lamps).

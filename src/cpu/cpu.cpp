@@ -83,14 +83,38 @@ CPU_COLD void TCPU::ReportIllegalOpcode() {
     Host->AppendLog(line);
 }
 
-CPU_COLD bool TCPU::BreakpointListHas(uint16_t address) const {
-    const int count = BreakpointCount < MaxBreakpoints ? BreakpointCount : MaxBreakpoints;
+int TCPU::ValidBreakpointCount() const {
+    return BreakpointCount < 0 ? 0 : BreakpointCount < MaxBreakpoints ? BreakpointCount : MaxBreakpoints;
+}
+
+bool TCPU::HasBreakpoint(uint16_t address) const {
+    const int count = ValidBreakpointCount();
     for (int index = 0; index < count; ++index)
         if (Breakpoints[index] == address) return true;
     return false;
 }
 
-// At an instruction boundary, before the next opcode is fetched.
+bool TCPU::AddBreakpoint(uint16_t address) {
+    const int count = ValidBreakpointCount();
+    if (count >= MaxBreakpoints || HasBreakpoint(address)) return false;
+    Breakpoints[count] = address;
+    BreakpointCount = count + 1;
+    return true;
+}
+
+bool TCPU::RemoveBreakpoint(uint16_t address) {
+    const int count = ValidBreakpointCount();
+    for (int index = 0; index < count; ++index) {
+        if (Breakpoints[index] != address) continue;
+        for (int later = index + 1; later < count; ++later) Breakpoints[later - 1] = Breakpoints[later];
+        BreakpointCount = count - 1;
+        return true;
+    }
+    return false;
+}
+
+// At an instruction boundary whose PC is in the list (once, even when it is there twice),
+// before the next opcode is fetched.
 CPU_COLD void TCPU::ReportBreakpoint() {
     Host->BreakpointReached();
     Host->StatusMessage("A breakpoint has been reached.");

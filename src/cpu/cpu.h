@@ -54,13 +54,19 @@ public:
     void RaiseIrq() { IrqLine = 1; }
     void ClearIrq() { IrqLine = 0; }
 
+    // The breakpoint list: at most 16 addresses, no duplicates, in the order they were added.
+    // Adding a 17th or a duplicate, and removing an address not in the list, do nothing and
+    // return false. Removing moves the later entries up one place.
+    bool HasBreakpoint(uint16_t address) const;
+    bool AddBreakpoint(uint16_t address);
+    bool RemoveBreakpoint(uint16_t address);
+    // The entries that count: BreakpointCount clamped to 0..16.
+    int ValidBreakpointCount() const;
     // The breakpoint check Step makes at an instruction boundary, in two halves, for the frame
-    // loop's runs: whether PC is in the list (duplicates count once, a count out of range is
-    // clamped to the list), and the report of a hit (the host's debugger, then the status
-    // message), which the runs make once every lazily kept field is up to date.
-    bool AtBreakpoint() const { return BreakpointCount > 0 && BreakpointListHas(PC); }
+    // loop's runs: whether PC is in the list, and the report of a hit (the host's debugger,
+    // then the status message), which the runs make once every lazily kept field is up to date.
+    bool AtBreakpoint() const { return BreakpointCount > 0 && HasBreakpoint(PC); }
     void ReportBreakpoint();
-    bool BreakpointListHas(uint16_t address) const;
 
     // Processor status byte composed from the flag bytes (bit 5 and bit 4 as given).
     uint8_t StatusByte(bool bit5, bool bit4) const;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cpu/cpu.h"
 #include "memory/memory.h"
 
 // Rows are the high nibble of the opcode, columns the low nibble. The undocumented opcodes keep
@@ -89,19 +90,29 @@ std::string FormatLine(uint16_t a, uint8_t o, uint8_t b1, uint8_t b2) {
     return line;
 }
 
-TListing Disassemble(TMemory& memory, uint16_t start) {
+TListing Disassemble(const TMemory& memory, uint16_t start) {
     TListing listing;
     listing.LineAddress.fill(-1);
     // Kept wider than 16 bits: once past $FFFF the listing stops rather than wrapping to $0000.
     uint32_t a = start;
     for (int line = 0; line < TListing::Lines && a <= 0xFFFF; ++line) {
         listing.LineAddress[line] = int32_t(a);
-        // All three bytes go through the bus, as the processor would see them, whatever the length.
-        const uint8_t o = memory.Read(uint16_t(a));
-        const uint8_t b1 = memory.Read(uint16_t(a + 1));
-        const uint8_t b2 = memory.Read(uint16_t(a + 2));
+        // All three bytes as the processor would see them, whatever the length, but peeked:
+        // a listing of I/O addresses must not disturb the devices.
+        const uint8_t o = memory.Peek(uint16_t(a));
+        const uint8_t b1 = memory.Peek(uint16_t(a + 1));
+        const uint8_t b2 = memory.Peek(uint16_t(a + 2));
         listing.Text[line] = FormatLine(uint16_t(a), o, b1, b2);
         a += uint32_t(InstructionLength(MnemonicTable[o].Mode));
     }
     return listing;
+}
+
+std::string RegisterLine(const TCPU& cpu) {
+    auto flag = [](uint8_t value, char letter) { return value ? letter : '.'; };
+    char line[64];
+    std::snprintf(line, sizeof line, "PC:%.4X  A:%.2X  X:%.2X  Y:%.2X  SP:%.2X  %c%c-%c%c%c%c%c", cpu.PC, cpu.A, cpu.X,
+                  cpu.Y, cpu.SP, flag(cpu.N, 'N'), flag(cpu.V, 'V'), flag(cpu.B, 'B'), flag(cpu.D, 'D'),
+                  flag(cpu.I, 'I'), flag(cpu.Z, 'Z'), flag(cpu.C, 'C'));
+    return line;
 }

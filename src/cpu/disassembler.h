@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+class TCPU;
 class TMemory;
 
 struct TMnemonic {
@@ -29,5 +30,10 @@ struct TListing {
     std::array<int32_t, Lines> LineAddress{};    // -1 for an empty line
 };
 
-// Sixteen lines from `start`, read through the bus (so I/O reads have their side effects).
-TListing Disassemble(TMemory& memory, uint16_t start);
+// Sixteen lines from `start`, with the bytes the processor would read there, peeked so that
+// listing I/O addresses changes nothing.
+TListing Disassemble(const TMemory& memory, uint16_t start);
+
+// The debugger's register line: "PC:%.4X  A:%.2X  X:%.2X  Y:%.2X  SP:%.2X  NV-BDIZC", each flag
+// letter a "." while the flag is clear.
+std::string RegisterLine(const TCPU& cpu);

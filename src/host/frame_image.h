@@ -7,3 +7,7 @@
 // per entry) into `image`, a 456 x 312 RGB32 picture. The image is reallocated only when it
 // has another size or format, so the per-frame call allocates nothing.
 void ConvertFrame(const TFrameBuffer& frame, QImage& image);
+
+// The same at a full-screen colour depth: 0 = 16 bits per pixel, whose 5-6-5 channels keep
+// only the top bits of each colour, 1 = 24 and 2 = 32 bits, which show every colour exactly.
+void ConvertFrameAtDepth(const TFrameBuffer& frame, QImage& image, int32_t depthCode);

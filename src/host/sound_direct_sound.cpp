@@ -6,6 +6,9 @@
 
 bool TSoundDirectSound::Open(std::string& error) {
     if (Device != 0) return true;
+    // SDL's failures map to the messages of the steps they stand for: no audio system, no
+    // device, no buffer size, no playback.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error = "DirectSoundCreate failed";
         return false;
@@ -26,7 +29,13 @@ bool TSoundDirectSound::Open(std::string& error) {
     // 8-bit 44100 Hz mono.
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (device == 0) {
-        error = "DirectSoundCreate failed";
+        error = "CreateSoundBuffer for primary failed";
+        Close();
+        return false;
+    }
+    if (obtained.samples == 0) {
+        SDL_CloseAudioDevice(device);
+        error = "Cannot get primary buffer size";
         Close();
         return false;
     }
@@ -37,6 +46,11 @@ bool TSoundDirectSound::Open(std::string& error) {
     Ring = std::make_unique<TSoundFeed>(Ted, 4 * TSoundFeed::MaxLeadBytes + distance, distance);
     Device = device;
     SDL_PauseAudioDevice(Device, 0);
+    if (SDL_GetAudioDeviceStatus(Device) != SDL_AUDIO_PLAYING) {
+        error = "Play primary failed";
+        Close();
+        return false;
+    }
     return true;
 }
 

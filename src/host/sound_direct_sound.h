@@ -30,6 +30,9 @@ public:
     void Resume();
 
     bool IsOpen() const { return Device != 0; }
+    // Bytes kept ahead of the write cursor, 1024..4096; 4096 when opened.
+    void SetLeadBytes(int32_t bytes) { if (Ring) Ring->SetLeadBytes(bytes); }
+    int32_t LeadBytes() const { return Ring ? Ring->GetLeadBytes() : 0; }
     // What the machine feeds; null while closed.
     TSoundFeed* Sink() { return Ring.get(); }
 

@@ -1,6 +1,8 @@
 #include "machine/machine.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -25,7 +27,11 @@ int32_t RamSizeCodeOf(int32_t type) {
 
 }  // namespace
 
-TMachine::TMachine(THost& host, std::string romDirectory) : OuterHost(host), RomDir(std::move(romDirectory)) {
+TMachine::TMachine(THost& host, std::string romDirectory)
+    : TMachine(host, std::vector<std::string>{std::move(romDirectory)}) {}
+
+TMachine::TMachine(THost& host, std::vector<std::string> romDirectories)
+    : OuterHost(host), RomDirs(std::move(romDirectories)) {
     Cpu.SetMemory(&Memory);
     Cpu.SetHost(&CoreHost);
     Ted.SetMemory(&Memory);
@@ -44,12 +50,24 @@ TMachine::TMachine(THost& host, std::string romDirectory) : OuterHost(host), Rom
 void TMachine::LoadRoms(int32_t type, TRomReport report) {
     if (type < MachineC16 || type > MachineC16With64K) return;  // Custom Machine: no ROMs
     auto load = [&](const TRomImage& rom, bool reportFailure) {
-        if (Memory.LoadRom(RomDir + rom.File, rom.Slot) || !reportFailure) return;
+        std::string tried;
+        for (const std::string& dir : RomDirs) {
+            const std::string path = dir + rom.File;
+            // Only a regular file is opened: a FIFO or device of that name would block start-up.
+            std::error_code error;
+            if (std::filesystem::is_regular_file(path, error) && Memory.LoadRom(path, rom.Slot)) return;
+            tried += "\n" + path;
+        }
+        if (!reportFailure) return;
         char text[64];
         std::snprintf(text, sizeof text, "Cannot load file: '%s'", rom.File);
-        OuterHost.ErrorBox(text);
+        // The box names every place looked in, so a user knows where to put the image.
+        OuterHost.ErrorBox((text + std::string("\n\nLooked for:") + tried).c_str());
     };
     Memory.SetRamSize(RamSizeCodeOf(type));
+    // The drives cut a directory listing to what this RAM can take.
+    Drive8.SetMachineRam(16384 << RamSizeCodeOf(type));
+    Drive9.SetMachineRam(16384 << RamSizeCodeOf(type));
     for (const auto& rom : BasicKernal) load(rom, report == TRomReport::All);
     if (type == MachinePlus4)
         for (const auto& rom : Plus4Software) load(rom, true);
@@ -173,6 +191,18 @@ bool TMachine::StepInstruction() {
     return false;
 }
 
+bool TMachine::StepOver(uint32_t maxClocks) {
+    constexpr uint8_t Jsr = 0x20;
+    if (Memory.Peek(Cpu.PC) != Jsr || Cpu.Cycle != 1) return StepInstruction();
+    const uint8_t stackBefore = Cpu.SP;
+    for (uint32_t clock = 0; clock < maxClocks;) {
+        StepClock();
+        ++clock;
+        if (Cpu.Cycle == 1 && Cpu.SP == stackBefore) return true;
+    }
+    return false;
+}
+
 void TMachine::EndOfFrame() {
     OuterHost.EndOfFrame(SkipThisFrame == 0);
     ++FrameCounter;
@@ -184,6 +214,8 @@ void TMachine::Start() {
 }
 
 void TMachine::TCoreHost::BreakpointReached() {
+    // The front-end shows its debugger and stops emulation, which sets EmulationStopped before
+    // its windows refresh; a host that only notes the hit leaves the stop to the machine.
     Machine.OuterHost.BreakpointReached();
     Machine.Stop();
 }

@@ -1,6 +1,8 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/host.h"
 #include "core/sound_sink.h"
@@ -22,6 +24,9 @@ public:
 
     // romDirectory ends with a separator (or is empty for the current directory).
     TMachine(THost& host, std::string romDirectory);
+    // ROM images are looked up in these directories in order (each with a trailing separator);
+    // the first regular file of the image's name is loaded.
+    TMachine(THost& host, std::vector<std::string> romDirectories);
     TMachine(const TMachine&) = delete;
     TMachine& operator=(const TMachine&) = delete;
 
@@ -53,6 +58,15 @@ public:
     // instruction ends within 8 clocks; the bound only guards against a processor fault.
     // Returns false if the bound was hit.
     bool StepInstruction();
+    // Step Over: on a JSR, whole instructions until the first boundary at which SP is back at
+    // its value from before the JSR (after the matching RTS, or earlier if the subroutine
+    // pulls its return address); on any other opcode one instruction. A subroutine that never
+    // returns must not hold the debugger for ever: after `maxClocks` clocks it gives up where
+    // it is and returns false. A breakpoint on the way is reported but does not end the loop.
+    bool StepOver(uint32_t maxClocks = StepOverClocks);
+    // One second of machine time, 50 frames of clock steps.
+    static constexpr uint32_t StepOverFrames = 50;
+    static constexpr uint32_t StepOverClocks = StepOverFrames * StepsPerFrame;
 
     // Called by the TED at the end of its last step of a frame, and by the debugger after a step.
     void EndOfFrame();
@@ -60,8 +74,10 @@ public:
     void Start();  // clears the host key state, then runs again
 
     void SetSoundSink(TSoundSink* sink) { SoundSink = sink; }
+    // One frame in `divisor` is drawn; clamped to 1..4.
+    void SetSkipDivisor(int32_t divisor) { SkipDivisor = std::clamp(divisor, 1, 4); }
     THost& Host() { return OuterHost; }
-    const std::string& RomDirectory() const { return RomDir; }
+    const std::vector<std::string>& RomDirectories() const { return RomDirs; }
 
     TCPU Cpu;
     TMemory Memory{2};
@@ -115,7 +131,7 @@ private:
 
     THost& OuterHost;
     TCoreHost CoreHost{*this};
-    std::string RomDir;
+    std::vector<std::string> RomDirs;
     TSoundSink* SoundSink = nullptr;
 };
 

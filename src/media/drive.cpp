@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "media/directory_backend.h"
+#include "media/served_directory.h"
+
 bool NameMatch(std::string_view pattern, std::string_view name) {
     const size_t longer = std::max(pattern.size(), name.size());
     for (size_t i = 0; i < longer; ++i) {
@@ -24,7 +27,7 @@ int32_t DigitCount(int32_t n) {
     return digits;
 }
 
-TDrive::TDrive() : Disk(D64ImageSize, 0), DataBuffer(DataBufferSize, 0) {
+TDrive::TDrive() : DataBuffer(DataBufferSize, 0) {
     int32_t offset = 0;
     for (int32_t track = 1; track <= 36; ++track) {
         TrackOffset[track - 1] = offset;
@@ -36,6 +39,7 @@ void TDrive::SetDeviceNumber(int32_t n) { DeviceNumber = (n == 8 || n == 9) ? n 
 
 void TDrive::SetMode(int32_t m) {
     DriveMode = (m == ModeDirectory || m == ModeD64) ? m : ModeNone;
+    StartAfresh();
     SetLamp(DriveMode != ModeNone ? LampIdle : LampOff);
 }
 
@@ -45,6 +49,37 @@ void TDrive::Reset() {
     ClearName();
     ReadPosition = 0;
     DataLength = 0;
+    StartAfresh();
+}
+
+void TDrive::CloseAllChannels() {
+    for (TDataChannel& channel : Channels) channel.Close();
+}
+
+void TDrive::StartAfresh() {
+    CloseAllChannels();
+    Command.SetStatus({DosVersion});
+    Role = TBusRole::None;
+    ListenSecondary = 0xF0;
+    TalkChannel = 0;
+}
+
+void TDrive::SetDirectoryPath(std::string path) {
+    if (path != DirectoryPath) CloseAllChannels();
+    DirectoryPath = std::move(path);
+}
+
+TD64Attach TDrive::AttachImage(const std::string& path) {
+    const TD64Attach result = Image.Attach(path);
+    // Files open on the old disk do not carry over to the new one.
+    if (result == TD64Attach::Attached) CloseAllChannels();
+    return result;
+}
+
+TD64Attach TDrive::AttachImageData(const std::vector<uint8_t>& image) {
+    const TD64Attach result = Image.AttachData(image);
+    if (result == TD64Attach::Attached) CloseAllChannels();
+    return result;
 }
 
 bool TDrive::TakeLampChange() {
@@ -58,12 +93,14 @@ void TDrive::SetLamp(int32_t lamp) {
     LampChanged = 1;
 }
 
+void TDrive::SetDosStatus(TDosStatus status) { Command.SetStatus(status); }
+
 void TDrive::ClearName() {
     NameBuffer.fill(0);
     NameLength = 0;
 }
 
-uint8_t TDrive::ReadPort(uint16_t address) {
+uint8_t TDrive::ReadPort(uint16_t address) const {
     if (DriveMode == ModeNone || (address & 0xFFF0) != BaseAddress()) return 0;
     switch (address & 0x0F) {
         case 0: return DataRegister;
@@ -91,8 +128,7 @@ void TDrive::WritePort(uint16_t address, uint8_t value) {
 
 void TDrive::ProtocolByte(uint8_t value) {
     if (ProtocolState == 1) {
-        // The name buffer holds 256 bytes; a longer name is cut there.
-        if (NameLength < NameBufferSize) NameBuffer[size_t(NameLength++)] = value;
+        DataByteFromMachine(value);
         ProtocolState = 0;
         return;
     }
@@ -118,28 +154,67 @@ void TDrive::ProtocolByte(uint8_t value) {
             ProtocolState = 1;
             break;
         case 0x84:
-            // Reading past the prepared data is not an error: the position wraps at 65536.
-            DataRegister = DataBuffer[ReadPosition];
-            ++ReadPosition;
             HandshakeRegister = 0x00;
-            if (ReadPosition == DataLength) {
-                StatusRegister = StatusLastByte;
-                SetLamp(LampIdle);
-            } else {
-                StatusRegister = StatusOk;
-            }
-            break;
-        case 0xE0:  // CLOSE of secondary address 0
-            StatusRegister = StatusOk;
-            HandshakeRegister = 0xFF;
-            SetLamp(LampIdle);
-            break;
-        case 0xF0:  // OPEN of secondary address 0
-            HandshakeRegister = 0xFF;
+            DataByteToMachine();
             break;
         default:
+            // $6n selects channel n, $En closes it, $Fn opens it; other codes pass.
+            if (value >= 0x60 && ((value & 0xF0) == 0x60 || (value & 0xF0) == 0xE0 || (value & 0xF0) == 0xF0))
+                SecondaryAddress(value);
             break;
     }
+}
+
+void TDrive::SecondaryAddress(uint8_t value) {
+    const int32_t channel = value & 0x0F;
+    switch (value & 0xF0) {
+        case 0x60:
+            if (Role == TBusRole::Talker) TalkChannel = channel;
+            else ListenSecondary = value;
+            break;
+        case 0xE0:  // CLOSE: a file being written is written now
+            ListenSecondary = value;
+            if (channel != 0 && channel != CommandChannelNumber) CloseChannel(channel);
+            StatusRegister = StatusOk;
+            HandshakeRegister = 0xFF;
+            LampDone();
+            break;
+        default:  // OPEN: the name follows
+            ListenSecondary = value;
+            HandshakeRegister = 0xFF;
+            break;
+    }
+}
+
+void TDrive::DataByteFromMachine(uint8_t value) {
+    const int32_t channel = ListenSecondary & 0x0F;
+    if ((ListenSecondary & 0xF0) == 0x60 && channel != 0 && channel != CommandChannelNumber) {
+        Channels[size_t(channel)].Append(value);
+        return;
+    }
+    // The name buffer holds 256 bytes; a longer name is cut there.
+    if (NameLength < NameBufferSize) NameBuffer[size_t(NameLength++)] = value;
+}
+
+void TDrive::DataByteToMachine() {
+    bool last = false;
+    if (TalkChannel == 0) {
+        // Reading past the prepared data is not an error: the position wraps at 65536.
+        DataRegister = DataBuffer[ReadPosition];
+        ++ReadPosition;
+        last = ReadPosition == DataLength;
+    } else if (TalkChannel == CommandChannelNumber) {
+        DataRegister = Command.NextByte(last);
+    } else if (Channels[size_t(TalkChannel)].State() == TDataChannel::Reading) {
+        DataRegister = Channels[size_t(TalkChannel)].NextByte(last);
+    } else {
+        // Nothing to send on a channel that is not open for reading: the machine times out.
+        DataRegister = 0x0D;
+        StatusRegister = StatusNotFound;
+        return;
+    }
+    StatusRegister = last ? StatusLastByte : StatusOk;
+    if (last) LampDone();
 }
 
 void TDrive::BusCommand(uint8_t value) {
@@ -149,24 +224,52 @@ void TDrive::BusCommand(uint8_t value) {
             ClearName();
             SetLamp(LampBusy);
             ProtocolState = 0;
+            Role = TBusRole::Listener;
+            ListenSecondary = 0xF0;
             break;
-        case 0x40:  // TALK
+        case 0x40:  // TALK: the channel goes on where it stopped, as GET# reads byte by byte
             HandshakeRegister = 0xFF;
-            ReadPosition = 0;
             ProtocolState = 0;
+            Role = TBusRole::Talker;
+            TalkChannel = 0;
             break;
         case 0x3F:  // UNLISTEN: the request is complete
-            PrepareData();
+            EndListen();
             HandshakeRegister = 0xFF;
             ProtocolState = 0;
+            Role = TBusRole::None;
             break;
         case 0x5F:  // UNTALK
             HandshakeRegister = 0xFF;
             StatusRegister = StatusOk;
             ProtocolState = 0;
+            Role = TBusRole::None;
             break;
         default:  // still waiting for a bus command
             break;
+    }
+}
+
+template <class Work>
+auto TDrive::WithBackEnd(Work work) {
+    if (DriveMode == ModeD64) {
+        TD64BackEnd backEnd(Image, UserProtected);
+        return work(backEnd);
+    }
+    TDirectoryBackEnd backEnd(ServedDirectory(DirectoryPath), UserProtected);
+    return work(backEnd);
+}
+
+void TDrive::EndListen() {
+    const int32_t channel = ListenSecondary & 0x0F;
+    const int32_t kind = ListenSecondary & 0xF0;
+    if (channel == 0) {
+        PrepareData();
+    } else if (channel == CommandChannelNumber) {
+        if (kind != 0xE0) RunCommand(Name());
+        LampDone();
+    } else if (kind == 0xF0) {
+        OpenChannel(channel, Name());
     }
 }
 
@@ -177,8 +280,65 @@ void TDrive::PrepareData() {
         DataLength = 0;
         return;
     }
+    // A new request starts its delivery at the first byte, whether it prepares data or not.
+    ReadPosition = 0;
     // A drive prefix such as "0:" names the unit's only disk.
     if (name.size() > 2 && name[1] == ':') name.remove_prefix(2);
     if (DriveMode == ModeDirectory) PrepareFromDirectory(name);
     else if (DriveMode == ModeD64) PrepareFromDisk(name);
+}
+
+std::vector<uint8_t> TDrive::Listing() {
+    std::vector<uint8_t> listing(size_t(DataBufferSize), 0);
+    const int32_t length = DriveMode == ModeD64 ? BuildDiskListing(listing.data()) : BuildDirectoryListing(listing.data());
+    listing.resize(size_t(length));
+    return listing;
+}
+
+void TDrive::OpenChannel(int32_t channel, std::string_view name) {
+    TDataChannel& file = Channels[size_t(channel)];
+    // A channel opened again is closed first, so a file being written is kept.
+    if (file.State() != TDataChannel::Closed) CloseChannel(channel);
+    const TOpenRequest request = ParseOpenName(name, channel);
+    TDosStatus status = request.Status;
+    if (status.Code == DosOk && request.Kind == TOpenRequest::Directory) {
+        file.OpenForReading(Listing());
+    } else if (status.Code == DosOk) {
+        status = WithBackEnd([&](TDosBackEnd& backEnd) {
+            std::vector<uint8_t> contents;
+            if (request.Mode != TOpenRequest::Write) {
+                const TDosStatus read = backEnd.ReadFile(request.Name, request.Type, contents);
+                if (read.Code != DosOk) return read;
+                if (request.Mode == TOpenRequest::Read) {
+                    file.OpenForReading(std::move(contents));
+                    return read;
+                }
+            }
+            const bool replace = request.Replace || request.Mode == TOpenRequest::Append;
+            const TDosStatus writable = backEnd.CanWrite(request.Name, replace);
+            if (writable.Code == DosOk) file.OpenForWriting(request.Name, request.Type, replace, std::move(contents));
+            return writable;
+        });
+    }
+    SetDosStatus(status);
+    if (status.Code != DosOk) {
+        StatusRegister = StatusNotFound;
+        LampDone();
+    }
+}
+
+void TDrive::CloseChannel(int32_t channel) {
+    TDataChannel& file = Channels[size_t(channel)];
+    if (file.State() == TDataChannel::Writing) {
+        SetDosStatus(file.TooLarge() ? TDosStatus{DosFileTooLarge} : WithBackEnd([&](TDosBackEnd& backEnd) {
+            return backEnd.WriteFile(file.Name(), file.Type(), file.Replace(), file.Contents());
+        }));
+    }
+    file.Close();
+}
+
+void TDrive::RunCommand(std::string_view command) {
+    // Opening the command channel without a command leaves the status to be read.
+    if (command.empty()) return;
+    SetDosStatus(WithBackEnd([&](TDosBackEnd& backEnd) { return ExecuteDosCommand(command, backEnd); }));
 }

@@ -5,25 +5,30 @@
 #include <string_view>
 #include <vector>
 
+#include "media/d64_backend.h"
+#include "media/drive_channels.h"
+#include "media/drive_dos.h"
+
 // Wildcard comparison of the drive's DOS: "*" ends the comparison with a match, "?" matches
 // any one character (or the end of the name); everything else must be equal byte for byte.
 bool NameMatch(std::string_view pattern, std::string_view name);
 // Number of characters of n written in decimal (1 for 0..9); lays out directory listings.
 int32_t DigitCount(int32_t n);
 
-// What attaching a D64 image came to. Anything but Attached leaves the previous image whole.
-enum class TD64Attach { Attached, CannotOpen, NotAnImage };
-// The message box text for a refused image (empty for Attached).
-const char* D64AttachMessage(TD64Attach result);
-
 // One disk drive on the parallel drive port, emulated at the level of the ROM's byte protocol.
 // Every byte the ROM writes to the data register is acted on at once; a whole file or listing
 // is prepared inside the processor write that sends UNLISTEN.
+//
+// The drive keeps a channel per secondary address: 0 loads (a program or the listing), 1 saves,
+// 2 to 14 are data files, 15 is the command channel, which reports the DOS status and takes DOS
+// commands. Each channel has its own buffer, so the command channel can be read while a file
+// is open.
 class TDrive {
 public:
     enum Mode : int32_t { ModeNone = 0, ModeDirectory = 1, ModeD64 = 2 };
     enum DriveStatus : uint8_t { StatusOk = 0, StatusNotFound = 2, StatusLastByte = 3 };
-    enum LampState : int32_t { LampOff = 0, LampIdle = 1, LampBusy = 2 };
+    // LampError: the lamp flashes while an error waits on the command channel.
+    enum LampState : int32_t { LampOff = 0, LampIdle = 1, LampBusy = 2, LampError = 3 };
 
     static constexpr uint16_t BaseDevice8 = 0xFEF0;
     static constexpr uint16_t BaseDevice9 = 0xFEC0;
@@ -35,32 +40,54 @@ public:
     // A 35-track disk: 683 sectors of 256 bytes.
     static constexpr int32_t D64Tracks = 35;
     static constexpr int32_t D64Sectors = 683;
-    static constexpr int32_t D64ImageSize = 174848;
-    static constexpr int32_t D64ImageWithErrorsSize = 175531;  // one error byte per sector follows
+    static constexpr int32_t D64ImageSize = TD64Image::ImageSize;
+    static constexpr int32_t D64ImageWithErrorsSize = TD64Image::ImageWithErrorsSize;
     static int32_t SectorsPerTrack(int32_t track);
 
     TDrive();
     // 8 or 9; anything else becomes 8.
     void SetDeviceNumber(int32_t n);
-    // 0 None, 1 Directory, 2 D64 File (other values mean None). Lights the lamp unless None.
+    // 0 None, 1 Directory, 2 D64 File (other values mean None). Lights the lamp unless None;
+    // the drive starts afresh: channels closed, the DOS status reports the drive's version.
     void SetMode(int32_t m);
-    // Machine reset: empty buffers and idle protocol; mode, directory, image and registers stay.
+    // Machine reset, which resets the drive too: empty buffers, idle protocol, every channel
+    // closed (a file still being written is dropped), the version status. Mode, directory,
+    // image and registers stay.
     void Reset();
-    uint8_t ReadPort(uint16_t address);
+    // Reading a register changes nothing: only the data byte written with $84 advances the drive.
+    uint8_t ReadPort(uint16_t address) const;
     void WritePort(uint16_t address, uint8_t value);
     bool TakeLampChange();
     uint16_t BaseAddress() const { return DeviceNumber == 9 ? BaseDevice9 : BaseDevice8; }
 
-    // Directory mode serves the PRG files of this host directory. Empty, or a path that is not
-    // a reachable directory, means the process's current directory.
-    void SetDirectoryPath(std::string path) { DirectoryPath = std::move(path); }
+    // Directory mode serves the files of this host directory. Empty, or a path that is not a
+    // reachable directory, means the process's current directory. Files open on the old
+    // directory are closed (a file still being written is dropped).
+    void SetDirectoryPath(std::string path);
     const std::string& GetDirectoryPath() const { return DirectoryPath; }
 
     // D64 mode serves this image. Only whole images are taken (174848 bytes, or 175531 with the
-    // error bytes, which are ignored); the drive's mode is not changed.
+    // error bytes); the drive's mode is not changed. Writes reach the image file unless its
+    // owner may not write it: then the disk is write-protected. Files open on the old disk are
+    // closed (a file still being written is dropped).
     TD64Attach AttachImage(const std::string& path);
+    // An image without a host file: writes change it in memory only.
     TD64Attach AttachImageData(const std::vector<uint8_t>& image);
-    const std::vector<uint8_t>& DiskImage() const { return Disk; }
+    const std::vector<uint8_t>& DiskImage() const { return Image.Bytes(); }
+    // The host file the attached image is written back to (resolved; empty for none).
+    const std::string& ImageFile() const { return Image.HostFile(); }
+    // The user's write protection, for either kind of medium: every write, scratch, rename,
+    // format and validate answers "26,WRITE PROTECT ON". It lasts until changed.
+    void SetWriteProtected(bool writeProtected) { UserProtected = writeProtected; }
+    // Whether the drive refuses writes now: the user's protection or a read-only image.
+    bool WriteProtected() const { return UserProtected || (DriveMode == ModeD64 && Image.ReadOnly()); }
+
+    // The RAM of the machine the drive is attached to (16384, 32768 or 65536 bytes): listings
+    // are cut to fit it.
+    void SetMachineRam(int32_t bytes) { MachineRam = bytes; }
+
+    // The status the command channel reports next ("NN,TEXT,TT,SS").
+    const TDosStatus& DosStatus() const { return Command.Status(); }
 
     // The prepared data as the drive delivers it (a PRG file or a listing).
     const uint8_t* PreparedData() const { return DataBuffer.data(); }
@@ -83,25 +110,54 @@ public:
     std::array<int32_t, 36> TrackOffset{};
 
 private:
+    enum class TBusRole { None, Listener, Talker };
+    static constexpr int32_t CommandChannelNumber = 15;
+
     void ProtocolByte(uint8_t value);
     void BusCommand(uint8_t value);
+    void SecondaryAddress(uint8_t value);
+    void DataByteFromMachine(uint8_t value);
+    void DataByteToMachine();
     void ClearName();
     void SetLamp(int32_t lamp);
-    // Runs at UNLISTEN: prepares the data buffer from the name buffer.
+    // The lamp once the drive is done: flashing while an error waits, else idle.
+    void LampDone() { SetLamp(Command.Status().IsError() ? LampError : LampIdle); }
+    void SetDosStatus(TDosStatus status);
+    // Closes every channel without writing, as when the disk is changed.
+    void CloseAllChannels();
+    // Closes every channel and reports the drive's version, as after power-on.
+    void StartAfresh();
+
+    // Runs at UNLISTEN: acts on what the machine sent to the channel it listened on.
+    void EndListen();
+    // Channel 0, the load channel: prepares the data buffer from the name buffer.
     void PrepareData();
+    void OpenChannel(int32_t channel, std::string_view name);
+    void CloseChannel(int32_t channel);
+    void RunCommand(std::string_view command);
+    // The back-end of the current mode, for `work(backEnd)`.
+    template <class Work>
+    auto WithBackEnd(Work work);
 
     // Directory back-end (drive_directory.cpp).
     void PrepareFromDirectory(std::string_view name);
-    void BuildDirectoryListing(const std::string& directory);
+    int32_t BuildDirectoryListing(uint8_t* buffer);
     // D64 back-end (drive_d64.cpp).
     void PrepareFromDisk(std::string_view name);
-    void BuildDiskListing();
-    bool LoadDiskFile(int32_t track, int32_t sector);
-    // Offset of a sector in the image, or -1 when the track or sector lies outside the disk.
-    int32_t SectorOffset(int32_t track, int32_t sector) const;
+    int32_t BuildDiskListing(uint8_t* buffer);
+    // The listing of the current mode, for a data channel.
+    std::vector<uint8_t> Listing();
 
     std::string DirectoryPath = ".";
-    std::vector<uint8_t> Disk;
+    int32_t MachineRam = 65536;
+    bool UserProtected = false;
+    TD64Image Image;
     std::array<uint8_t, NameBufferSize> NameBuffer{};
     std::vector<uint8_t> DataBuffer;
+
+    TBusRole Role = TBusRole::None;
+    uint8_t ListenSecondary = 0xF0;  // what the bytes after LISTEN are for: OPEN 0 unless told
+    int32_t TalkChannel = 0;
+    std::array<TDataChannel, CommandChannelNumber> Channels;  // 1-14 used
+    TCommandChannel Command;
 };

@@ -1,6 +1,6 @@
-// The directory back-end: a host directory's PRG files served as if they were on a disk.
-// It only reads the host directory, never writes to it, and never changes the process's
-// current directory: every path is resolved against the drive's own directory.
+// The directory back-end's load channel: a host directory's files served as if they were on a
+// disk. It never changes the process's current directory: every path is resolved against the
+// drive's own directory, and only the files served_directory.h admits are opened.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -10,66 +10,12 @@
 
 #include "media/drive.h"
 #include "media/drive_listing.h"
+#include "media/host_files.h"
+#include "media/served_directory.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct THostFile {
-    std::string Name;  // file name as the host stores it, extension included
-    fs::path Path;
-};
-
-constexpr std::string_view PrgExtension = ".PRG";
-
-fs::path ServedDirectory(const std::string& path) {
-    std::error_code error;
-    if (!path.empty() && fs::is_directory(path, error)) return fs::path(path);
-    fs::path current = fs::current_path(error);
-    return error ? fs::path(".") : current;
-}
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
-}
-
-bool HasPrgExtension(std::string_view name) {
-    return name.size() >= PrgExtension.size() &&
-           EqualIgnoringCase(name.substr(name.size() - PrgExtension.size()), PrgExtension);
-}
-
-// Regular files (or links to them) whose names end in ".PRG" in any letter case. The host
-// enumerates a directory in no defined order; sorting by name makes the listing and the "*"
-// request the same on every run and every host.
-std::vector<THostFile> PrgFiles(const fs::path& directory) {
-    std::vector<THostFile> files;
-    std::error_code error;
-    fs::directory_iterator it(directory, error);
-    if (error) return files;
-    for (const fs::directory_iterator end; it != end; it.increment(error)) {
-        if (error) break;
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError)) continue;
-        std::string name = it->path().filename().string();
-        if (HasPrgExtension(name)) files.push_back({std::move(name), it->path()});
-    }
-    std::sort(files.begin(), files.end(), [](const THostFile& a, const THostFile& b) { return a.Name < b.Name; });
-    return files;
-}
-
-// The drive's matching folds the host name up: every code from 96 to 127 loses 32.
-std::string FoldedForMatch(std::string name) {
-    for (char& c : name) {
-        const auto code = uint8_t(c);
-        if (code >= 96 && code <= 127) c = char(code - 32);
-    }
-    return name;
-}
 
 std::string UpperLetters(std::string_view text) {
     std::string upper(text);
@@ -78,16 +24,9 @@ std::string UpperLetters(std::string_view text) {
     return upper;
 }
 
-std::string_view WithoutExtension(std::string_view name) { return name.substr(0, name.size() - PrgExtension.size()); }
-
-// A name sent by the program must stay inside the served directory.
-bool LeavesDirectory(std::string_view name) {
-    return name.find('/') != std::string_view::npos || name.find('\\') != std::string_view::npos ||
-           name.find("..") != std::string_view::npos;
-}
-
-// Size of a host file that can be opened for reading, or -1.
+// Size of a served file that can be opened for reading, or -1.
 int64_t ReadableSize(const fs::path& path) {
+    if (!IsRegularHostFile(path)) return -1;
     std::ifstream file(path, std::ios::binary);
     if (!file) return -1;
     std::error_code error;
@@ -106,70 +45,51 @@ int32_t FreeValue(const fs::path& directory) {
 }  // namespace
 
 void TDrive::PrepareFromDirectory(std::string_view name) {
-    const fs::path directory = ServedDirectory(DirectoryPath);
     if (name.front() == '$') {
-        BuildDirectoryListing(directory.string());
+        DataLength = uint16_t(BuildDirectoryListing(DataBuffer.data()));
+        SetDosStatus({});
         return;
     }
-    if (LeavesDirectory(name)) {
+    auto refuse = [this](TDosStatus status) {
         StatusRegister = StatusNotFound;
-        return;
-    }
-    const std::vector<THostFile> files = PrgFiles(directory);
-    std::string request(name);
-    // "*" asks for the first program on the disk; the rest of the name plays no part.
-    if (request.front() == '*' && !files.empty()) request = std::string(WithoutExtension(files.front().Name));
-
-    const std::string pattern = request + std::string(PrgExtension);
-    const THostFile* chosen = nullptr;
-    for (const THostFile& file : files) {
-        if (NameMatch(pattern, FoldedForMatch(file.Name))) {
-            chosen = &file;
-            break;
-        }
-    }
-    if (!chosen) {
-        for (const THostFile& file : files) {
-            if (EqualIgnoringCase(file.Name, pattern)) {
-                chosen = &file;
-                break;
-            }
-        }
-    }
-    if (!chosen) {
-        StatusRegister = StatusNotFound;
-        return;
-    }
+        SetDosStatus(status);
+    };
+    if (LeavesDirectory(name)) return refuse({DosFileNotFound});
+    // LOAD takes program files only; "*" asks for the first of them.
+    const std::vector<TServedFile> files = ServedFiles(ServedDirectory(DirectoryPath), FilePrg);
+    const TServedFile* chosen = FindServedFile(files, name);
+    if (!chosen) return refuse({DosFileNotFound});
 
     // Read into a scratch buffer first, so a failed read leaves the prepared data as it was.
-    // A file longer than the 16-bit data length can describe is refused, not cut.
-    const int64_t size = ReadableSize(chosen->Path);
-    if (size < 0 || size > MaxDataLength) {
-        StatusRegister = StatusNotFound;
-        return;
+    // A file longer than the 16-bit data length can describe is refused, not cut. An empty
+    // file holds no load address, and LOAD would store a byte at an address of no one's
+    // choosing after the end mark: it is not found.
+    std::vector<uint8_t> contents;
+    switch (ReadHostFile(chosen->Path, MaxDataLength, contents)) {
+        case THostRead::Ok: break;
+        case THostRead::TooLarge: return refuse({DosFileTooLarge});
+        default: return refuse({DosFileNotFound});
     }
-    std::vector<char> contents(static_cast<size_t>(size));
-    std::ifstream file(chosen->Path, std::ios::binary);
-    if (!file || (size > 0 && !file.read(contents.data(), size))) {
-        StatusRegister = StatusNotFound;
-        return;
-    }
+    if (contents.empty()) return refuse({DosFileNotFound});
     std::copy(contents.begin(), contents.end(), DataBuffer.begin());
-    DataLength = uint16_t(size);
+    DataLength = uint16_t(contents.size());
     StatusRegister = StatusOk;
+    SetDosStatus({});
 }
 
-void TDrive::BuildDirectoryListing(const std::string& directory) {
-    TListingWriter listing(DataBuffer.data(), MaxDataLength);
+int32_t TDrive::BuildDirectoryListing(uint8_t* buffer) {
+    const fs::path directory = ServedDirectory(DirectoryPath);
+    TListingWriter listing(buffer, TListingWriter::MaxListingSize(MachineRam));
     std::string title = "VARLUME DIR (8) ";
     title[13] = char('0' + DeviceNumber % 10);
     listing.Header(title, "00", "2A");
-    for (const THostFile& file : PrgFiles(directory)) {
-        const std::string_view stem = WithoutExtension(file.Name);
+    static constexpr const char* TypeMarks[] = {"DEL  ", "SEQ  ", "PRG  ", "USR  "};
+    for (const TServedFile& file : ServedFiles(directory, FileAnyType)) {
+        const std::string_view stem = file.Stem();
         const int64_t size = ReadableSize(file.Path);
         if (size < 0 || stem.size() > 16) continue;
         const int64_t blocks = std::min<int64_t>(size / 256 + 1, INT32_MAX);
-        if (!listing.Entry(int32_t(blocks), UpperLetters(stem), " PRG  ")) break;
+        if (!listing.Entry(int32_t(blocks), UpperLetters(stem), std::string(" ") + TypeMarks[file.Type & 3])) break;
     }
-    DataLength = uint16_t(listing.Finish(FreeValue(directory)));
+    return listing.Finish(FreeValue(directory));
 }

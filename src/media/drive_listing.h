@@ -10,6 +10,15 @@ public:
     static constexpr int32_t HeaderLineSize = 30;
     static constexpr int32_t EntryLineSize = 32;
     static constexpr int32_t LastLineSize = 30;
+    // A listing loaded at $1001 ends below the top of BASIC's memory (the machine's RAM, and
+    // at most $FD00, where the I/O starts) with this much room left for BASIC's variables, so
+    // a directory of any size leaves the machine whole and able to LIST it.
+    static constexpr int32_t RoomForBasic = 256;
+    static constexpr int32_t MemoryTop64K = 0xFD00;
+    // The most a listing holds, load address included, for a machine with `ramBytes` of RAM.
+    static constexpr int32_t MaxListingSize(int32_t ramBytes) {
+        return 2 + ((ramBytes < MemoryTop64K ? ramBytes : MemoryTop64K) - RoomForBasic - LoadAddress);
+    }
 
     // `buffer` holds at least `capacity` bytes; nothing is ever written beyond them.
     TListingWriter(uint8_t* buffer, int32_t capacity) : Buffer(buffer), Capacity(capacity) {}

@@ -102,10 +102,14 @@ uint8_t TMemory::ReadPort() {
     CatchUpTape();
     // Without a tape the cassette read line keeps its last level.
     if (Tape) TapeLevelLatch = Tape->Level();
-    // The output lines (bits 0-3: serial lines, cassette write, motor) read back as last
-    // written, as a port latch does: the KERNAL's tape SAVE toggles the write line and keeps
-    // the motor on with read-modify-write sequences on $01.
-    return uint8_t(0xC0 | (Image[0x0001] & 0x0F) | (TapeLevelLatch ? 0x10 : 0x00));
+    return PortValue(TapeLevelLatch);
+}
+
+// The output lines (bits 0-3: serial lines, cassette write, motor) read back as last written,
+// as a port latch does: the KERNAL's tape SAVE toggles the write line and keeps the motor on
+// with read-modify-write sequences on $01.
+uint8_t TMemory::PortValue(int32_t tapeLevel) const {
+    return uint8_t(0xC0 | (Image[0x0001] & 0x0F) | (tapeLevel ? 0x10 : 0x00));
 }
 
 void TMemory::WritePort(uint8_t value) {
@@ -120,7 +124,22 @@ void TMemory::WritePort(uint8_t value) {
 
 uint8_t TMemory::DecodeRead(uint16_t address) {
     const uint16_t a = FoldRead(address);
+    // The two reads that change something: the port latches the tape level, and a TED read
+    // first applies the timer ticks a run of the frame loop has kept back.
     if (a == 0x0001) return ReadPort();
+    if (a >= 0xFF00 && a < 0xFF20) return Ted ? Ted->ReadRegister(a) : 0x00;
+    return DecodedValue(a);
+}
+
+uint8_t TMemory::Peek(uint16_t address) const {
+    const uint16_t a = FoldRead(address);
+    if (a == 0x0001) return PortValue(Tape ? Tape->Level() : TapeLevelLatch);
+    if (a >= 0xFF00 && a < 0xFF20) return Ted ? Ted->PeekRegister(a) : 0x00;
+    return DecodedValue(a);
+}
+
+// Everything but the port and the TED: reading any of it changes nothing.
+uint8_t TMemory::DecodedValue(uint16_t a) const {
     if (a < 0xFD00) return Image[PlainReadIndex(a, RomEnabled != 0, LowRomBank, HighRomBank)];
     switch (a >> 8) {
         case 0xFD:
@@ -133,7 +152,6 @@ uint8_t TMemory::DecodeRead(uint16_t address) {
             if ((a & 0xFFF0) == 0xFEF0) return Drive8 ? Drive8->ReadPort(a) : 0x00;
             return 0x00;
         default:
-            if (a < 0xFF20) return Ted ? Ted->ReadRegister(a) : 0x00;
             return Image[PlainReadIndex(a, RomEnabled != 0, LowRomBank, HighRomBank)];
     }
 }

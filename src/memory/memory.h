@@ -53,6 +53,10 @@ public:
     // The same for an address in page 0, which is RAM on every machine but for the port at $0001.
     BUS_INLINE uint8_t ReadZeroPage(uint8_t address);
     BUS_INLINE void WriteZeroPage(uint8_t address, uint8_t value);
+    // The byte a processor read would return, without any side effect: the port does not
+    // latch the tape level and the TED's timers stay as they are. The debugger's views read
+    // through it, so looking at memory never changes what the program later sees.
+    uint8_t Peek(uint16_t address) const;
     // Two decoded reads, low byte first; the second address wraps from $FFFF to $0000.
     uint16_t ReadWord(uint16_t address) {
         const uint8_t low = Read(address);
@@ -120,7 +124,9 @@ private:
     void DecodeWrite(uint16_t address, uint8_t value);
     uint16_t FoldRead(uint16_t address) const;
     uint16_t FoldWrite(uint16_t address) const;
+    uint8_t DecodedValue(uint16_t folded) const;
     uint8_t ReadPort();
+    uint8_t PortValue(int32_t tapeLevel) const;
     void WritePort(uint8_t value);
     void RebuildPageMaps(int firstPage = 0x00);
 

@@ -82,6 +82,10 @@ public:
     void Reset();
 
     uint8_t ReadRegister(uint16_t address);
+    // The same value without touching anything, for the debugger's views. Reading a TED
+    // register has no side effect on the chip; this one also leaves the timer ticks that a
+    // run of the frame loop keeps back where they are, so it is exact between frame calls.
+    uint8_t PeekRegister(uint16_t address) const;
     void WriteRegister(uint16_t address, uint8_t value);
 
     // The raster value programs see ($FF1C/$FF1D) for a frame-buffer line.

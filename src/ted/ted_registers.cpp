@@ -22,8 +22,12 @@ constexpr uint32_t RunEndingRegisters = 0x3Fu | 1u << 0x07 | 0x3Fu << 0x0E | 0x0
 }  // namespace
 
 uint8_t TTED::ReadRegister(uint16_t address) {
-    if (address < 0xFF00 || address > 0xFF1F) return 0;
     SyncTimers();
+    return PeekRegister(address);
+}
+
+uint8_t TTED::PeekRegister(uint16_t address) const {
+    if (address < 0xFF00 || address > 0xFF1F) return 0;
     switch (address & 0x1F) {
         case 0x00: return Low(Timer[0].Counter);
         case 0x01: return High(Timer[0].Counter);

@@ -1,55 +1,41 @@
 #include "ui/main_window.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLayout>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
-#include <cstdio>
 #include <new>
 
-#include "host/frame_image.h"
+#include "host/app_paths.h"
+#include "host/settings_file.h"
 #include "machine/paths.h"
 #include "media/prg_file.h"
-#include "ted/palettes.h"
+#include "ui/about_box.h"
+#include "ui/debugger/debug_windows.h"
+#include "ui/debugger/debugger_host.h"
+#include "ui/help_keys_window.h"
+#include "ui/log_window.h"
+#include "ui/properties_dialog.h"
+#include "ui/save_prg_dialog.h"
 #include "ui/screen_widget.h"
+#include "ui/status_panel.h"
 
 #ifndef VARLUME_VERSION
 #define VARLUME_VERSION "0.0.0"
 #endif
 
-namespace {
-
-struct TPanelLayout {
-    const char* InitialText;
-    int Width;  // 0: panel 0, which takes what the others leave
-    Qt::Alignment Alignment;
-};
-
-constexpr TPanelLayout PanelLayouts[TForm_Main::StatusPanelCount] = {
-    {"Ready", 0, Qt::AlignLeft | Qt::AlignVCenter},
-    {"", 50, Qt::AlignCenter},         // speed
-    {"Tape", 70, Qt::AlignCenter},     // tape state
-    {"Drive8", 40, Qt::AlignCenter},   // drive 8 lamp
-    {"Drive9", 40, Qt::AlignCenter},   // drive 9 lamp
-    {"", 0, Qt::AlignLeft},            // lies past the right edge: never shows anything
-};
-
-}  // namespace
-
 TForm_Main::TForm_Main(TMainOptions options, QWidget* parent)
     : QMainWindow(parent),
+      Prompts(std::move(options.Prompts)),
       ErrorBoxHandler(std::move(options.ErrorBox)),
-      RomDirectory(options.RomDirectory ? *options.RomDirectory : ExecutableDirectory()),
+      FullScreenCheck(std::move(options.FullScreenAvailable)),
+      RomDirectories(options.RomDirectory ? std::vector<std::string>{*options.RomDirectory}
+                                          : RomSearchDirectories()),
+      SettingsFile(options.SettingsPath ? *options.SettingsPath : SettingsFilePath()),
       Arguments(std::move(options.Arguments)),
       ScanCodeKind(ScanCodeKindOf(QGuiApplication::platformName().toUtf8().constData())) {
     setWindowTitle(QStringLiteral("Varlume - The Commodore Plus/4 Emulator - " VARLUME_VERSION));
@@ -58,10 +44,16 @@ TForm_Main::TForm_Main(TMainOptions options, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    if (ErrorBoxHandler) Prompts.ErrorBox = ErrorBoxHandler;
+    Prompts.FillDefaults(this);
 
     Screen = new TScreenWidget(this);
     setCentralWidget(Screen);
+    // The client area before the first screen mode is applied.
+    Screen->setFixedSize(377, 249);
     CreateMenus();
+    CreatePopupMenu();
     CreateStatusBar();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -76,152 +68,56 @@ TForm_Main::TForm_Main(TMainOptions options, QWidget* parent)
     IdleTimer->setInterval(0);
     connect(IdleTimer, &QTimer::timeout, this, &TForm_Main::RunFrame);
 
+    // Every other window exists from the start and is only shown or hidden afterwards.
+    Form_Log = new TForm_Log(this);
+    Form_About = new TForm_About(this);
+    Form_HelpKeys = new TForm_HelpKeys(*this);
+    Form_Properties = new TForm_Properties(*this);
+    Form_SavePRG = new TForm_SavePRG(*this);
+
     FormCreate();
 }
 
 TForm_Main::~TForm_Main() {
-    // No frame may run once the machine is gone, and no sound may be fed from it.
-    IdleTimer->stop();
-    if (Machine) Machine->SetSoundSink(nullptr);
-    SoundDirectSound.reset();
-    Machine.reset();
-}
-
-void TForm_Main::CreateMenus() {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    Menu_LoadPRGfile = file->addAction(tr("&Load PRG file..."));
-    Menu_LoadPRGfile->setShortcut(Qt::Key_F8);
-    connect(Menu_LoadPRGfile, &QAction::triggered, this, &TForm_Main::Menu_LoadPRGfileClick);
-    file->addSeparator();
-    Menu_Exit = file->addAction(tr("E&xit"));
-    Menu_Exit->setShortcut(Qt::Key_F12);
-    connect(Menu_Exit, &QAction::triggered, this, &QWidget::close);
-
-    QMenu* view = menuBar()->addMenu(tr("&View"));
-    Menu_StatusBar = view->addAction(tr("&Status Bar"));
-    Menu_StatusBar->setCheckable(true);
-    Menu_StatusBar->setChecked(true);
-    connect(Menu_StatusBar, &QAction::toggled, this, [this](bool checked) {
-        StatusBar_Main->setVisible(checked);
-        FitWindow();
-    });
-    view->addSeparator();
-    QMenu* palette = view->addMenu(tr("&Palette"));
-    auto* paletteGroup = new QActionGroup(this);
-    auto addPalette = [&](const QString& caption, int32_t code) {
-        QAction* item = palette->addAction(caption);
-        item->setCheckable(true);
-        paletteGroup->addAction(item);
-        connect(item, &QAction::triggered, this, [this, code] { SelectPaletteCode(code); });
-        return item;
-    };
-    Menu_CalculatedPalette = addPalette(tr("&Calculated"), PaletteCalculated);
-    Menu_DigitizedPalette = addPalette(tr("Digitized &1"), PaletteDigitized1);
-    Menu_OriginalPalette = addPalette(tr("Digitized &2"), PaletteDigitized2);
-
-    QMenu* machine = menuBar()->addMenu(tr("&Machine"));
-    Menu_Reset = machine->addAction(tr("&Reset"));
-    Menu_Reset->setShortcut(Qt::Key_F11);
-    connect(Menu_Reset, &QAction::triggered, this, [this] { Machine->SoftReset(); });
-    Menu_HardReset = machine->addAction(tr("&Hard Reset"));
-    Menu_HardReset->setShortcut(Qt::SHIFT | Qt::Key_F11);
-    connect(Menu_HardReset, &QAction::triggered, this, [this] { Machine->HardReset(); });
-    Menu_SpecialReset = machine->addAction(tr("&Special Reset"));
-    Menu_SpecialReset->setShortcut(Qt::CTRL | Qt::Key_F11);
-    connect(Menu_SpecialReset, &QAction::triggered, this, [this] { Machine->SpecialReset(); });
-    machine->addSeparator();
-
-    QMenu* sound = machine->addMenu(tr("Sound"));
-    auto* soundGroup = new QActionGroup(this);
-    Menu_Nosound = sound->addAction(tr("No sound"));
-    // The wave-mapper output never played anything; it stays offered but disabled.
-    Menu_WaveMapper = sound->addAction(tr("Wave Mapper"));
-    Menu_WaveMapper->setEnabled(false);
-    Menu_DirectSound = sound->addAction(tr("DirectSound"));
-    for (QAction* item : {Menu_Nosound, Menu_WaveMapper, Menu_DirectSound}) {
-        item->setCheckable(true);
-        soundGroup->addAction(item);
-    }
-    connect(Menu_Nosound, &QAction::triggered, this, &TForm_Main::Menu_NosoundClick);
-    connect(Menu_DirectSound, &QAction::triggered, this, &TForm_Main::Menu_DirectSoundClick);
-    machine->addSeparator();
-
-    QMenu* sync = machine->addMenu(tr("S&ynchronization"));
-    auto* syncGroup = new QActionGroup(this);
-    auto addSync = [&](const QString& caption, int32_t mode) {
-        QAction* item = sync->addAction(caption);
-        item->setCheckable(true);
-        syncGroup->addAction(item);
-        connect(item, &QAction::triggered, this, [this, mode] { SyncMode = mode; });
-        return item;
-    };
-    Menu_SyncNone = addSync(tr("&None"), TFrameSync::SyncNone);
-    Menu_Sync50Hz = addSync(tr("&50Hz"), TFrameSync::Sync50Hz);
-    // Waits for the vertical blank of a full-screen display only, so it is offered there.
-    VerticalBlank1 = sync->addAction(tr("Vertical Blank"));
-    VerticalBlank1->setCheckable(true);
-    VerticalBlank1->setEnabled(false);
-    syncGroup->addAction(VerticalBlank1);
-
-    QMenu* types = machine->addMenu(tr("&Machine Type"));
-    auto* typeGroup = new QActionGroup(this);
-    auto addType = [&](const QString& caption, int32_t type) {
-        QAction* item = types->addAction(caption);
-        item->setCheckable(true);
-        typeGroup->addAction(item);
-        connect(item, &QAction::triggered, this, [this, type] { SelectMachineType(type); });
-        return item;
-    };
-    Menu_Commodore16 = addType(tr("Commodore 16"), MachineC16);
-    Menu_Commodore232 = addType(tr("Commodore 232"), MachineC232);
-    Menu_CommodorePlus4 = addType(tr("Commodore Plus4"), MachinePlus4);
-    types->addSeparator();
-    Menu_Commodore16with64K = addType(tr("Commodore 16 with 64K RAM"), MachineC16With64K);
-    // Chosen only through the settings file: the item shows it but has no command.
-    Menu_CustomMachine = types->addAction(tr("Custom Machine"));
-    Menu_CustomMachine->setCheckable(true);
-    Menu_CustomMachine->setEnabled(false);
-    typeGroup->addAction(Menu_CustomMachine);
-}
-
-void TForm_Main::CreateStatusBar() {
-    StatusBar_Main = new QStatusBar(this);
-    StatusBar_Main->setSizeGripEnabled(false);
-    for (int i = 0; i < StatusPanelCount; ++i) {
-        const TPanelLayout& panelLayout = PanelLayouts[i];
-        auto* panel = new QLabel(QString::fromLatin1(panelLayout.InitialText), StatusBar_Main);
-        panel->setAlignment(panelLayout.Alignment);
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        if (i == 0) {
-            // Shrinks with the window so that a long message never widens it.
-            panel->setMinimumWidth(0);
-            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        } else {
-            panel->setFixedWidth(panelLayout.Width);
-        }
-        StatusBar_Main->addWidget(panel, i == 0 ? 1 : 0);
-        StatusPanels[i] = panel;
-    }
-    setStatusBar(StatusBar_Main);
+    ReleaseMachine();
 }
 
 void TForm_Main::FormCreate() {
+    const TSettings settings = ReadSettingsFile(SettingsFile);
+    MachineType = settings.MachineType;
     Menu_Sync50Hz->trigger();
-    SelectDisplayMode(ScreenMode);
+    if (QAction* item = ScreenModeItem(settings.ScreenMode)) item->trigger();
+    Menu_PP_Normal->trigger();
 
     // Holds the 192 KB memory image and the frame buffer: without it there is nothing to run.
-    Machine.reset(new (std::nothrow) TMachine(*this, RomDirectory));
+    Machine.reset(new (std::nothrow) TMachine(*this, RomDirectories));
     if (!Machine) {
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
-    SelectPaletteCode(Palette);
-
+    CreateDebugWindows();
+    if (QAction* item = PaletteItem(settings.Palette)) item->trigger();
+    FullScreenDepth = 0;
     if (QAction* item = MachineTypeItem(MachineType)) item->setChecked(true);
     Machine->PowerUp(MachineType);
+    Menu_Drive8None->trigger();
+    Menu_Drive9None->trigger();
     Menu_Nosound->trigger();
+    Menu_FrameSkip0->trigger();
     IdleTimer->start();
     Timer_Clear->start();
+}
+
+void TForm_Main::ReleaseMachine() {
+    // No frame may run once the machine is gone, no sound may be fed from it and no window
+    // may look at it.
+    IdleTimer->stop();
+    Timer_AutoLoad->stop();
+    ReleaseDebugWindows();
+    if (Machine) Machine->SetSoundSink(nullptr);
+    SoundDirectSound.reset();
+    SoundOutputKind = 0;
+    Machine.reset();
 }
 
 QAction* TForm_Main::MachineTypeItem(int32_t type) const {
@@ -241,119 +137,37 @@ void TForm_Main::SelectMachineType(int32_t type) {
     Machine->SelectMachineType(type);
 }
 
-QAction* TForm_Main::PaletteItem(int32_t code) const {
-    switch (code) {
-        case PaletteCalculated: return Menu_CalculatedPalette;
-        case PaletteDigitized1: return Menu_DigitizedPalette;
-        case PaletteDigitized2: return Menu_OriginalPalette;
-        default: return nullptr;
-    }
-}
-
-void TForm_Main::SelectPaletteCode(int32_t code) {
-    const TPalette* table = PaletteForSettingsCode(code);
-    if (!table || !Machine) return;
-    PaletteItem(code)->setChecked(true);
-    Palette = code;
-    SelectPalette(*table, Machine->Frame.ColourTable);
-    // A stopped machine shows its last frame in the new colours too.
-    PresentFrame();
-}
-
-void TForm_Main::Menu_NosoundClick() {
-    Menu_Nosound->setChecked(true);
-    if (SoundOutputKind == 0) return;
-    Machine->SetSoundSink(nullptr);
-    SoundDirectSound.reset();
-    SoundOutputKind = 0;
-}
-
-void TForm_Main::Menu_DirectSoundClick() {
-    if (SoundOutputKind == 2) return;
-    auto output = std::make_unique<TSoundDirectSound>(Machine->Ted);
+void TForm_Main::SaveCurrentSettings1Click() {
     std::string error;
-    if (!output->Open(error)) {
-        output.reset();
-        Machine->SetSoundSink(nullptr);
-        SoundOutputKind = 0;
-        // The mark stays where it was: the item can be chosen again to retry.
-        Menu_Nosound->setChecked(true);
+    if (!WriteSettingsFile(SettingsFile, {MachineType, ScreenMode, Palette}, error))
         ErrorBox(error.c_str());
-        return;
-    }
-    SoundDirectSound = std::move(output);
-    Machine->SetSoundSink(SoundDirectSound->Sink());
-    SoundOutputKind = 2;
-    Menu_DirectSound->setChecked(true);
-}
-
-void TForm_Main::SelectDisplayMode(int32_t code) {
-    if (code < 0 || code >= DisplayModeCount || DisplayModes[code].FullScreen) return;
-    const TDisplayMode& mode = DisplayModes[code];
-    DisplayMode = code;
-    DisplayWidth = mode.Width;
-    DisplayHeight = mode.Height;
-    Screen->SetDisplayMode(mode);
-    FitWindow();
-    ScreenMode = code;
-}
-
-void TForm_Main::FitWindow() {
-    // The window's layout has a fixed-size constraint: it follows the picture area and the
-    // status bar's visibility by itself.
-    Screen->setFixedSize(DisplayWidth, DisplayHeight);
-    int others = 0;
-    for (int i = 1; i < StatusPanelCount - 1; ++i) others += PanelLayouts[i].Width;
-    StatusPanels[0]->setMaximumWidth(qMax(0, DisplayWidth - others));
-    if (QLayout* windowLayout = layout()) windowLayout->activate();
-}
-
-QString TForm_Main::StatusPanelText(int index) const {
-    if (index < 0 || index >= StatusPanelCount) return {};
-    return StatusPanels[index]->text();
-}
-
-void TForm_Main::Timer_ClearTimer() {
-    StatusPanels[0]->setText(QStringLiteral("Ready"));
-    Timer_Clear->stop();
-}
-
-void TForm_Main::StatusMessage(const char* text) {
-    StatusPanels[0]->setText(QString::fromUtf8(text));
-    Timer_Clear->start();
 }
 
 void TForm_Main::AppendLog(const char* line) {
-    std::fprintf(stderr, "%s\n", line);
+    if (Form_Log) Form_Log->AppendLog(QString::fromUtf8(line));
 }
 
 void TForm_Main::ErrorBox(const char* text) {
-    const QString message = QString::fromUtf8(text);
-    if (ErrorBoxHandler) {
-        ErrorBoxHandler(message);
-        return;
-    }
     // The box runs an event loop of its own: no frame may start inside it, least of all while
     // the frame that raised the failure is still on the stack.
     const bool running = IdleTimer->isActive();
     IdleTimer->stop();
-    QMessageBox::critical(isVisible() ? this : nullptr, tr("Error"), message);
-    if (running && Machine && !Machine->EmulationStopped) IdleTimer->start();
+    Prompts.ErrorBox(QString::fromUtf8(text));
+    if (running && Machine && !Machine->EmulationStopped && !Closing) IdleTimer->start();
 }
 
 void TForm_Main::BreakpointReached() {
-    // The machine sets EmulationStopped right after this; the frame loop sees it when the
-    // current frame call returns.
+    // Shows the debugger and stops: EmulationStopped is set before its windows refresh. The
+    // frame loop sees the stop at its next test, after the rest of this clock step.
+    if (DebugWindows) DebugWindows->BreakpointReached();
 }
 
 void TForm_Main::EndOfFrame(bool drawn) {
     FrameSync.Wait(SyncMode);
-    if (drawn) PresentFrame();
-}
-
-void TForm_Main::PresentFrame() {
-    ConvertFrame(Machine->Frame, Screen->Picture());
-    Screen->update();
+    if (!drawn) return;
+    PresentFrame();
+    if (ShowSpeed) ShowSpeedFigure();
+    if (StatusBar_Main->isVisibleTo(this)) UpdateDriveLamps();
 }
 
 void TForm_Main::RunFrame() {
@@ -365,7 +179,9 @@ void TForm_Main::RunFrame() {
     InRunFrame = true;
     Machine->RunFrame();
     InRunFrame = false;
-    if (Machine->EmulationStopped) IdleTimer->stop();
+    if (QuickRegistersShown && DebugWindows) DebugWindows->AfterFrame();
+    if (Machine && Machine->EmulationStopped) IdleTimer->stop();
+    if (Machine) Typist.Poll(*Machine);
 }
 
 void TForm_Main::StopEmulation() {
@@ -374,7 +190,7 @@ void TForm_Main::StopEmulation() {
 }
 
 void TForm_Main::StartEmulation() {
-    if (!Machine) return;
+    if (!Machine || Closing) return;
     Machine->Start();
     IdleTimer->start();
 }
@@ -383,63 +199,15 @@ bool TForm_Main::FrameLoopActive() const {
     return IdleTimer->isActive();
 }
 
-bool TForm_Main::HandleKey(QKeyEvent* event, bool down) {
-    if (!Machine || Machine->EmulationStopped || event->isAutoRepeat()) return false;
-    // Keys pressed with Alt belong to the menus, never to the machine. Releases always pass,
-    // so a key let go while Alt is held does not stay down.
-    if (down && event->modifiers().testFlag(Qt::AltModifier)) return false;
-    const uint8_t code = Set1FromKeyEvent(*event, ScanCodeKind);
-    if (code == 0) return false;
-    Machine->Keyboard.SetKey(code, down);
-    return true;
-}
-
-void TForm_Main::keyPressEvent(QKeyEvent* event) {
-    if (!HandleKey(event, true)) QMainWindow::keyPressEvent(event);
-}
-
-void TForm_Main::keyReleaseEvent(QKeyEvent* event) {
-    if (!HandleKey(event, false)) QMainWindow::keyReleaseEvent(event);
-}
-
-void TForm_Main::changeEvent(QEvent* event) {
-    // The looping output is silenced while another window has the focus or this one is
-    // minimised, and plays on from its cursors when it comes back.
-    if (event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowStateChange) {
-        if (SoundOutputKind == 2 && SoundDirectSound && Machine && !Machine->EmulationStopped) {
-            if (isActiveWindow() && !isMinimized())
-                SoundDirectSound->Resume();
-            else
-                SoundDirectSound->Pause();
-        }
-    }
-    QMainWindow::changeEvent(event);
-}
-
-void TForm_Main::Menu_LoadPRGfileClick() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QString(), QString(), tr("Program files (*.prg);;All files (*)"));
-    if (path.isEmpty()) return;
-    LoadPrgFromMenu(path);
-}
-
-void TForm_Main::LoadPrgFromMenu(const QString& path) {
-    if (!QFileInfo(path).isFile()) {
-        ErrorBox(MessageCannotLoadSelected);
-        return;
-    }
-    // A file that exists but cannot be read leaves RAM untouched; it is reported like a
-    // missing one rather than silently ignored.
-    const TPrgLoadResult result = LoadPrgFile(Machine->Memory, QFile::encodeName(path).toStdString(), Autostart);
-    if (result.Status == TPrgLoadStatus::CannotRead) ErrorBox(MessageCannotLoadSelected);
-}
-
 void TForm_Main::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (Shown) return;
     Shown = true;
     setFocus();
-    if (Arguments.size() == 1 && QFileInfo(Arguments.front()).isFile()) Timer_AutoLoad->start();
+    if (Arguments.size() == 1 && QFileInfo(Arguments.front()).isFile()) {
+        AutoLoadPath = Arguments.front();
+        Timer_AutoLoad->start();
+    }
 }
 
 void TForm_Main::Timer_AutoLoadTimer() {
@@ -447,11 +215,24 @@ void TForm_Main::Timer_AutoLoadTimer() {
     // wiped by the RAM test and BASIC's cold start.
     if (!Machine || !AutoLoadReady(Machine->Cpu.PC)) return;
     Timer_AutoLoad->stop();
-    const TPrgLoadResult result = LoadPrgFile(Machine->Memory, QFile::encodeName(Arguments.front()).toStdString(), true);
+    const QString suffix = QFileInfo(AutoLoadPath).suffix().toLower();
+    // Disk and tape images are opened as dropping them does; anything else is a PRG file.
+    if (suffix == QLatin1String("d64") || suffix == QLatin1String("tap")) {
+        OpenDroppedFile(AutoLoadPath);
+        return;
+    }
+    const TPrgLoadResult result = QFileInfo(AutoLoadPath).isFile()
+        ? LoadPrgFile(Machine->Memory, QFile::encodeName(AutoLoadPath).toStdString(), true)
+        : TPrgLoadResult{};
     if (result.Status == TPrgLoadStatus::CannotRead) ErrorBox(MessageCannotLoadGiven);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {
-    IdleTimer->stop();
+    // Shutdown: the frame loop ends first, then the components go, then full screen.
+    Closing = true;
+    ReleaseMachine();
+    if (InFullScreen) LeaveFullScreen();
+    for (QWidget* window : QList<QWidget*>{Form_Log, Form_HelpKeys})
+        if (window) window->close();
     QMainWindow::closeEvent(event);
 }

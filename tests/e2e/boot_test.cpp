@@ -6,12 +6,6 @@
 
 // Every machine type boots its real ROMs to the BASIC prompt in the headless runner.
 
-namespace {
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-}  // namespace
-
 TEST(Boot, TheC16ShowsItsStartUpMessage) {
     RequireRoms();
     const auto r = RunTool("--machine c16 --frames 150 --screen-text");

@@ -51,6 +51,14 @@ public:
     std::filesystem::path Path;
 };
 
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The text that follows the last line typed (the program's output), up to the next READY.
+inline std::string AfterLast(const std::string& screen, const std::string& typed) {
+    const auto at = screen.rfind(typed + "\n");
+    return at == std::string::npos ? std::string() : screen.substr(at + typed.size() + 1);
+}
+
 // The ROM-based tests fail loudly, never skip, when the set-up script has not fetched the images.
 inline void RequireRoms() {
     for (const char* rom : {"basic.bin", "kernal.bin", "3plus1lo.rom", "3plus1hi.rom"}) {

@@ -10,14 +10,6 @@ namespace {
 // 10 PRINT "HI"
 const std::vector<uint8_t> HelloPrg = {0x01, 0x10, 0x0B, 0x10, 0x0A, 0x00, 0x99, 0x22, 0x48, 0x49, 0x22, 0x00, 0x00, 0x00};
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// The text that follows the last line typed (the program's output), up to the next READY.
-std::string AfterLast(const std::string& screen, const std::string& typed) {
-    const auto at = screen.rfind(typed + "\n");
-    return at == std::string::npos ? std::string() : screen.substr(at + typed.size() + 1);
-}
-
 std::string D64With(const TScratchDir& dir, const std::string& file) {
     media_test::TD64Builder disk;
     disk.SetTitle("VARLUME TEST", "VT", "2A");

@@ -30,6 +30,7 @@ protected:
     std::unique_ptr<TForm_Main> MakeForm(const QString& romDir) {
         TMainOptions options;
         options.RomDirectory = QDir(romDir).absolutePath().toStdString() + "/";
+        options.SettingsPath = QDir(romDir).filePath("varlume.ini").toStdString();
         options.ErrorBox = [this](const QString& text) { Errors << text; };
         auto form = std::make_unique<TForm_Main>(std::move(options));
         return form;
@@ -64,7 +65,7 @@ TEST_F(MainWindowTest, StartsAsACommodore16RunningAt50HzWithTheDefaultScreenMode
     EXPECT_FALSE(Form->Machine->EmulationStopped);
     EXPECT_TRUE(Form->FrameLoopActive());
     EXPECT_EQ(Form->StatusPanelText(0), "Ready");
-    EXPECT_EQ(Form->StatusPanelText(2), "Tape");
+    EXPECT_EQ(Form->StatusPanelText(2), "Tape: Stop");
     EXPECT_EQ(Form->StatusPanelText(3), "Drive8");
     EXPECT_EQ(Form->StatusPanelText(4), "Drive9");
     EXPECT_TRUE(Form->Timer_Clear->isActive());  // clears panel 0 once after start
@@ -81,7 +82,9 @@ TEST_F(MainWindowTest, MenuItemsCarryTheirShortcuts) {
 }
 
 TEST_F(MainWindowTest, MissingRomsAreReportedWithoutBlockingAndStartUpGoesOn) {
-    EXPECT_EQ(Errors, QStringList({"Cannot load file: 'basic.bin'", "Cannot load file: 'kernal.bin'"}));
+    EXPECT_EQ(FirstLines(Errors), QStringList({"Cannot load file: 'basic.bin'", "Cannot load file: 'kernal.bin'"}));
+    // The box names the place looked in.
+    EXPECT_TRUE(Errors.value(0).contains(QDir(RomDir.path()).filePath("basic.bin")));
     EXPECT_FALSE(Form->Machine->EmulationStopped);
 }
 
@@ -127,7 +130,7 @@ TEST_F(MainWindowTest, MachineTypeItemsSwitchTheMachineAndStayExclusive) {
     EXPECT_TRUE(Form->Menu_CommodorePlus4->isChecked());
     EXPECT_FALSE(Form->Menu_Commodore16->isChecked());
     // A type change reports only the Plus4's own images, and writes no status message.
-    EXPECT_EQ(Errors, QStringList({"Cannot load file: '3plus1lo.rom'", "Cannot load file: '3plus1hi.rom'"}));
+    EXPECT_EQ(FirstLines(Errors), QStringList({"Cannot load file: '3plus1lo.rom'", "Cannot load file: '3plus1hi.rom'"}));
     EXPECT_EQ(Form->StatusPanelText(0), "Ready");
 
     Errors.clear();
@@ -212,15 +215,14 @@ TEST_F(MainWindowTest, HidingTheStatusBarShrinksTheWindowByItsHeight) {
     EXPECT_EQ(Form->height(), withBar);
 }
 
-TEST_F(MainWindowTest, WindowedModesResizeThePictureAreaAndFullScreenOnesAreRefused) {
+TEST_F(MainWindowTest, WindowedModesResizeThePictureAreaAndUnknownCodesChangeNothing) {
     Form->SelectDisplayMode(5);
     EXPECT_EQ(Form->Screen->size(), QSize(720, 480));
     EXPECT_EQ(Form->ScreenMode, 5);
-    Form->SelectDisplayMode(7);
-    EXPECT_EQ(Form->DisplayMode, 5);
     Form->SelectDisplayMode(-1);
     Form->SelectDisplayMode(11);
     EXPECT_EQ(Form->DisplayMode, 5);
+    EXPECT_TRUE(Form->Menu_360x240DoubleWindowedGDI->isChecked());
 }
 
 TEST_F(MainWindowTest, StartsWithDigitized1AndAPaletteChoiceRewritesTheColourTable) {
@@ -309,9 +311,10 @@ TEST(MainWindowErrorBox, TheModalBoxHoldsTheFrameLoopOnlyWhileItIsOpen) {
     QTemporaryDir romDir;
     TMainOptions options;
     options.RomDirectory = romDir.path().toStdString() + "/";
+    options.SettingsPath = romDir.filePath("varlume.ini").toStdString();
     TForm_Main window(std::move(options));
     form = &window;
-    EXPECT_EQ(shown, QStringList({"Cannot load file: 'basic.bin'", "Cannot load file: 'kernal.bin'"}));
+    EXPECT_EQ(FirstLines(shown), QStringList({"Cannot load file: 'basic.bin'", "Cannot load file: 'kernal.bin'"}));
 
     shown.clear();
     window.ErrorBox("Cannot load selected file.");

@@ -23,6 +23,7 @@ protected:
     std::unique_ptr<TForm_Main> MakeForm(QStringList arguments = {}) {
         TMainOptions options;
         options.RomDirectory = Dir.path().toStdString() + "/";
+        options.SettingsPath = Dir.filePath("varlume.ini").toStdString();
         options.ErrorBox = [this](const QString& text) { Errors << text; };
         options.Arguments = std::move(arguments);
         auto form = std::make_unique<TForm_Main>(std::move(options));

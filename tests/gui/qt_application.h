@@ -1,5 +1,6 @@
 #pragma once
 #include <QApplication>
+#include <QStringList>
 #include <cstdlib>
 
 // One QApplication for the whole test binary, on the offscreen platform and SDL's dummy sound
@@ -14,4 +15,11 @@ inline QApplication& TestApplication() {
         return new QApplication(argc, argv);
     }();
     return *application;
+}
+
+// The first line of each message: a missing ROM's box goes on with the paths it tried.
+inline QStringList FirstLines(const QStringList& messages) {
+    QStringList lines;
+    for (const QString& message : messages) lines << message.section(QLatin1Char('\n'), 0, 0);
+    return lines;
 }

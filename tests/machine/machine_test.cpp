@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "machine/machine.h"
@@ -47,9 +53,43 @@ TEST(FrameBuffer, HeaderDescribesATopDownEightBitBitmap) {
 
 TEST_F(MachineTest, MissingRomsAreEachReportedWithTheirFileName) {
     machine->PowerUp(MachinePlus4);
-    EXPECT_EQ(host.Errors, (std::vector<std::string>{"Cannot load file: 'basic.bin'", "Cannot load file: 'kernal.bin'",
-                                                     "Cannot load file: '3plus1lo.rom'", "Cannot load file: '3plus1hi.rom'"}));
+    std::vector<std::string> firstLines;
+    for (const std::string& error : host.Errors) firstLines.push_back(error.substr(0, error.find('\n')));
+    EXPECT_EQ(firstLines, (std::vector<std::string>{"Cannot load file: 'basic.bin'", "Cannot load file: 'kernal.bin'",
+                                                    "Cannot load file: '3plus1lo.rom'", "Cannot load file: '3plus1hi.rom'"}));
     EXPECT_FALSE(machine->EmulationStopped);
+}
+
+TEST(MachineRoms, EachImageIsTakenFromTheFirstDirectoryHoldingItAndAMissingOneNamesEveryPathTried) {
+    const auto dir = std::filesystem::temp_directory_path() / ("varlume_roms_" + std::to_string(::getpid()));
+    const std::string first = (dir / "first").string() + "/", second = (dir / "second").string() + "/";
+    std::filesystem::create_directories(first);
+    std::filesystem::create_directories(second);
+    auto write = [](const std::string& path, uint8_t fill) {
+        std::ofstream(path, std::ios::binary) << std::string(16384, char(fill));
+    };
+    write(first + "basic.bin", 0x11);
+    write(second + "basic.bin", 0x22);
+    write(second + "kernal.bin", 0x33);
+    // A FIFO of an image's name is passed over, not opened (opening one would block).
+    ASSERT_EQ(::mkfifo((first + "3plus1lo.rom").c_str(), 0600), 0);
+
+    TRecordingHost host;
+    auto machine = std::make_unique<TMachine>(host, std::vector<std::string>{first, second});
+    machine->PowerUp(MachinePlus4);
+    const uint8_t* image = machine->Memory.Image;
+    EXPECT_EQ(image[TMemory::SlotIndex(0)], 0x11);
+    EXPECT_EQ(image[TMemory::SlotIndex(1)], 0x33);
+    ASSERT_EQ(host.Errors.size(), 2u);
+    EXPECT_EQ(host.Errors[0], "Cannot load file: '3plus1lo.rom'\n\nLooked for:\n" + first + "3plus1lo.rom\n" + second + "3plus1lo.rom");
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(MachineTest, FrameSkipDivisorIsClampedToOneToFour) {
+    for (const auto& [asked, kept] : {std::pair{0, 1}, {1, 1}, {3, 3}, {4, 4}, {9, 4}, {-2, 1}}) {
+        machine->SetSkipDivisor(asked);
+        EXPECT_EQ(machine->SkipDivisor, kept) << asked;
+    }
 }
 
 TEST_F(MachineTest, MachineTypeCommandReportsOnlyThePlus4Software) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -19,8 +20,10 @@ public:
         bam[0] = 18;
         bam[1] = 1;
         bam[2] = 0x41;
-        for (int track = 1; track <= 35; ++track) bam[4 + 4 * (track - 1)] = uint8_t(TDrive::SectorsPerTrack(track));
-        bam[4 + 4 * 17] = 17;  // the map and the first directory sector are in use
+        for (int track = 1; track <= 35; ++track)
+            for (int sector = 0; sector < TDrive::SectorsPerTrack(track); ++sector) MarkFree(track, sector, true);
+        MarkFree(18, 0, false);  // the map and the first directory sector are in use
+        MarkFree(18, 1, false);
         SetTitle("TEST DISK", "ID", "2A");
         Sector(18, 1)[1] = 0xFF;
     }
@@ -41,9 +44,20 @@ public:
         bam[0xA6] = uint8_t(dos[1]);
     }
 
+    // The map's bit (1 = free) and count for one sector.
+    void MarkFree(int track, int sector, bool free) {
+        uint8_t* entry = Sector(18, 0) + 4 + 4 * (track - 1);
+        const auto bit = uint8_t(1 << (sector % 8));
+        const bool wasFree = entry[1 + sector / 8] & bit;
+        if (free == wasFree) return;
+        entry[1 + sector / 8] ^= bit;
+        entry[0] = uint8_t(entry[0] + (free ? 1 : -1));
+    }
+
     // Next free data sector, skipping the directory track.
     TLink Allocate() {
         TLink link = Next;
+        MarkFree(link.first, link.second, false);
         if (++Next.second >= TDrive::SectorsPerTrack(Next.first)) {
             Next.second = 0;
             if (++Next.first == 18) ++Next.first;
@@ -80,6 +94,7 @@ public:
     uint8_t* AddEntry(std::string_view name, uint8_t type, TLink start, uint16_t blocks) {
         if (EntryCount == 8) {
             const int next = DirectorySector + 1;
+            MarkFree(18, next, false);
             Sector(18, DirectorySector)[0] = 18;
             Sector(18, DirectorySector)[1] = uint8_t(next);
             Sector(18, next)[0] = 0;
@@ -101,6 +116,28 @@ public:
         int blocks = 0;
         const TLink start = WriteChain(data, &blocks);
         return AddEntry(name, type, start, uint16_t(blocks));
+    }
+
+    // A crafted disk: the directory chain runs through every sector but the map's, each full of
+    // one-block PRG entries named XXXXXXXXXXXXXXXX: the most entries a chain can hold.
+    void ChainDirectoryThroughEverySector() {
+        std::vector<TLink> chain;
+        for (int track = 1; track <= 35; ++track)
+            for (int sector = 0; sector < TDrive::SectorsPerTrack(track); ++sector)
+                if (track != 18 || sector != 0) chain.emplace_back(track, sector);
+        Sector(18, 0)[0] = uint8_t(chain[0].first);
+        Sector(18, 0)[1] = uint8_t(chain[0].second);
+        for (size_t i = 0; i < chain.size(); ++i) {
+            uint8_t* sector = Sector(chain[i].first, chain[i].second);
+            std::fill(sector, sector + 256, 0);
+            sector[0] = i + 1 < chain.size() ? uint8_t(chain[i + 1].first) : 0;
+            sector[1] = i + 1 < chain.size() ? uint8_t(chain[i + 1].second) : 0xFF;
+            for (int k = 0; k < 8; ++k) {
+                sector[32 * k + 2] = 0x82;
+                std::fill(sector + 32 * k + 5, sector + 32 * k + 21, uint8_t('X'));
+                sector[32 * k + 30] = 1;
+            }
+        }
     }
 
     std::vector<uint8_t> Image;

@@ -4,6 +4,7 @@
 
 #include "d64_builder.h"
 #include "media/drive.h"
+#include "media/drive_listing.h"
 #include "media_test_support.h"
 
 using namespace media_test;
@@ -101,16 +102,24 @@ TEST_F(D64Drive, LastSectorLinksAtTheLimitsStayInsideTheSector) {
     last[1] = 255;
     last[255] = 0x77;
     Disk.AddEntry("FULL", 0x82, {35, 16}, 1);
-    // A last-byte index of 0 holds no data and must not wrap the length round.
-    Disk.Sector(2, 0)[0] = 0;
-    Disk.Sector(2, 0)[1] = 0;
+    // Last-byte indexes of 0 and 1 hold no data: such a file has no load address, and LOAD
+    // must not be handed a length of 0 with status OK (the end mark would come only after
+    // 65536 bytes), so it is not found.
+    for (int index : {0, 1}) {
+        Disk.Sector(2, index)[0] = 0;
+        Disk.Sector(2, index)[1] = uint8_t(index);
+    }
     Disk.AddEntry("NONE", 0x82, {2, 0}, 1);
+    Disk.AddEntry("ONE", 0x82, {2, 1}, 1);
     TDriveClient client = Insert();
     ASSERT_EQ(client.Open("FULL"), 0);
     EXPECT_EQ(Drive->DataLength, 254);
     EXPECT_EQ(client.ReadAll().back(), 0x77);
-    ASSERT_EQ(client.Open("NONE"), 0);
-    EXPECT_EQ(Drive->DataLength, 0);
+    for (const char* name : {"NONE", "ONE"}) {
+        EXPECT_EQ(client.Open(name), TDrive::StatusNotFound) << name;
+        EXPECT_EQ(Drive->DataLength, 0) << name;
+        EXPECT_EQ(Drive->DosStatus().Line(), "62,FILE NOT FOUND,00,00") << name;
+    }
 }
 
 TEST_F(D64Drive, ScratchedEntriesAreNeitherListedNorLoaded) {
@@ -228,6 +237,18 @@ TEST_F(D64Drive, DirectoryLinkOffTheDiskCutsTheListing) {
     EXPECT_EQ(client.Load("$").size(), 64u + 8 * 32);
     EXPECT_EQ(client.Open("FJ"), TDrive::StatusNotFound);
     EXPECT_EQ(client.Load("FA"), Bytes{1});
+}
+
+// A crafted disk whose directory chain runs through every sector of the image, each full of
+// entries: the listing is cut as a host directory's is.
+TEST_F(D64Drive, TheLongestDirectoryChainIsCutToFitTheMachine) {
+    Disk.ChainDirectoryThroughEverySector();
+    TDriveClient client = Insert();
+    for (const int ram : {65536, 16384}) {
+        Drive->SetMachineRam(ram);
+        const Bytes listing = client.Load("$");
+        EXPECT_EQ(ListingLineCount(listing), 2 + (TListingWriter::MaxListingSize(ram) - 64) / 32) << ram;
+    }
 }
 
 TEST_F(D64Drive, DiskWithoutDirectoryFindsNothing) {

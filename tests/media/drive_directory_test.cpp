@@ -221,6 +221,22 @@ TEST_F(DirectoryDrive, DollarRequestKeepsTheStatus) {
     EXPECT_EQ(Drive->DataLength, 64);
 }
 
+// A directory far larger than a disk's: the listing is cut by the drive so that, loaded at
+// $1001, it ends with room to spare below the top of BASIC's memory, and it stays a whole BASIC
+// program with its header and BLOCKS FREE line.
+TEST_F(DirectoryDrive, AHugeDirectoryIsCutToFitTheMachine) {
+    for (int i = 0; i < 2100; ++i) WriteFile(Dir / (std::string("f") + std::to_string(i) + ".prg"), {1, 2});
+    TDriveClient client(*Drive);
+    for (const auto& [ram, top] : {std::pair{65536, 0xFD00}, std::pair{32768, 0x8000}, std::pair{16384, 0x4000}}) {
+        Drive->SetMachineRam(ram);
+        const Bytes listing = client.Load("$");
+        const int lines = ListingLineCount(listing);
+        EXPECT_GT(lines, 2) << ram;
+        EXPECT_LE(0x1001 + listing.size() - 2, size_t(top - TListingWriter::RoomForBasic)) << ram;
+        EXPECT_GT(0x1001 + listing.size() - 2 + 32, size_t(top - TListingWriter::RoomForBasic)) << ram;  // nothing cut early
+    }
+}
+
 TEST(ListingWriter, CutsTheListingBeforeItsBufferFills) {
     // Room for exactly three entry lines besides the header, the last line and the end marker.
     constexpr int32_t capacity = 2 + 30 + 3 * 32 + 30 + 2;

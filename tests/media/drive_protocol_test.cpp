@@ -168,7 +168,13 @@ TEST_F(DriveProtocol, DeliversPreparedBytesAndMarksTheLast) {
 
     client.Command(0x5F);
     EXPECT_EQ(client.Status(), 0);
-    // TALK starts the delivery again from the first byte.
+    // A new TALK goes on where the last one stopped, as GET# reads a file byte by byte; a new
+    // request starts again from the first byte.
+    client.Command(0x40);
+    client.Code(0x84);
+    EXPECT_EQ(client.Data(), Drive->PreparedData()[4]);
+    client.Command(0x5F);
+    ASSERT_EQ(client.Open("ABC"), 0);
     EXPECT_EQ(client.ReadAll(), (Bytes{0x11, 0x22, 0x33}));
 }
 

@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// Where the desktop program finds its files. The executable's directory comes first, so a
+// build tree or an unpacked copy keeps everything beside the binary; an installed program,
+// whose directory is not writable, uses the XDG directories of the user.
+
+// $XDG_DATA_HOME/varlume/ (default ~/.local/share/varlume/), with a trailing separator.
+std::string UserDataDirectory();
+// Its roms/ subdirectory.
+std::string UserRomDirectory();
+// The directories searched for ROM images, in order: the executable's, then UserRomDirectory.
+std::vector<std::string> RomSearchDirectories();
+
+// varlume.ini beside the executable when that directory is writable, else
+// $XDG_CONFIG_HOME/varlume/varlume.ini (default ~/.config/varlume/varlume.ini).
+std::string SettingsFilePath();
+// The same choice for a given executable directory (with its trailing separator).
+std::string SettingsFilePathFor(const std::string& executableDirectory);

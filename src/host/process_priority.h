@@ -1,0 +1,7 @@
+#pragma once
+#include <cstdint>
+
+// The Options menu's process priority: 0 normal, 1 high, 2 real-time. The host's nice values
+// stand in for the priority classes; a change the user may not make (raising the priority
+// without the right to) is ignored, as the original ignored a refused class.
+void SetProcessPriority(int32_t level);

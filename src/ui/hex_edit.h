@@ -1,0 +1,34 @@
+#pragma once
+#include <QLineEdit>
+#include <cstdint>
+
+// A hexadecimal entry field of 2 or 4 digits: backspace and the digits 0-9, A-F, a-f are
+// taken, every other character is discarded (editing keys such as the arrows and Delete work
+// as usual). Enter is the line edit's own returnPressed, so a dialog's default button still
+// sees it. Leaving the field for another control of its window is reported as Left.
+class THexEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit THexEdit(int digits, QWidget* parent = nullptr);
+
+    // The text read as hexadecimal; an empty text counts as 0.
+    uint16_t Value() const;
+    // Empty becomes "0", then the text is rewritten zero-padded in upper case ("%.4X" or
+    // "%.2X"). Returns the value.
+    uint16_t Normalise();
+    // Just wide enough for its digits, for tool bars and compact forms.
+    void FitWidthToDigits();
+
+signals:
+    void Left();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    int Digits;
+};
+
+// `value` in upper-case hexadecimal, zero-padded to `digits`.
+QString HexText(uint32_t value, int digits);

@@ -1,0 +1,97 @@
+// The host keyboard into the machine's key state, the window's focus, and the sound outputs
+// with their pause while the window is inactive or a menu is open.
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMenu>
+
+#include "ui/main_window.h"
+
+bool TForm_Main::HandleKey(QKeyEvent* event, bool down) {
+    if (!Machine || Machine->EmulationStopped || event->isAutoRepeat()) return false;
+    // Keys pressed with Alt belong to the menus, never to the machine. Releases always pass,
+    // so a key let go while Alt is held does not stay down.
+    if (down && event->modifiers().testFlag(Qt::AltModifier)) return false;
+    const uint8_t code = Set1FromKeyEvent(*event, ScanCodeKind);
+    if (code == 0) return false;
+    Machine->Keyboard.SetKey(code, down);
+    return true;
+}
+
+void TForm_Main::keyPressEvent(QKeyEvent* event) {
+    // Without a window manager the window can hold the keyboard focus while Qt does not count
+    // it as active (a closed dialog took the activation with it), and then no shortcut fires.
+    // A key arriving here makes it the active window again; the key that did it runs its
+    // shortcut directly.
+    if (!isActiveWindow()) {
+        QApplication::setActiveWindow(this);
+        const QKeySequence pressed(QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+        for (QAction* item : actions()) {
+            if (item->isEnabled() && item->shortcut() == pressed) {
+                item->trigger();
+                return;
+            }
+        }
+    }
+    if (!HandleKey(event, true)) QMainWindow::keyPressEvent(event);
+}
+
+void TForm_Main::keyReleaseEvent(QKeyEvent* event) {
+    if (!HandleKey(event, false)) QMainWindow::keyReleaseEvent(event);
+}
+
+void TForm_Main::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowStateChange) {
+        const bool active = isActiveWindow() && !isMinimized();
+        // A key released while another window has the focus never reaches this one: every key
+        // is let go when the focus leaves, so none stays held.
+        if (!active && Machine) Machine->Keyboard.ClearKeys();
+        if (active)
+            ResumeSound();
+        else
+            PauseSound();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void TForm_Main::PauseSound() {
+    if (SoundOutputKind == 2 && SoundDirectSound && Machine && !Machine->EmulationStopped) SoundDirectSound->Pause();
+}
+
+void TForm_Main::ResumeSound() {
+    if (SoundOutputKind == 2 && SoundDirectSound && Machine && !Machine->EmulationStopped) SoundDirectSound->Resume();
+}
+
+void TForm_Main::WatchMenuLoop(QMenu* menu) {
+    // The looping output stops while a menu is open and plays on from its cursors after.
+    connect(menu, &QMenu::aboutToShow, this, &TForm_Main::PauseSound);
+    connect(menu, &QMenu::aboutToHide, this, &TForm_Main::ResumeSound);
+}
+
+void TForm_Main::Menu_NosoundClick() {
+    Menu_Nosound->setChecked(true);
+    if (SoundOutputKind == 0) return;
+    if (Machine) Machine->SetSoundSink(nullptr);
+    SoundDirectSound.reset();
+    SoundOutputKind = 0;
+}
+
+void TForm_Main::Menu_DirectSoundClick() {
+    if (SoundOutputKind == 2 || !Machine) return;
+    auto output = std::make_unique<TSoundDirectSound>(Machine->Ted);
+    std::string error;
+    if (!output->Open(error)) {
+        output.reset();
+        Machine->SetSoundSink(nullptr);
+        SoundOutputKind = 0;
+        // The mark stays where it was: the item can be chosen again to retry.
+        Menu_Nosound->setChecked(true);
+        ErrorBox(error.c_str());
+        return;
+    }
+    SoundDirectSound = std::move(output);
+    Machine->SetSoundSink(SoundDirectSound->Sink());
+    SoundOutputKind = 2;
+    Menu_DirectSound->setChecked(true);
+}

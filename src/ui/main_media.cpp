@@ -1,0 +1,190 @@
+// Software into the machine: PRG files, tape images and the tape keys, the two drives' disk
+// images, directories and modes, and files dropped on the window.
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+#include "media/prg_file.h"
+#include "media/tape_keys.h"
+#include "ui/main_window.h"
+#include "ui/save_prg_dialog.h"
+#include "ui/status_panel.h"
+
+namespace {
+
+constexpr const char* PrgFilter = "Program files (*.prg);;All files (*)";
+constexpr const char* TapFilter = "TAP files (*.tap);;All files (*)";
+constexpr const char* D64Filter = "D64 files (*.d64);;All files (*)";
+constexpr const char* TapeRefused = "TAP file is corrupt or not supported.";
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+QString TForm_Main::DialogDirectory(const QString& dialog) const {
+    return LastDirectories.value(dialog);
+}
+
+void TForm_Main::RememberDirectory(const QString& dialog, const QString& path) {
+    const QFileInfo info(path);
+    LastDirectories.insert(dialog, info.isDir() ? info.absoluteFilePath() : info.absolutePath());
+}
+
+void TForm_Main::Menu_LoadPRGfileClick() {
+    const QString path = Prompts.OpenFile(QString(), DialogDirectory(QStringLiteral("prg")), QString::fromLatin1(PrgFilter));
+    if (path.isEmpty()) return;
+    RememberDirectory(QStringLiteral("prg"), path);
+    LoadPrgFromMenu(path);
+}
+
+void TForm_Main::LoadPrgFromMenu(const QString& path) {
+    if (!Machine) return;
+    // Only a regular file is opened: a FIFO would hang the window, a directory has no bytes.
+    if (!QFileInfo(path).isFile()) {
+        ErrorBox(MessageCannotLoadSelected);
+        return;
+    }
+    // A file that exists but cannot be read leaves RAM untouched; it is reported like a
+    // missing one rather than silently ignored.
+    const TPrgLoadResult result = LoadPrgFile(Machine->Memory, LocalPath(path), Autostart);
+    if (result.Status == TPrgLoadStatus::CannotRead) ErrorBox(MessageCannotLoadSelected);
+}
+
+void TForm_Main::SavePRGfile1Click() {
+    if (Machine) Form_SavePRG->exec();
+}
+
+bool TForm_Main::InsertTape(const QString& path) {
+    // A refused image leaves no tape: the previous one is gone, as the recorder's load says.
+    const bool loaded = QFileInfo(path).isFile() && Machine->Tape.Load(LocalPath(path)) > 0;
+    if (!loaded) {
+        Machine->Tape.LoadImage({});
+        ErrorBox(TapeRefused);
+    }
+    StatusPanels[2]->update();
+    return loaded;
+}
+
+void TForm_Main::MenuItem_LoadTAPClick() {
+    if (!Machine) return;
+    const QString path = Prompts.OpenFile(QString(), DialogDirectory(QStringLiteral("tap")), QString::fromLatin1(TapFilter));
+    if (path.isEmpty()) return;
+    RememberDirectory(QStringLiteral("tap"), path);
+    InsertTape(path);
+}
+
+void TForm_Main::EnableTapeItems(bool playing) {
+    // A tape is changed or rewound only with Play up.
+    MenuItem_Play->setEnabled(!playing);
+    MenuItem_Stop->setEnabled(playing);
+    MenuItem_LoadTAP->setEnabled(!playing);
+    MenuItem_Rewind->setEnabled(!playing);
+    StatusPanels[2]->update();
+}
+
+void TForm_Main::MenuItem_PlayClick() {
+    if (!Machine) return;
+    PressPlay(Machine->Memory);
+    EnableTapeItems(true);
+    StatusMessage("Play has been pressed.");
+}
+
+void TForm_Main::MenuItem_StopClick() {
+    if (!Machine) return;
+    PressStop(Machine->Memory, Machine->Tape);
+    EnableTapeItems(false);
+    StatusMessage("Stop has been pressed.");
+}
+
+void TForm_Main::MenuItem_RewindClick() {
+    if (!Machine) return;
+    Machine->Tape.Rewind();
+    StatusMessage("Rewind tape...");
+}
+
+bool TForm_Main::AttachD64(int32_t drive, const QString& path) {
+    TDrive& target = drive == 9 ? Machine->Drive9 : Machine->Drive8;
+    // A refused image is reported and the attached one stays, whole.
+    const TD64Attach result = QFileInfo(path).isFile() ? target.AttachImage(LocalPath(path)) : TD64Attach::CannotOpen;
+    if (result != TD64Attach::Attached) ErrorBox(D64AttachMessage(result));
+    return result == TD64Attach::Attached;
+}
+
+void TForm_Main::AttachD64Click(int32_t drive) {
+    if (!Machine) return;
+    const QString path = Prompts.OpenFile(QString(), DialogDirectory(QStringLiteral("d64")), QString::fromLatin1(D64Filter));
+    if (path.isEmpty()) return;
+    RememberDirectory(QStringLiteral("d64"), path);
+    AttachD64(drive, path);
+}
+
+void TForm_Main::SelectDirectoryClick(int32_t drive) {
+    if (!Machine) return;
+    TDrive& target = drive == 9 ? Machine->Drive9 : Machine->Drive8;
+    QString start = DialogDirectory(QStringLiteral("directory"));
+    if (start.isEmpty()) start = QString::fromStdString(target.GetDirectoryPath());
+    const QString caption = drive == 9 ? QStringLiteral("Select Directory to Drive 9:")
+                                       : QStringLiteral("Select Directory to Drive 8:");
+    const QString path = Prompts.Directory(caption, start);
+    // Cancelling keeps the directory the drive had.
+    if (path.isEmpty()) return;
+    RememberDirectory(QStringLiteral("directory"), path);
+    target.SetDirectoryPath(LocalPath(path));
+}
+
+void TForm_Main::SetDriveMode(int32_t drive, int32_t mode) {
+    if (!Machine) return;
+    QAction* const items[2][3] = {{Menu_Drive8None, Menu_Drive8Dir, Menu_Drive8D64},
+                                  {Menu_Drive9None, Menu_Drive9Dir, Menu_Drive9D64}};
+    items[drive == 9][mode]->setChecked(true);
+    (drive == 9 ? Machine->Drive9 : Machine->Drive8).SetMode(mode);
+}
+
+bool TForm_Main::OpenDroppedFile(const QString& path) {
+    if (!Machine) return false;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("prg")) {
+        if (!QFileInfo(path).isFile()) {
+            ErrorBox(MessageCannotLoadSelected);
+            return false;
+        }
+        if (LoadPrgFile(Machine->Memory, LocalPath(path), true).Status == TPrgLoadStatus::CannotRead) {
+            ErrorBox(MessageCannotLoadSelected);
+            return false;
+        }
+        return true;
+    }
+    if (suffix == QLatin1String("d64")) {
+        if (!AttachD64(8, path)) return false;
+        SetDriveMode(8, TDrive::ModeD64);
+        Typist.Type("LOAD\"*\",8\rRUN\r");
+        return true;
+    }
+    if (suffix == QLatin1String("tap")) {
+        if (!MenuItem_Play->isEnabled()) MenuItem_StopClick();  // a tape is changed with Stop pressed
+        if (!InsertTape(path)) return false;
+        MenuItem_PlayClick();
+        Typist.Type("LOAD\r");
+        return true;
+    }
+    return false;
+}
+
+void TForm_Main::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return;
+    const QString suffix = QFileInfo(urls.front().toLocalFile()).suffix().toLower();
+    if (suffix == QLatin1String("prg") || suffix == QLatin1String("d64") || suffix == QLatin1String("tap"))
+        event->acceptProposedAction();
+}
+
+void TForm_Main::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return;
+    event->acceptProposedAction();
+    OpenDroppedFile(urls.front().toLocalFile());
+}

@@ -1,0 +1,137 @@
+#include <QAction>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+
+#include "gui/form_fixture.h"
+#include "media/prg_file.h"
+#include "ted/sound_synth.h"
+
+namespace {
+
+class KeysAndSoundTest : public FormFixture {
+protected:
+    void Press(TForm_Main& form, int key, QEvent::Type type = QEvent::KeyPress) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        QApplication::sendEvent(&form, &event);
+    }
+};
+
+// The environment variable for the length of one test, then back as it was.
+class TScopedEnv {
+public:
+    TScopedEnv(const char* name, const QByteArray& value) : Name(name), Previous(qgetenv(name)), HadValue(qEnvironmentVariableIsSet(name)) {
+        qputenv(name, value);
+    }
+    ~TScopedEnv() {
+        if (HadValue) qputenv(Name, Previous);
+        else qunsetenv(Name);
+    }
+
+private:
+    const char* Name;
+    QByteArray Previous;
+    bool HadValue;
+};
+
+}  // namespace
+
+TEST_F(KeysAndSoundTest, LosingTheFocusLetsGoOfEveryHeldKey) {
+    auto form = MakeForm();
+    Press(*form, Qt::Key_A);
+    Press(*form, Qt::Key_Shift);
+    ASSERT_EQ(form->Machine->Keyboard.KeyDown[0x1E], 0x7F);
+    ASSERT_TRUE(form->isActiveWindow());  // a key makes the window the active one
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_EQ(form->Machine->Keyboard.KeyDown[0x1E], 0);
+    EXPECT_EQ(form->Machine->Keyboard.KeyDown[0x2A], 0);
+}
+
+TEST_F(KeysAndSoundTest, MenusAndDeactivationPauseTheLoopingOutputOnlyWhileRunning) {
+    auto form = MakeForm();
+    form->Menu_DirectSound->trigger();
+    ASSERT_EQ(form->SoundOutputKind, 2) << Errors.join(';').toStdString();
+    TSoundFeed* ring = form->SoundDirectSound->Sink();
+    auto advances = [&] {
+        const uint32_t before = ring->PlayCursor();
+        QTest::qWait(120);
+        return ring->PlayCursor() != before;
+    };
+    emit form->PopupMenu_FS->aboutToShow();
+    EXPECT_FALSE(advances());
+    emit form->PopupMenu_FS->aboutToHide();
+    EXPECT_TRUE(advances());
+    QEvent deactivate(QEvent::ActivationChange);
+    QApplication::sendEvent(form.get(), &deactivate);
+    EXPECT_FALSE(advances());
+    // While stopped, focus changes do not touch the output.
+    form->StopEmulation();
+    emit form->PopupMenu_FS->aboutToHide();
+    EXPECT_FALSE(advances());
+    form->Menu_Nosound->trigger();
+}
+
+// Boots the real ROMs, types SOUND and records the output through SDL's disk driver.
+TEST_F(KeysAndSoundTest, ASoundCommandIsHeardAsItsToneInTheDiskDriversFile) {
+    const QString audioFile = Dir.filePath("sound.raw");
+    TScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    TScopedEnv file("SDL_DISKAUDIOFILE", audioFile.toUtf8());
+    TMainOptions options = Options();
+    options.RomDirectory = std::string(VARLUME_BIN_DIR) + "/";
+    auto form = MakeForm(options);
+    ASSERT_TRUE(Errors.isEmpty());
+    form->IdleTimer->stop();  // the test runs the frames itself
+    form->Menu_SyncNone->trigger();
+    int frames = 0;
+    while (!AutoLoadReady(form->Machine->Cpu.PC) && frames < 500) {
+        form->RunFrame();
+        ++frames;
+    }
+    ASSERT_LT(frames, 500) << "the ROM never waited for keys: are the ROM images in " VARLUME_BIN_DIR "?";
+
+    form->Menu_Sync50Hz->trigger();
+    form->Menu_DirectSound->trigger();
+    ASSERT_EQ(form->SoundOutputKind, 2) << Errors.join(';').toStdString();
+    form->Typist.Type("VOL8:SOUND1,800,90\r");
+    for (int i = 0; i < 75; ++i) form->RunFrame();
+    form->Menu_Nosound->trigger();
+
+    const QByteArray samples = ReadFile(audioFile);
+    ASSERT_GT(samples.size(), 22050);
+    // Half waves of the tone: runs of samples on one side of the middle level.
+    int crossings = 0, first = -1, last = -1;
+    bool high = uint8_t(samples[0]) > 128;
+    for (int i = 1; i < samples.size(); ++i) {
+        const int level = uint8_t(samples[i]);
+        if (level == 128) continue;
+        if ((level > 128) != high) {
+            high = level > 128;
+            ++crossings;
+            if (first < 0) first = i;
+            last = i;
+        }
+    }
+    ASSERT_GT(crossings, 100);
+    const double measured = 44100.0 * (crossings - 1) / 2.0 / (last - first);
+    const TSoundSynth::THalfPeriods half = TSoundSynth::HalfPeriods(800);
+    const double expected = 44100.0 / (half.High + half.Low);
+    EXPECT_NEAR(measured, expected, expected * 0.05) << measured << " Hz";
+}
+
+TEST_F(KeysAndSoundTest, AKeyReachingAnInactiveWindowActivatesItAndRunsItsShortcut) {
+    // Under a bare X server the window can have the keyboard while Qt holds it inactive.
+    auto form = MakeForm();
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_FALSE(form->isActiveWindow());
+    QKeyEvent f11(QEvent::KeyPress, Qt::Key_F11, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &f11);
+    EXPECT_EQ(form->StatusPanelText(0), "Soft reset has been performed.");
+    EXPECT_TRUE(form->isActiveWindow());
+    QApplication::setActiveWindow(nullptr);
+    QKeyEvent shiftF11(QEvent::KeyPress, Qt::Key_F11, Qt::ShiftModifier);
+    QApplication::sendEvent(form.get(), &shiftF11);
+    EXPECT_EQ(form->StatusPanelText(0), "Hard reset has been performed.");
+}

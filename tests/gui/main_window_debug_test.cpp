@@ -1,0 +1,87 @@
+// The debugger and utility windows as the main window opens and drives them.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <memory>
+
+#include "gui/form_fixture.h"
+#include "ui/debugger/breakpoints_window.h"
+#include "ui/debugger/cpu_window.h"
+#include "ui/debugger/debug_windows.h"
+#include "ui/debugger/debugger_window.h"
+#include "ui/debugger/dump_window.h"
+#include "ui/debugger/micro_window.h"
+#include "ui/debugger/quick_registers_window.h"
+#include "ui/debugger/stack_window.h"
+#include "ui/debugger/ted_window.h"
+#include "ui/main_window.h"
+#include "ui/utility/database_window.h"
+#include "ui/utility/info_window.h"
+
+namespace {
+
+class MainWindowDebugTest : public FormFixture {
+protected:
+    void SetUp() override {
+        FormFixture::SetUp();
+        Form = MakeForm();
+        ASSERT_TRUE(Form->DebugWindows);
+    }
+
+    std::unique_ptr<TForm_Main> Form;
+};
+
+}  // namespace
+
+TEST_F(MainWindowDebugTest, EveryMenuItemOpensItsWindow) {
+    TDebugWindows& windows = *Form->DebugWindows;
+    const std::pair<QAction*, QWidget*> items[] = {
+        {Form->Menu_Debugger, windows.Debugger}, {Form->MicroCodeDebugger1, windows.Micro},
+        {Form->MemoryDump1, windows.Dump},       {Form->CPURegisters1, windows.Cpu},
+        {Form->CPUStack1, windows.Stack},        {Form->TEDRegisters2, windows.Ted},
+        {Form->BreakPoints1, windows.BreakPoints}, {Form->SystemInformaion1, windows.Info},
+        {Form->GameDatabase1, windows.Database}};
+    for (const auto& [item, window] : items) {
+        item->trigger();
+        EXPECT_TRUE(window->isVisible()) << item->text().toStdString();
+        EXPECT_FALSE(window->windowTitle().isEmpty());
+    }
+    // Opening windows does not stop the machine.
+    EXPECT_TRUE(Form->FrameLoopActive());
+}
+
+TEST_F(MainWindowDebugTest, ABreakpointStopsTheFrameLoopAndSaysSo) {
+    TMachine& machine = *Form->Machine;
+    Form->StopEmulation();
+    const uint8_t program[] = {0xEA, 0xEA, 0x4C, 0x00, 0x20};
+    std::copy(std::begin(program), std::end(program), machine.Memory.Image + 0x2000);
+    machine.Cpu.PC = 0x2000;
+    machine.Cpu.Cycle = 1;
+    machine.Cpu.I = 1;
+    machine.Cpu.AddBreakpoint(0x2002);
+    Form->StartEmulation();
+    Form->RunFrame();
+    EXPECT_TRUE(machine.EmulationStopped);
+    EXPECT_FALSE(Form->FrameLoopActive());
+    EXPECT_EQ(machine.Cpu.PC, 0x2002);
+    EXPECT_TRUE(Form->DebugWindows->Debugger->isVisible());
+    EXPECT_EQ(Form->StatusPanelText(0), "A breakpoint has been reached.");
+
+    // Run from the debugger: the frame loop is back.
+    Form->DebugWindows->Debugger->RunStopClick();
+    EXPECT_TRUE(Form->FrameLoopActive());
+    EXPECT_EQ(Form->StatusPanelText(0), "Emulation is running.");
+}
+
+TEST_F(MainWindowDebugTest, TheQuickRegisterItemFollowsItsWindow) {
+    TForm_QuickRegisters& quick = *Form->DebugWindows->QuickRegisters;
+    Form->Menu_QuickRegisters->trigger();
+    EXPECT_TRUE(Form->Menu_QuickRegisters->isChecked());
+    EXPECT_TRUE(quick.isVisible());
+    quick.close();
+    EXPECT_FALSE(Form->Menu_QuickRegisters->isChecked());
+    Form->Menu_QuickRegisters->trigger();
+    Form->Menu_QuickRegisters->trigger();
+    EXPECT_FALSE(quick.isVisible());
+    EXPECT_FALSE(Form->Menu_QuickRegisters->isChecked());
+}
