@@ -30,12 +30,11 @@ public:
     bool StepQuiet() { return StepWith<false, false>(); }
     // Whole instructions, for the runs too. From an instruction boundary (Cycle 1) it performs
     // the instructions from PC one after the other, each in one call, clock for clock as
-    // StepQuiet would, for at most `budget` clocks, and returns the clocks taken. It stops
-    // after an opcode fetch when the instruction may need more clocks than are left; after any
-    // clock that made a decoded write (TMemory::DecodedWrites: I/O, the port, page $FF), so
-    // that the caller sees that write's effects at its clock; and at an instruction boundary
-    // whose PC is a breakpoint. An instruction left unfinished goes on with StepQuiet, clock
-    // by clock. With `announceWrites` it calls WriteAhead before every clock that may change
+    // StepQuiet would, for `budget` clocks, and returns the clocks taken. It stops early after
+    // any clock that made a decoded write (TMemory::DecodedWrites: I/O, the port, page $FF),
+    // so that the caller sees that write's effects at its clock; at an instruction boundary
+    // whose PC is a breakpoint; and after the fetch of an illegal opcode. An instruction left
+    // unfinished goes on with StepQuiet, clock by clock. With `announceWrites` it calls WriteAhead before every clock that may change
     // memory (a bus write or a stack push), with the clocks taken before that clock: where the
     // TED draws from memory after each processor clock, it draws up to there first.
     template <bool announceWrites> uint32_t RunInstructions(uint32_t budget);
@@ -43,10 +42,10 @@ public:
     TWriteAhead WriteAhead = nullptr;
     void* WriteAheadContext = nullptr;
     // Inside RunInstructions: the clocks it has taken before the current one.
-    uint32_t ClocksIntoRunInstructions() const { return RunBudget - Remaining + Cycle - 1; }
-    // The clocks RunInstructions needs left to take `opcode` beyond its fetch: its most clocks;
-    // more than any run for the opcodes it leaves to the micro-code.
-    static uint32_t RunInstructionBudget(uint8_t opcode) { return WholeInstructions[opcode].Clocks; }
+    uint32_t ClocksIntoRunInstructions() const { return RunBudget - LeftBeforeInstruction + Cycle - 1; }
+    // The most clocks RunInstructions takes of `opcode` in one go: all it can take; 1, the
+    // fetch, for the opcodes it leaves to the micro-code.
+    static uint32_t WholeInstructionClocks(uint8_t opcode) { return WholeInstructions[opcode].Clocks; }
     // The earliest clock in which `opcode` may change memory, 0 for none.
     static uint32_t FirstWriteClock(uint8_t opcode);
     void PowerOn();   // registers to their power-on values, no bus access
@@ -99,20 +98,20 @@ private:
     // The whole-instruction path (cpu_whole.cpp): per opcode, the clocks after the fetch run
     // back to back, and the most clocks the call may take (more than any budget where the
     // opcode is left to the micro-code).
-    using TWholeRun = void (*)(TCPU&);
+    using TWholeRun = uint32_t (*)(TCPU&, uint32_t left);
     struct TWholeEntry {
         TWholeRun Run;            // the clocks after the fetch
         TWholeRun RunAnnouncing;  // the same, announcing its writes
         uint32_t Clocks;
     };
     static const std::array<TWholeEntry, 256> WholeInstructions;
-    template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce> uint32_t WholeClocks();
-    template <uint8_t opcode, uint32_t last, bool announce> static void WholeInstruction(TCPU& cpu);
-    template <bool announce> void NextInstruction();
-    static void FetchOnly(TCPU&) {}
+    template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce> uint32_t WholeClocks(uint32_t left);
+    template <uint8_t opcode, bool announce> static uint32_t WholeInstruction(TCPU& cpu, uint32_t left);
+    template <bool announce> uint32_t NextInstruction(uint32_t left);
+    static uint32_t FetchOnly(TCPU&, uint32_t left) { return left; }
     // RunInstructions: its budget, the clocks left before the current instruction and the
     // decoded writes before the call.
-    uint32_t RunBudget = 0, Remaining = 0, WritesBefore = 0;
+    uint32_t RunBudget = 0, LeftBeforeInstruction = 0, WritesBefore = 0;
     template <uint8_t opcode> static constexpr TWholeEntry WholeEntry();
     template <size_t... opcodes>
     static constexpr std::array<TWholeEntry, 256> WholeTable(std::index_sequence<opcodes...>);

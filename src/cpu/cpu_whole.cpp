@@ -13,8 +13,8 @@
 namespace {
 
 // The most clocks each opcode takes, the fetch included (page crossings and taken branches to
-// another page counted). 0: the illegal opcodes, which stay with the micro-code, because their
-// report calls the host from inside the clock.
+// another page counted). 0: the illegal opcodes, which stay with the micro-code after their
+// fetch, because their report calls the host from inside the clock.
 constexpr uint8_t MostClocks[256] = {
     7, 6, 2, 0, 3, 3, 5, 0, 3, 2, 2, 2, 4, 4, 6, 0,  // $00
     4, 6, 2, 0, 4, 4, 6, 0, 2, 5, 2, 0, 5, 5, 7, 0,  // $10
@@ -55,9 +55,6 @@ constexpr uint8_t FirstWrites[256] = {
     0, 0, 0, 0, 0, 0, 5, 5, 0, 0, 0, 6, 0, 0, 6, 6,  // $F0
 };
 
-// No run has this many clocks: the opcode is left to the micro-code after its fetch.
-constexpr uint32_t NeverFits = 0xFFFFFFFFu;
-
 // Whether clock `cycle` of `opcode` may write (a bus write or a stack push).
 constexpr bool MayWrite(uint8_t opcode, uint32_t cycle) { return FirstWrites[opcode] != 0 && cycle >= FirstWrites[opcode]; }
 
@@ -65,67 +62,67 @@ constexpr bool MayWrite(uint8_t opcode, uint32_t cycle) { return FirstWrites[opc
 
 uint32_t TCPU::FirstWriteClock(uint8_t opcode) { return FirstWrites[opcode]; }
 
-// Clock `cycle` of `opcode`, then the ones after it up to `last`: the micro-step, then Cycle
-// advanced as Step advances it. The call ends after the clock that ends the instruction, and
+// Clock `cycle` of `opcode`, then the ones after it up to `last`, while clocks are `left`: the
+// micro-step, then Cycle advanced as Step advances it. The call ends after the clock that ends
+// the instruction, when no clock is left (the instruction then goes on clock by clock), and
 // after a clock that made a decoded write, which may change what the caller's run depends on
 // (a decoded read changes nothing a run depends on: its effects on the TED and the tape are
 // kept exact through TTED::SyncToProcessorClock). Every family ends by its last clock, so the
-// compiler folds the chain to the clocks the instruction can really take.
+// compiler folds the chain to the clocks the instruction can really take. Returns the clocks
+// still left.
 template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce>
-CPU_INLINE uint32_t TCPU::WholeClocks() {
+CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t left) {
+    if (left == 0) return 0;
     Cycle = cycle;
     if constexpr (announce && MayWrite(opcode, cycle)) WriteAhead(WriteAheadContext, ClocksIntoRunInstructions());
     Execute<opcode>();
+    --left;
     if (Cycle == 0) {
         Cycle = 1;
-        return cycle;
+        return left;
     }
     Cycle = cycle + 1;
     if constexpr (cycle < last) {
         if constexpr (MayWrite(opcode, cycle)) {
-            if (Memory->DecodedWrites != WritesBefore) return cycle;
+            if (Memory->DecodedWrites != WritesBefore) return left;
         }
-        return WholeClocks<opcode, cycle + 1, last, announce>();
+        return WholeClocks<opcode, cycle + 1, last, announce>(left);
     }
-    return cycle;
+    return left;
 }
 
 // One instruction after its fetch, then the next one's fetch and a jump to its own function:
 // each instruction dispatches its successor, so the host's predictor sees which opcode follows
-// which. The state of the call lives in the object (Remaining: the clocks left before the
-// current instruction), so that nothing but the object is kept across the rare calls out.
-template <uint8_t opcode, uint32_t last, bool announce>
-void TCPU::WholeInstruction(TCPU& cpu) {
-    const uint32_t clocks = cpu.WholeClocks<opcode, 2, last, announce>();
-    if (cpu.Cycle != 1) return;
-    cpu.Remaining -= clocks;
+// which. `left` counts the clocks left after the fetch.
+template <uint8_t opcode, bool announce>
+uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left) {
+    left = cpu.WholeClocks<opcode, 2, MostClocks[opcode], announce>(left);
+    if (cpu.Cycle != 1) return left;
     if constexpr (FirstWrites[opcode] != 0) {
-        if (cpu.Memory->DecodedWrites != cpu.WritesBefore) return;
+        if (cpu.Memory->DecodedWrites != cpu.WritesBefore) return left;
     }
-    if (cpu.AtBreakpoint()) [[unlikely]] return;
-    cpu.NextInstruction<announce>();
+    if (cpu.AtBreakpoint()) [[unlikely]] return left;
+    return cpu.NextInstruction<announce>(left);
 }
 
-// The fetch, then the instruction's own function when it fits in the clocks left.
+// The fetch, then the instruction's own function.
 template <bool announce>
-CPU_INLINE void TCPU::NextInstruction() {
-    const uint32_t remaining = Remaining;
-    if (remaining == 0) return;
+CPU_INLINE uint32_t TCPU::NextInstruction(uint32_t left) {
+    if (left == 0) return 0;
+    LeftBeforeInstruction = left;
     Opcode = Memory->Read(PC);
     ++PC;
     Cycle = 2;
     const TWholeEntry& entry = WholeInstructions[Opcode];
-    if (entry.Clocks > remaining) return;
-    (announce ? entry.RunAnnouncing : entry.Run)(*this);
+    return (announce ? entry.RunAnnouncing : entry.Run)(*this, left - 1);
 }
 
 template <uint8_t opcode>
 constexpr TCPU::TWholeEntry TCPU::WholeEntry() {
-    constexpr uint32_t last = MostClocks[opcode];
-    if constexpr (last >= 2)
-        return {&TCPU::WholeInstruction<opcode, last, false>, &TCPU::WholeInstruction<opcode, last, true>, last};
+    if constexpr (MostClocks[opcode] >= 2)
+        return {&TCPU::WholeInstruction<opcode, false>, &TCPU::WholeInstruction<opcode, true>, MostClocks[opcode]};
     else
-        return {&TCPU::FetchOnly, &TCPU::FetchOnly, NeverFits};
+        return {&TCPU::FetchOnly, &TCPU::FetchOnly, 1};
 }
 
 template <size_t... opcodes>
@@ -138,10 +135,9 @@ const std::array<TCPU::TWholeEntry, 256> TCPU::WholeInstructions = WholeTable(st
 // The first instruction's boundary has had its breakpoint check already.
 template <bool announceWrites>
 uint32_t TCPU::RunInstructions(uint32_t budget) {
-    RunBudget = Remaining = budget;
+    RunBudget = budget;
     WritesBefore = Memory->DecodedWrites;
-    NextInstruction<announceWrites>();
-    return ClocksIntoRunInstructions();
+    return budget - NextInstruction<announceWrites>(budget);
 }
 
 template uint32_t TCPU::RunInstructions<false>(uint32_t budget);

@@ -13,16 +13,16 @@ TEST(WholeInstructionDifferential, RandomProgramsMatchTheMicroCodeClockForClock)
     EXPECT_EQ(checker.Run(1500, 24), "");
     const Differential::TStatistics& seen = checker.Statistics;
     EXPECT_GT(seen.WholeClocks, seen.Clocks / 2);
-    // The budgets are the micro-code's own worst cases, so no opcode is refused a budget that
-    // would hold it, and the announced clocks start at its first write, no later.
+    // The path takes every instruction whole, however long it runs, and the announced clocks
+    // start at its first write, no later.
     for (int opcode = 0; opcode < 256; ++opcode) {
         const uint32_t most = seen.MostClocks[opcode];
         ASSERT_GT(most, 0u) << "opcode " << opcode << " never met";
-        const uint32_t budget = TCPU::RunInstructionBudget(uint8_t(opcode));
-        if (budget > 8)  // left to the micro-code: the illegal opcodes, which report
+        const uint32_t whole = TCPU::WholeInstructionClocks(uint8_t(opcode));
+        if (whole == 1)  // left to the micro-code: the illegal opcodes, which report
             EXPECT_EQ(most, 2u) << "opcode " << opcode;
         else
-            EXPECT_EQ(budget, most) << "opcode " << opcode;
+            EXPECT_EQ(whole, most) << "opcode " << opcode;
         EXPECT_EQ(TCPU::FirstWriteClock(uint8_t(opcode)), seen.FirstWrite[opcode]) << "opcode " << opcode;
     }
 }
@@ -57,16 +57,14 @@ TEST_F(WholeInstructionTest, RunsInstructionsBackToBackWithEachAccessInItsClock)
     EXPECT_EQ(Mem.AccessLog, expected);
 }
 
-TEST_F(WholeInstructionTest, AnInstructionThatMayNotFitTheClocksLeftStopsAfterItsFetch) {
+TEST_F(WholeInstructionTest, TheBudgetCanEndTheCallInsideAnInstruction) {
     Cpu.X = 0x01;
-    Place(0x2000, {0xBD, 0x00, 0x30, 0xEA});  // LDA $3000,X: 4 clocks here, 5 at most; NOP
-    EXPECT_EQ(Cpu.RunInstructions<false>(4), 1u);
-    EXPECT_EQ(Cpu.Cycle, 2u);
-    EXPECT_EQ(Finish(), 3);
+    Place(0x2000, {0xBD, 0x00, 0x30, 0xEA});  // LDA $3000,X: 4 clocks; NOP
+    EXPECT_EQ(Cpu.RunInstructions<false>(3), 3u);
+    EXPECT_EQ(Cpu.Cycle, 4u);
+    EXPECT_EQ(Finish(), 1);
     Place(0x2000, {0xBD, 0x00, 0x30, 0xEA});
-    EXPECT_EQ(Cpu.RunInstructions<false>(6), 6u);
-    Place(0x2000, {0xBD, 0x00, 0x30, 0xEA});
-    EXPECT_EQ(Cpu.RunInstructions<false>(5), 5u);  // the NOP's fetch
+    EXPECT_EQ(Cpu.RunInstructions<false>(5), 5u);  // and the NOP's fetch
     EXPECT_EQ(Cpu.Opcode, 0xEA);
     EXPECT_EQ(Cpu.Cycle, 2u);
 }
