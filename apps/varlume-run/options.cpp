@@ -18,6 +18,7 @@ const char* const UsageText =
     "  --rom-dir DIR          directory of the ROM images (default: the binary's directory)\n"
     "  --frames N             run N frames of 35568 clock steps (default 50, or until a\n"
     "                         stop condition when --until-pc or --max-cycles is given)\n"
+    "  --reset N:soft|hard|special  press that reset after frame N (repeatable)\n"
     "Program:\n"
     "  --rom-off              switch the ROM off after reset, as a write to $FF3F does\n"
     "  --load ADDR:FILE       put the raw bytes of FILE into RAM at hex ADDR (repeatable)\n"
@@ -167,6 +168,17 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             if (!needValue()) return {};
             if (!ParseNumber(v, 10, n) || n < 0) return fail("bad frame count '" + v + "'");
             o.Frames = n;
+        } else if (opt == "--reset") {
+            TRunOptions::TReset reset{};
+            if (!needValue()) return {};
+            const auto colon = v.find(':');
+            const std::string kind = colon == std::string::npos ? "" : v.substr(colon + 1);
+            if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 10, reset.AfterFrame) ||
+                reset.AfterFrame < 0 || (kind != "soft" && kind != "hard" && kind != "special"))
+                return fail("bad --reset '" + v + "' (expected N:soft, N:hard or N:special)");
+            reset.Kind = kind == "soft" ? TRunOptions::TReset::Soft
+                         : kind == "hard" ? TRunOptions::TReset::Hard : TRunOptions::TReset::Special;
+            o.Resets.push_back(reset);
         } else if (opt == "--load") {
             TRunOptions::TLoad load{};
             if (!needValue()) return {};

@@ -44,6 +44,11 @@ struct TRunOptions {
         std::string File;
     };
     std::optional<TSavePrg> SavePrg;
+    struct TReset {
+        int64_t AfterFrame;
+        enum { Soft, Hard, Special } Kind;
+    };
+    std::vector<TReset> Resets;
     bool Bench = false;
     bool Help = false;
 };

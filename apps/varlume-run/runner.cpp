@@ -165,6 +165,12 @@ int Run(const TRunOptions& options) {
             machine->RunFrame();
         else
             machine->RunFrameObserved(observer);
+        for (const auto& reset : options.Resets) {
+            if (reset.AfterFrame != done + 1) continue;
+            if (reset.Kind == TRunOptions::TReset::Soft) machine->SoftReset();
+            else if (reset.Kind == TRunOptions::TReset::Hard) machine->HardReset();
+            else machine->SpecialReset();
+        }
         typist.AfterFrame(*machine);
         if (!storage.AfterFrame(error)) return Fail(error);
         if (wav) wav->AfterFrame();

@@ -48,7 +48,13 @@ TMachine::TMachine(THost& host, std::vector<std::string> romDirectories)
 }
 
 void TMachine::LoadRoms(int32_t type, TRomReport report) {
-    if (type < MachineC16 || type > MachineC16With64K) return;  // Custom Machine: no ROMs
+    if (type < MachineC16 || type > MachineCustom) return;  // an unknown type changes nothing
+    // The Custom Machine has 64 KB like the Plus4 and loads no ROM.
+    Memory.SetRamSize(RamSizeCodeOf(type));
+    // The drives cut a directory listing to what this RAM can take.
+    Drive8.SetMachineRam(16384 << RamSizeCodeOf(type));
+    Drive9.SetMachineRam(16384 << RamSizeCodeOf(type));
+    if (type == MachineCustom) return;
     auto load = [&](const TRomImage& rom, bool reportFailure) {
         std::string tried;
         for (const std::string& dir : RomDirs) {
@@ -64,10 +70,6 @@ void TMachine::LoadRoms(int32_t type, TRomReport report) {
         // The box names every place looked in, so a user knows where to put the image.
         OuterHost.ErrorBox((text + std::string("\n\nLooked for:") + tried).c_str());
     };
-    Memory.SetRamSize(RamSizeCodeOf(type));
-    // The drives cut a directory listing to what this RAM can take.
-    Drive8.SetMachineRam(16384 << RamSizeCodeOf(type));
-    Drive9.SetMachineRam(16384 << RamSizeCodeOf(type));
     for (const auto& rom : BasicKernal) load(rom, report == TRomReport::All);
     if (type == MachinePlus4)
         for (const auto& rom : Plus4Software) load(rom, true);
@@ -81,7 +83,7 @@ void TMachine::PowerUp(int32_t type) {
     LoadRoms(type, TRomReport::All);
     Drive8.SetMode(TDrive::ModeNone);
     Drive9.SetMode(TDrive::ModeNone);
-    SkipDivisor = 1;
+    SetSkipDivisor(1);
     Memory.EnableRom();
     Cpu.Reset();
     EmulationStopped = false;
@@ -107,7 +109,12 @@ void TMachine::ResetDrives() {
     Drive9.Reset();
 }
 
+// The reset line also clears the ROM bank latch, so the reset vector is always read from the
+// KERNAL, whichever bank a program (the Plus4's built-in software, say) had switched in.
+void TMachine::ResetRomBanks() { Memory.SetRomBanks(0, 0); }
+
 void TMachine::SoftReset() {
+    ResetRomBanks();
     Cpu.Reset();
     ResetDrives();
     OuterHost.StatusMessage("Soft reset has been performed.");
@@ -123,6 +130,7 @@ void TMachine::SpecialReset() {
     Ted.Reset();
     Cpu.PowerOn();
     Memory.EnableRom();
+    ResetRomBanks();
     Cpu.Reset();
     ResetDrives();
     OuterHost.StatusMessage("Special reset has been performed.");

@@ -74,8 +74,9 @@ public:
     void Start();  // clears the host key state, then runs again
 
     void SetSoundSink(TSoundSink* sink) { SoundSink = sink; }
-    // One frame in `divisor` is drawn; clamped to 1..4.
-    void SetSkipDivisor(int32_t divisor) { SkipDivisor = std::clamp(divisor, 1, 4); }
+    // One frame in `divisor` is drawn; clamped to 1..4, so no frame count divides by zero.
+    void SetSkipDivisor(int32_t divisor) { SkipDivisorValue = std::clamp(divisor, 1, 4); }
+    int32_t SkipDivisor() const { return SkipDivisorValue; }
     THost& Host() { return OuterHost; }
     const std::vector<std::string>& RomDirectories() const { return RomDirs; }
 
@@ -91,8 +92,7 @@ public:
     int32_t MachineType = MachineC16;
     bool EmulationStopped = true;
     int32_t StepsLeft = 0;
-    int32_t FrameCounter = 0;
-    int32_t SkipDivisor = 1;
+    uint32_t FrameCounter = 0;  // wraps after 2^32 frames (about 2.7 years at 50 Hz)
     int32_t SkipThisFrame = 0;
 
 private:
@@ -115,10 +115,11 @@ private:
     void LoadRoms(int32_t type, TRomReport report);
     void ColdStart();  // FillRam, TED reset, PowerOn, EnableRom, processor reset
     void ResetDrives();
+    void ResetRomBanks();
     void FeedSound() { if (SoundSink) SoundSink->Feed(); }
     void BeginFrame() {
         StepsLeft = StepsPerFrame;
-        SkipThisFrame = FrameCounter % SkipDivisor;
+        SkipThisFrame = int32_t(FrameCounter % uint32_t(SkipDivisorValue));
         Ted.SkipThisFrame = SkipThisFrame;
     }
     // The plain loop's work for one step after the processor's clock: the TED step, the sound
@@ -129,6 +130,7 @@ private:
         if (Memory.Motor && Memory.PlayKey) Tape.Step();
     }
 
+    int32_t SkipDivisorValue = 1;
     THost& OuterHost;
     TCoreHost CoreHost{*this};
     std::vector<std::string> RomDirs;

@@ -21,9 +21,9 @@ public:
         return uint16_t(Ram(address) | Ram(uint16_t(address + 1)) << 8);
     }
 
-    bool RomEnabled() const { return Machine.Memory.RomEnabled != 0; }
-    int LowRomBank() const { return Machine.Memory.LowRomBank; }
-    int HighRomBank() const { return Machine.Memory.HighRomBank; }
+    bool RomEnabled() const { return Machine.Memory.RomEnabled() != 0; }
+    int LowRomBank() const { return Machine.Memory.LowRomBank(); }
+    int HighRomBank() const { return Machine.Memory.HighRomBank(); }
     // The colour table (blue, green, red, 0 per entry) the picture is shown through.
     const uint8_t* ColourTable() const { return Machine.Frame.ColourTable; }
 

@@ -23,7 +23,7 @@ constexpr bool NeverFolds(uint16_t address) { return address >= 0xF000 && addres
 
 }  // namespace
 
-TMemory::TMemory(int32_t ramSizeCode) : RamSizeCode(ramSizeCode) {
+TMemory::TMemory(int32_t ramSizeCode) : RamCode(ramSizeCode) {
     ClearRoms();
     Motor = 0;
     PlayKey = 0;
@@ -36,11 +36,11 @@ static uint16_t FoldForRead(uint16_t address, int32_t ramSizeCode, bool romEnabl
     return address & RamMask(ramSizeCode);
 }
 
-uint16_t TMemory::FoldRead(uint16_t address) const { return FoldForRead(address, RamSizeCode, RomEnabled != 0); }
+uint16_t TMemory::FoldRead(uint16_t address) const { return FoldForRead(address, RamCode, RomVisible != 0); }
 
 uint16_t TMemory::FoldWrite(uint16_t address) const {
     if (NeverFolds(address)) return address;
-    return address & RamMask(RamSizeCode);
+    return address & RamMask(RamCode);
 }
 
 // Image index of a folded address that is plain RAM or ROM for reads ($FD00-$FF1F excluded).
@@ -59,34 +59,34 @@ void TMemory::RebuildPageMaps(int firstPage) {
         // Page 0 and its mirrors hold the processor port at their byte 1.
         const uint16_t start = uint16_t(page << 8);
         for (const bool rom : {false, true}) {
-            const uint16_t at = FoldForRead(start, RamSizeCode, rom);
+            const uint16_t at = FoldForRead(start, RamCode, rom);
             ReadPage[(rom ? 256 : 0) + page] = at >= 0xFD00 || at == 0x0000
                                                    ? DecodePage
-                                                   : ptrdiff_t(PlainReadIndex(at, rom, LowRomBank, HighRomBank));
+                                                   : ptrdiff_t(PlainReadIndex(at, rom, LowBank, HighBank));
         }
         const uint16_t writeAt = FoldWrite(start);
         WritePage[page] = writeAt >= 0xFD00 || writeAt == 0x0000 ? DecodePage : ptrdiff_t(writeAt);
     }
-    ReadMapStart = RomEnabled ? 256 : 0;
+    ReadMapStart = RomVisible ? 256 : 0;
 }
 
 void TMemory::SetRamSize(int32_t code) {
-    RamSizeCode = code;
+    RamCode = code;
     RebuildPageMaps();
 }
 
 void TMemory::SetRomEnabled(int32_t enabled) {
-    RomEnabled = enabled ? 1 : 0;
-    ReadMapStart = RomEnabled ? 256 : 0;
+    RomVisible = enabled ? 1 : 0;
+    ReadMapStart = RomVisible ? 256 : 0;
 }
 
 void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
     // Four banks exist; the latch has two bits each.
     low &= 3;
     high &= 3;
-    if (low == LowRomBank && high == HighRomBank) return;
-    LowRomBank = low;
-    HighRomBank = high;
+    if (low == LowBank && high == HighBank) return;
+    LowBank = low;
+    HighBank = high;
     // Below $8000 no bank is ever visible.
     RebuildPageMaps(0x80);
 }
@@ -140,7 +140,7 @@ uint8_t TMemory::Peek(uint16_t address) const {
 
 // Everything but the port and the TED: reading any of it changes nothing.
 uint8_t TMemory::DecodedValue(uint16_t a) const {
-    if (a < 0xFD00) return Image[PlainReadIndex(a, RomEnabled != 0, LowRomBank, HighRomBank)];
+    if (a < 0xFD00) return Image[PlainReadIndex(a, RomVisible != 0, LowBank, HighBank)];
     switch (a >> 8) {
         case 0xFD:
             if (a == 0xFD10) return PlayKey ? 0x00 : 0x04;  // cassette sense, low while Play is down
@@ -152,7 +152,7 @@ uint8_t TMemory::DecodedValue(uint16_t a) const {
             if ((a & 0xFFF0) == 0xFEF0) return Drive8 ? Drive8->ReadPort(a) : 0x00;
             return 0x00;
         default:
-            return Image[PlainReadIndex(a, RomEnabled != 0, LowRomBank, HighRomBank)];
+            return Image[PlainReadIndex(a, RomVisible != 0, LowBank, HighBank)];
     }
 }
 
@@ -216,7 +216,7 @@ void TMemory::FillRam() {
         Image[a] = 0xFF;
         Image[a + 1] = 0x00;
     }
-    LowRomBank = 0;
-    HighRomBank = 0;
+    LowBank = 0;
+    HighBank = 0;
     RebuildPageMaps();
 }

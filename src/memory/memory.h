@@ -70,8 +70,13 @@ public:
     void FillRam();
     void EnableRom() { SetRomEnabled(1); }
 
-    // RamSizeCode, RomEnabled and the bank latches shape the page maps: change them only
-    // through these setters (the bus writes to $FF3E/$FF3F and $FDD0-$FDDF use them too).
+    // RamSizeCode, RomEnabled and the bank latches shape the page maps, so they are read here
+    // and changed only through the setters (the bus writes to $FF3E/$FF3F and $FDD0-$FDDF use
+    // them too), which keep the maps in step.
+    int32_t RamSizeCode() const { return RamCode; }     // 0 = 16 KB, 1 = 32 KB, 2 = 64 KB
+    int32_t RomEnabled() const { return RomVisible; }   // ROM shown in the upper half
+    uint16_t LowRomBank() const { return LowBank; }     // bank seen at $8000-$BFFF
+    uint16_t HighRomBank() const { return HighBank; }   // bank seen at $C000-$FBFF, $FF20-$FFFF
     void SetRamSize(int32_t code);
     void SetRomEnabled(int32_t enabled);
     void SetRomBanks(uint16_t low, uint16_t high);
@@ -107,15 +112,16 @@ public:
     uint32_t DecodedWrites = 0;
 
     uint8_t Image[ImageSize] = {};
-    uint16_t LowRomBank = 0;
-    uint16_t HighRomBank = 0;
     int32_t PlayKey = 0;         // the cassette Play key is down
     int32_t Motor = 0;           // 1 when the last value written to $0001 had bit 3 clear
     int32_t TapeLevelLatch = 0;  // tape level taken at the last read of $0001
-    int32_t RomEnabled = 0;
-    int32_t RamSizeCode = 2;     // 0 = 16 KB, 1 = 32 KB, 2 = 64 KB
 
 private:
+    uint16_t LowBank = 0;
+    uint16_t HighBank = 0;
+    int32_t RomVisible = 0;
+    int32_t RamCode = 2;
+
     // Marks a page that the full decoder handles.
     static constexpr ptrdiff_t DecodePage = -1;
 

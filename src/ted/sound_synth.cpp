@@ -32,8 +32,11 @@ void TSoundSynth::BuildNoiseTable(uint32_t seed) {
 }
 
 void TSoundSynth::ResetState() {
-    Voice1.Phase = Voice1.HighCount = Voice1.LowCount = 0;
-    Voice2.Phase = Voice2.HighCount = Voice2.LowCount = 0;
+    for (TVoice* voice : {&Voice1, &Voice2}) {
+        voice->Phase = voice->HighCount = voice->LowCount = 0;
+        voice->HalfLength = -1;
+        voice->Fraction = 0;
+    }
     NoiseCount = 0;
     NoiseIndex = 0;
 }
@@ -48,7 +51,20 @@ TSoundSynth::THalfPeriods TSoundSynth::HalfPeriods(uint16_t frequency) {
     lengths.High = static_cast<int32_t>(n);
     // Odd sample counts per period alternate a short and a long half.
     lengths.Low = (std::ceil(n) - n < 0.5f) ? lengths.High + 1 : lengths.High;
+    // Whole samples alone put high notes up to 6 % off pitch; the halves carry the rest.
+    if (lengths.High > 0)
+        lengths.Exact = static_cast<uint32_t>(std::lround(SampleRate * d / (2 * 111860.781) * 65536.0));
     return lengths;
+}
+
+// Each half takes the whole samples of its exact length plus what the halves before it carried,
+// so the halves average the exact length and the voice keeps its pitch.
+int32_t TSoundSynth::NextHalfLength(TVoice& voice, int32_t nominal) {
+    const uint32_t exact = voice.Length.Exact;
+    if (exact == 0) return nominal;
+    const uint32_t total = voice.Fraction + exact;
+    voice.Fraction = total & 0xFFFF;
+    return static_cast<int32_t>(total >> 16);
 }
 
 void TSoundSynth::Refresh(uint8_t ff11, const TTedSound& sound) {
@@ -80,23 +96,23 @@ int32_t TSoundSynth::NextVoiceSample(TVoice& voice) {
     int32_t s;
     if (voice.Phase == 0) {
         s = voice.HighAmplitude;
-        if (voice.HighCount == voice.Length.High) s >>= 1;
+        if (voice.HighCount == voice.HalfLength) s >>= 1;
         if (--voice.HighCount <= 0) {
             s >>= 1;
             // With a zero-length low half the voice stays high and the countdown keeps falling;
             // every value below zero acts alike, so it is held at -1 rather than run out of range.
             if (voice.HighCount < -1) voice.HighCount = -1;
-            voice.LowCount = voice.Length.Low;
-            if (voice.Length.Low != 0) voice.Phase = 1;
+            voice.LowCount = voice.HalfLength = NextHalfLength(voice, voice.Length.Low);
+            if (voice.LowCount != 0) voice.Phase = 1;
         }
     } else {
         s = voice.LowAmplitude;
-        if (voice.LowCount == voice.Length.Low) s >>= 1;
+        if (voice.LowCount == voice.HalfLength) s >>= 1;
         if (--voice.LowCount <= 0) {
             s >>= 1;
             if (voice.LowCount < -1) voice.LowCount = -1;
-            voice.HighCount = voice.Length.High;
-            if (voice.Length.High != 0) voice.Phase = 0;
+            voice.HighCount = voice.HalfLength = NextHalfLength(voice, voice.Length.High);
+            if (voice.HighCount != 0) voice.Phase = 0;
         }
     }
     return s;

@@ -14,10 +14,14 @@ public:
     static constexpr int32_t MaxVolume = 8;   // the chip's volume saturates above 8
     static constexpr uint32_t DefaultNoiseSeed = 0x2645A3C1u;
 
-    // Samples per half period of a voice.
+    // Samples per half period of a voice: the whole samples of the high and the low half, as
+    // the lengths average out (the noise rate follows High), and the exact length, 16.16 fixed
+    // point, that the halves carry their fractions by. Exact is 0 below one sample a half,
+    // where the voice settles at one level.
     struct THalfPeriods {
         int32_t High = 0;
         int32_t Low = 0;
+        uint32_t Exact = 0;
     };
 
     explicit TSoundSynth(uint32_t noiseSeed = DefaultNoiseSeed);
@@ -42,6 +46,8 @@ public:
         int32_t Phase = 0;  // 0 high half, 1 low half
         int32_t HighCount = 0;
         int32_t LowCount = 0;
+        int32_t HalfLength = -1;  // samples of the half in progress; -1 before the first
+        uint32_t Fraction = 0;    // the part of a sample the halves so far fell short, 16.16
         // Parameters of the current feed.
         int32_t HighAmplitude = 0;
         int32_t LowAmplitude = 0;
@@ -70,4 +76,5 @@ public:
 
 private:
     static int32_t NextVoiceSample(TVoice& voice);
+    static int32_t NextHalfLength(TVoice& voice, int32_t nominal);
 };

@@ -40,11 +40,13 @@ TTED::TTED() : Video(BlankImage), FrameStart(ScratchFrame), RenderPos(ScratchFra
     // The frame buffer starts 52 lines before raster 0: its first line is raster 260.
     for (int32_t line = 0; line < LinesPerFrame; ++line)
         RasterTable[line] = uint16_t(line < 52 ? line + 260 : line - 52);
+    Line.Fetch = Video;
 }
 
 void TTED::SetMemory(TMemory* memory) {
     Memory = memory;
     Video = memory ? memory->Image : BlankImage;
+    Line.Fetch = Video;  // until the next line is latched
 }
 
 void TTED::SetFrameBuffer(uint8_t* pixels) {
@@ -100,22 +102,29 @@ void TTED::FireTimer(int timer) {
 // The TED reads its mode, bases, window width and border colour once per line, so a change to
 // any of them shows from the next line; colours and scroll are read live.
 void TTED::LatchLine() {
-    if (BitmapMode)
+    // The window: 25 rows span lines 56-255; 24 rows cover four more lines of border at the top
+    // and four at the bottom.
+    const int32_t inset = Rows25 ? 0 : Rows24Inset;
+    const bool windowLine =
+        DisplayEnable && LineIndex >= FirstWindowLine + inset && LineIndex <= LastWindowLine - inset;
+    Line.WindowFirst = windowLine ? (Columns40 ? 17 : 19) : NoWindow;
+    Line.WindowSpan = Columns40 ? 96 - 17 : 94 - 19;
+    Line.BorderGroup = TedPixels::Pack(BorderColour, BorderColour, BorderColour, BorderColour);
+
+    // The 25 character rows start VerticalScroll lines below line 53, so the ROM's scroll of 3
+    // puts row 0 on the window's first line. A window line outside every row shows the
+    // background.
+    const int32_t rowLine = LineIndex - FirstRowLine();
+    const bool inRows = windowLine && rowLine >= 0 && rowLine < 25 * 8;
+    Line.Fetch = inRows ? Video : BlankImage;
+    if (BitmapMode && inRows)
         Line.Mode = Multicolour ? TTedDisplayMode::MulticolourBitmap : TTedDisplayMode::Bitmap;
     else if (Multicolour)
         Line.Mode = TTedDisplayMode::MulticolourText;
     else
         Line.Mode = ExtendedColour ? TTedDisplayMode::ExtendedColourText : TTedDisplayMode::Text;
 
-    // The window is always 25 rows of 8 lines; the row-count and vertical-scroll bits do not
-    // move it.
-    const bool windowLine = DisplayEnable && LineIndex >= FirstWindowLine && LineIndex <= LastWindowLine;
-    Line.WindowFirst = windowLine ? (Columns40 ? 17 : 19) : NoWindow;
-    Line.WindowSpan = Columns40 ? 96 - 17 : 94 - 19;
-    Line.BorderGroup = TedPixels::Pack(BorderColour, BorderColour, BorderColour, BorderColour);
-
-    const uint32_t rowLine = windowLine ? uint32_t(LineIndex - FirstWindowLine) : 0;
-    const uint32_t row = rowLine / 8, characterLine = rowLine % 8;
+    const uint32_t row = inRows ? uint32_t(rowLine) / 8 : 0, characterLine = inRows ? uint32_t(rowLine) % 8 : 0;
     // $FC00 at most, so the attribute row ($F800 + 999 at most) and the code row stay in RAM.
     Line.MatrixAddress = uint16_t(MatrixBase * 2048 + 1024);
     Line.AttributeRow = Line.MatrixAddress - 1024 + row * 40;
@@ -124,21 +133,23 @@ void TTED::LatchLine() {
     uint32_t charBase = uint32_t(CharBase) * 1024;
     if (Chars256) charBase &= 0xF800;  // 256 characters fill 2 KB
     Line.CharLineAddress = charBase + characterLine;
-    Line.CharRomPossible = charBase >= 0x8000;
+    Line.CharRomPossible = inRows && charBase >= 0x8000;
     Line.MulticolourBitmap0 = BackgroundColour[0];
     Line.MulticolourBitmap3 = BackgroundColour[1];
 }
 
 void TTED::EndOfLine() {
     LineStep = 0;
-    // Once per line, so a compare value matches once per frame; 312-511 never match.
+    const bool frameEnds = LineIndex == LinesPerFrame - 1;
+    LineIndex = frameEnds ? 0 : LineIndex + 1;
+    // The compare fires as the raster counter takes the compared value, at the start of that
+    // line, so that a handler runs in the line it asked for (a split screen switches modes in
+    // time). Once per line, so a value matches once per frame; 312-511 never match.
     if (RasterTable[LineIndex] == RasterCompare) RaiseSource(IrqRasterFlag, IrqRasterEnable);
-    if (LineIndex < LinesPerFrame - 1) ++LineIndex;
-    else EndOfFrame();
+    if (frameEnds) EndOfFrame();
 }
 
 void TTED::EndOfFrame() {
-    LineIndex = 0;
     // Flashing characters and the cursor change phase every 16 frames.
     if (++FlashCounter == 16) FlashOn = !FlashOn;
     FlashCounter &= 15;
@@ -149,10 +160,31 @@ void TTED::EndOfFrame() {
 
 // The cursor is an 8 x 8 block in the colour of its cell's attribute, drawn over the finished
 // frame whatever the mode, the column width or the display enable say.
+// It moves with the vertical scroll, and the top and bottom borders cover it as they cover its
+// row.
 void TTED::DrawCursor() {
-    const uint32_t row = CursorPosition / 40, column = CursorPosition % 40;
+    const int32_t row = CursorPosition / 40, column = CursorPosition % 40;
     const uint8_t colour = Video[Line.MatrixAddress - 1024u + CursorPosition];
-    uint8_t* corner = FrameStart + (FirstWindowLine + row * 8) * PixelsPerLine + FirstWindowPixel + column * 8 +
-                      HorizontalScroll;
-    for (int y = 0; y < 8; ++y) std::memset(corner + y * PixelsPerLine, colour, 8);
+    const int32_t inset = Rows25 ? 0 : Rows24Inset;
+    const int32_t top = FirstRowLine() + row * 8;
+    uint8_t* left = FrameStart + FirstWindowPixel + column * 8 + HorizontalScroll;
+    for (int32_t line = top; line < top + 8; ++line)
+        if (line >= FirstWindowLine + inset && line <= LastWindowLine - inset)
+            std::memset(left + line * PixelsPerLine, colour, 8);
+}
+
+// What a horizontal scroll of s leaves in front of the first cell: with 40 columns s pixels of
+// background; with 38 columns, whose border hides column 0, the last s pixels of column 0
+// slide in, as a smooth scroller expects.
+void TTED::FillScrollGap() {
+    const uint32_t scroll = HorizontalScroll;
+    if (Line.WindowFirst == 17) {
+        std::memset(RenderPos, BackgroundColour[0], scroll);
+        return;
+    }
+    const TCellPixels pixels = RenderColumn(0);
+    uint8_t cell[8];
+    std::memcpy(cell, &pixels.First, 4);
+    std::memcpy(cell + 4, &pixels.Second, 4);
+    std::memcpy(RenderPos, cell + 8 - scroll, scroll);
 }

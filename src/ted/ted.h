@@ -44,6 +44,7 @@ public:
     static constexpr int FirstWindowLine = 56;   // raster 4
     static constexpr int LastWindowLine = 255;   // raster 203
     static constexpr int FirstWindowPixel = 68;  // step 17, 40 columns
+    static constexpr int Rows24Inset = 4;        // 24 rows: lines of border added at top and bottom
 
     TTED();
     TTED(const TTED&) = delete;
@@ -62,7 +63,8 @@ public:
     // The frame loop's fast path: runs of like steps (border or window) within a line, with
     // the processor clock rule, the pixel stores and the timer ticks specialised per run. A run
     // holds no TED event: it ends before step 0 and step 113 of a line, before a window edge,
-    // before the step at which a timer reaches 0 and after `maxSteps` steps.
+    // before the step at which a timer reaches 0 and after `maxSteps` steps, and a line's first
+    // window step takes the plain path while the horizontal scroll is nonzero.
     // The step at which the run from LineStep ends (exclusive); LineStep itself when the
     // current step must take the plain path.
     inline int32_t RunEnd(int32_t maxSteps) const;
@@ -152,6 +154,9 @@ private:
         uint16_t MatrixAddress = 0;     // character codes; attributes 1024 below
         uint32_t CharLineAddress = 0;   // character base + character line
         bool CharRomPossible = false;   // character base at $8000 or above
+        // Where the cells fetch from: the memory image, or, on a window line outside the
+        // character rows, a blank image, so that the line shows background colour 0.
+        const uint8_t* Fetch = nullptr;
         // RAM addresses of the current text row; all stay below $10000.
         uint32_t AttributeRow = 0;
         uint32_t CodeRow = 0;
@@ -164,6 +169,9 @@ private:
     void EndOfLine();   // the raster compare and, after line 311, the end of the frame
     void EndOfFrame();
     void DrawCursor();
+    void FillScrollGap();
+    // The first line of character row 0: the vertical scroll moves the rows down.
+    int32_t FirstRowLine() const { return FirstWindowLine - 3 + VerticalScroll; }
     void TickTimers();
     // Inside a run the timer ticks are kept back and applied when the run ends, or earlier when
     // the processor reads or writes a TED register.
@@ -197,6 +205,7 @@ private:
     TCellContext CellContext() const;
     // The 4 pixels of a step in the window; sets SecondHalf for the next step of the cell.
     uint32_t RenderFirstHalf(int32_t column);
+    TCellPixels RenderColumn(int32_t column) const;  // a cell in the line's mode
     template <TTedDisplayMode mode> static TCellPixels RenderCell(const TCellContext& context, int32_t column);
     template <TTedDisplayMode mode>
     static TCellPixels RenderCellOf(const TCellContext& context, int32_t column, uint8_t attribute, uint32_t code);

@@ -59,7 +59,7 @@ uint8_t TTED::PeekRegister(uint16_t address) const {
                            Bit(Sound.Voice1On, 4) | Sound.Volume);
         case 0x12: return uint8_t(0xC0 | BitmapBase << 3 | Bit(CharFromRom, 2) | High(Sound.Voice1Frequency));
         case 0x13:
-            return uint8_t(CharBase << 2 | Bit(!DoubleClockAllowed, 1) | Bit(Memory && Memory->RomEnabled, 0));
+            return uint8_t(CharBase << 2 | Bit(!DoubleClockAllowed, 1) | Bit(Memory && Memory->RomEnabled(), 0));
         case 0x14: return uint8_t(MatrixBase << 3 | 0x07);
         case 0x15: case 0x16: case 0x17: case 0x18: return uint8_t(BackgroundColour[address - 0xFF15] | 0x80);
         case 0x19: return uint8_t(BorderColour | 0x80);

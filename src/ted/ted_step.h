@@ -26,12 +26,12 @@ inline TTED::TCellContext TTED::CellContext() const {
     // the TED's address lines do, and a ROM fetch wraps within bank 0's 32 KB, so no fetch
     // leaves the memory image.
     const bool rom = CharFromRom && Line.CharRomPossible;
-    context.CharImage = rom ? Video + 0x10000 : Video;
+    context.CharImage = rom ? Video + 0x10000 : Line.Fetch;
     context.CharMask = rom ? 0x7FFF : 0xFFFF;
     context.CharLine = Line.CharLineAddress;
-    context.Attributes = Video + Line.AttributeRow;
-    context.Codes = Video + Line.CodeRow;
-    context.BitmapBytes = Video + Line.BitmapRow;
+    context.Attributes = Line.Fetch + Line.AttributeRow;
+    context.Codes = Line.Fetch + Line.CodeRow;
+    context.BitmapBytes = Line.Fetch + Line.BitmapRow;
     context.Expand = ExpandTable;
     std::memcpy(context.Background, BackgroundColour, 4);
     context.MulticolourBitmap0 = Line.MulticolourBitmap0;
@@ -98,22 +98,22 @@ inline TTED::TCellPixels TTED::RenderCellOf(const TCellContext& context, int32_t
     }
 }
 
-inline uint32_t TTED::RenderFirstHalf(int32_t column) {
+inline TTED::TCellPixels TTED::RenderColumn(int32_t column) const {
     const TCellContext context = CellContext();
-    TCellPixels pixels{};
     switch (Line.Mode) {
-        case TTedDisplayMode::Text: pixels = RenderCell<TTedDisplayMode::Text>(context, column); break;
+        case TTedDisplayMode::Text: return RenderCell<TTedDisplayMode::Text>(context, column);
         case TTedDisplayMode::ExtendedColourText:
-            pixels = RenderCell<TTedDisplayMode::ExtendedColourText>(context, column);
-            break;
-        case TTedDisplayMode::MulticolourText:
-            pixels = RenderCell<TTedDisplayMode::MulticolourText>(context, column);
-            break;
-        case TTedDisplayMode::Bitmap: pixels = RenderCell<TTedDisplayMode::Bitmap>(context, column); break;
+            return RenderCell<TTedDisplayMode::ExtendedColourText>(context, column);
+        case TTedDisplayMode::MulticolourText: return RenderCell<TTedDisplayMode::MulticolourText>(context, column);
+        case TTedDisplayMode::Bitmap: return RenderCell<TTedDisplayMode::Bitmap>(context, column);
         case TTedDisplayMode::MulticolourBitmap:
-            pixels = RenderCell<TTedDisplayMode::MulticolourBitmap>(context, column);
-            break;
+            return RenderCell<TTedDisplayMode::MulticolourBitmap>(context, column);
     }
+    return {};
+}
+
+inline uint32_t TTED::RenderFirstHalf(int32_t column) {
+    const TCellPixels pixels = RenderColumn(column);
     SecondHalf = pixels.Second;
     return pixels.First;
 }
@@ -127,7 +127,11 @@ inline bool TTED::Step() {
         if (SkipThisFrame == 0) {
             // A cell is two steps; its first (odd) step works out both halves. The group lands
             // shifted by the horizontal scroll, and the next step's group overwrites the overlap.
-            const uint32_t pixels = (step & 1) ? RenderFirstHalf((step - 17) >> 1) : SecondHalf;
+            uint32_t pixels = SecondHalf;
+            if (step & 1) {
+                if (step == Line.WindowFirst && HorizontalScroll != 0) FillScrollGap();
+                pixels = RenderFirstHalf((step - 17) >> 1);
+            }
             std::memcpy(RenderPos + HorizontalScroll, &pixels, 4);
         }
     } else {
@@ -149,6 +153,8 @@ inline int32_t TTED::RunEnd(int32_t maxSteps) const {
     int32_t end = StepsPerLine - 1;
     const int32_t windowEnd = Line.WindowFirst + int32_t(Line.WindowSpan) + 1;
     if (step < Line.WindowFirst) end = Line.WindowFirst < end ? Line.WindowFirst : end;
+    // The first window step fills what a horizontal scroll leaves in front of it, on the plain path.
+    else if (step == Line.WindowFirst && HorizontalScroll != 0) return step;
     else if (step < windowEnd) {
         // A window step that is a cell's second half but gives the processor a clock (it
         // follows border steps) does not happen in a line; should it, the plain path takes it.

@@ -130,7 +130,7 @@ void TForm_Main::UpdateDriveLamps() {
 
 void TForm_Main::ShowSpeedFigure() {
     const bool fullScreen = DisplayModes[DisplayMode].FullScreen;
-    const bool changed = SpeedMeter.Measure(TSpeedMeter::Now(), Machine->SkipDivisor, fullScreen);
+    const bool changed = SpeedMeter.Measure(TSpeedMeter::Now(), Machine->SkipDivisor(), fullScreen);
     if (fullScreen) {
         // Drawn over the picture on every drawn frame.
         Screen->SetOverlayText(QString::fromLatin1(SpeedMeter.Text, int(strnlen(SpeedMeter.Text, TSpeedMeter::FullScreenLength))));

@@ -91,15 +91,15 @@ TEST_F(MainWindowTest, MissingRomsAreReportedWithoutBlockingAndStartUpGoesOn) {
 TEST_F(MainWindowTest, RunsFramesWithoutADisplayAndPresentsThem) {
     Form->Menu_SyncNone->trigger();
     EXPECT_EQ(Form->SyncMode, TFrameSync::SyncNone);
-    const int32_t before = Form->Machine->FrameCounter;
+    const uint32_t before = Form->Machine->FrameCounter;
     for (int i = 0; i < 3; ++i) Form->RunFrame();
-    EXPECT_EQ(Form->Machine->FrameCounter, before + 3);
+    EXPECT_EQ(Form->Machine->FrameCounter, before + 3u);
     EXPECT_EQ(Form->Screen->Picture().size(), QSize(456, 312));
 }
 
 TEST_F(MainWindowTest, TheIdleTimerRunsTheFrameLoopFromTheEventLoop) {
     Form->Menu_SyncNone->trigger();
-    const int32_t before = Form->Machine->FrameCounter;
+    const uint32_t before = Form->Machine->FrameCounter;
     QTest::qWait(50);
     EXPECT_GT(Form->Machine->FrameCounter, before);
 }
@@ -136,10 +136,10 @@ TEST_F(MainWindowTest, MachineTypeItemsSwitchTheMachineAndStayExclusive) {
     Errors.clear();
     Form->Menu_Commodore232->trigger();
     EXPECT_EQ(Form->Machine->MachineType, MachineC232);
-    EXPECT_EQ(Form->Machine->Memory.RamSizeCode, 1);
+    EXPECT_EQ(Form->Machine->Memory.RamSizeCode(), 1);
     EXPECT_TRUE(Errors.isEmpty());
     Form->Menu_Commodore16with64K->trigger();
-    EXPECT_EQ(Form->Machine->Memory.RamSizeCode, 2);
+    EXPECT_EQ(Form->Machine->Memory.RamSizeCode(), 2);
     EXPECT_FALSE(Form->Menu_Commodore232->isChecked());
 }
 
@@ -194,7 +194,7 @@ TEST_F(MainWindowTest, KeysPressedWithAltBelongToTheMenusButTheirReleasePasses) 
 TEST_F(MainWindowTest, AStoppedMachineRunsNoFrames) {
     Form->Menu_SyncNone->trigger();
     Form->StopEmulation();
-    const int32_t before = Form->Machine->FrameCounter;
+    const uint32_t before = Form->Machine->FrameCounter;
     Form->RunFrame();
     QTest::qWait(20);
     EXPECT_EQ(Form->Machine->FrameCounter, before);

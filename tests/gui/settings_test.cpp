@@ -76,7 +76,7 @@ TEST_F(SettingsTest, CustomMachineFromTheFileChecksItsItemAndLoadsNoRom) {
     WriteFile("varlume.ini", "[Varlume]\nMachineType=4\nScreenMode=3\nPalette=9\n");
     auto form = MakeForm();
     EXPECT_TRUE(form->Menu_CustomMachine->isChecked());
-    EXPECT_EQ(form->Machine->Memory.RamSizeCode, 2);
+    EXPECT_EQ(form->Machine->Memory.RamSizeCode(), 2);
     EXPECT_EQ(form->DisplayMode, 3);
     // An unknown palette code checks no palette item and leaves the table as it was.
     EXPECT_FALSE(form->Menu_CalculatedPalette->isChecked() || form->Menu_DigitizedPalette->isChecked() ||

@@ -94,7 +94,7 @@ std::string Difference(const TMachine& a, const TMachine& b) {
     if (a.StepsLeft != b.StepsLeft || a.FrameCounter != b.FrameCounter || a.SkipThisFrame != b.SkipThisFrame ||
         a.EmulationStopped != b.EmulationStopped)
         return "frame loop";
-    if (a.Memory.Motor != b.Memory.Motor || a.Memory.RomEnabled != b.Memory.RomEnabled) return "bus";
+    if (a.Memory.Motor != b.Memory.Motor || a.Memory.RomEnabled() != b.Memory.RomEnabled()) return "bus";
     return {};
 }
 
@@ -187,7 +187,7 @@ TEST(FrameLoopEquivalence, Plus4PrintingWithSkippedFrames) {
     ForBoth(fast, plain, [](TMachine& m) { Workload::BootToPrompt(m, MachinePlus4, 150); });
     ForBoth(fast, plain, [](TMachine& m) {
         Workload::StartPrintLoop(m);
-        m.SkipDivisor = 3;
+        m.SetSkipDivisor(3);
     });
     RunAndCompare(fast, plain, 60);
 }
@@ -276,6 +276,75 @@ TEST(FrameLoopEquivalence, StopsAtTheEndOfAFrameThatBeganMidway) {
     });
     fast.Host.StopEvery = plain.Host.StopEvery = 2;
     RunAndCompare(fast, plain, 30);
+}
+
+// A split screen that scrolls: raster interrupts at the frame start (raster 260), at raster 100
+// and at raster 150 step the vertical scroll, the 24/25 rows, the horizontal scroll and the
+// 38/40 columns, and switch between text, bitmap, extended colour and multicolour, some of it in
+// the middle of a line; the main loop rewrites the screen and the cursor sits on row 2.
+Workload::TMiniAsm SplitScrollProgram(uint16_t origin) {
+    Workload::TMiniAsm a(origin);
+    a.Bytes({0x78, 0xA2, 0xFF, 0x9A})
+        .LowByteOf(0xA9, "irq").Bytes({0x8D, 0xFE, 0xFF})
+        .HighByteOf(0xA9, "irq").Bytes({0x8D, 0xFF, 0xFF})
+        .Bytes({0xA9, 0x03, 0x8D, 0x0A, 0xFF, 0xA9, 0x04, 0x8D, 0x0B, 0xFF})  // raster 260
+        .Bytes({0xA9, 0x1B, 0x8D, 0x06, 0xFF})   // text, display on
+        .Bytes({0xA9, 0x08, 0x8D, 0x14, 0xFF})   // matrix at $0800
+        .Bytes({0xA9, 0x10, 0x8D, 0x13, 0xFF})   // characters from this program
+        .Bytes({0xA9, 0x10, 0x8D, 0x12, 0xFF})   // bitmap at $4000
+        .Bytes({0xA9, 0x00, 0x8D, 0x0C, 0xFF, 0xA9, 0x55, 0x8D, 0x0D, 0xFF})  // cursor: row 2
+        .Bytes({0xA9, 0x00, 0x85, 0xF2, 0x58})
+        .Label("main")
+        .Bytes({0xFE, 0x00, 0x08})                      // INC $0800,X
+        .Bytes({0xA5, 0xF3, 0x9D, 0x00, 0x0C})          // frame count -> codes
+        .Bytes({0x8A, 0x9D, 0x00, 0x40, 0x9D, 0x00, 0x48})  // bitmap bytes
+        .Bytes({0xE8})
+        .Branch(0xD0, "main")
+        .Bytes({0xEE, 0x19, 0xFF})                      // border
+        .Absolute(0x4C, "main")
+        .Label("irq")
+        .Bytes({0x48, 0x8A, 0x48})
+        .Bytes({0xAD, 0x09, 0xFF, 0x8D, 0x09, 0xFF})
+        .Bytes({0xA5, 0xF2})
+        .Branch(0xD0, "notTop")
+        // The frame start: scroll and rows for this frame.
+        .Bytes({0xE6, 0xF3, 0xA5, 0xF3, 0x29, 0x0F, 0x09, 0x10, 0x8D, 0x06, 0xFF})
+        .Bytes({0xA5, 0xF3, 0x4A, 0x29, 0x0F, 0x8D, 0x07, 0xFF})
+        .Bytes({0xA9, 0x02, 0x8D, 0x0A, 0xFF, 0xA9, 0x64, 0x8D, 0x0B, 0xFF})  // raster 100
+        .Bytes({0xE6, 0xF2})
+        .Absolute(0x4C, "done")
+        .Label("notTop")
+        .Bytes({0xC9, 0x01})
+        .Branch(0xD0, "bottom")
+        // Raster 100: bitmap, another vertical scroll, the horizontal scroll mid-line.
+        .Bytes({0xAD, 0x06, 0xFF, 0x09, 0x20, 0x49, 0x05, 0x8D, 0x06, 0xFF})
+        .Bytes({0xAD, 0x07, 0xFF, 0x49, 0x03, 0x8D, 0x07, 0xFF})
+        .Bytes({0xA9, 0x96, 0x8D, 0x0B, 0xFF, 0xE6, 0xF2})  // raster 150
+        .Absolute(0x4C, "done")
+        .Label("bottom")
+        // Raster 150: extended colour text, multicolour, a new background.
+        .Bytes({0xAD, 0x06, 0xFF, 0x49, 0x60, 0x8D, 0x06, 0xFF})
+        .Bytes({0xAD, 0x07, 0xFF, 0x09, 0x10, 0x8D, 0x07, 0xFF})
+        .Bytes({0xEE, 0x15, 0xFF})
+        .Bytes({0xA9, 0x03, 0x8D, 0x0A, 0xFF, 0xA9, 0x04, 0x8D, 0x0B, 0xFF})  // raster 260
+        .Bytes({0xA9, 0x00, 0x85, 0xF2})
+        .Label("done")
+        .Bytes({0x68, 0xAA, 0x68, 0x40});
+    return a;
+}
+
+TEST(FrameLoopEquivalence, ScrollingSplitScreenWithRasterInterruptsAtLineStarts) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [](TMachine& m) {
+        m.PowerUp(MachineCustom);
+        m.Memory.Write(0xFF3F, 0);
+        Workload::Place(m.Memory, 0x1000, SplitScrollProgram(0x1000).Finish());
+        m.Cpu.PC = 0x1000;
+        m.Ted.FlashOn = true;
+    });
+    RunAndCompare(fast, plain, 48);
+    // Every interrupt came: the frame count stepped the scroll through all its values.
+    EXPECT_EQ(fast.Machine->Memory.Image[0xF3], 47);  // the first frame start came before the program
 }
 
 // The program reads the tape through the port and also switches the motor off and on, so the

@@ -88,7 +88,7 @@ TEST(MachineRoms, EachImageIsTakenFromTheFirstDirectoryHoldingItAndAMissingOneNa
 TEST_F(MachineTest, FrameSkipDivisorIsClampedToOneToFour) {
     for (const auto& [asked, kept] : {std::pair{0, 1}, {1, 1}, {3, 3}, {4, 4}, {9, 4}, {-2, 1}}) {
         machine->SetSkipDivisor(asked);
-        EXPECT_EQ(machine->SkipDivisor, kept) << asked;
+        EXPECT_EQ(machine->SkipDivisor(), kept) << asked;
     }
 }
 
@@ -97,11 +97,46 @@ TEST_F(MachineTest, MachineTypeCommandReportsOnlyThePlus4Software) {
     EXPECT_TRUE(host.Errors.empty());
     machine->SelectMachineType(MachineC16);
     EXPECT_TRUE(host.Errors.empty());
-    EXPECT_EQ(machine->Memory.RamSizeCode, 0);
+    EXPECT_EQ(machine->Memory.RamSizeCode(), 0);
     machine->SelectMachineType(MachinePlus4);
     EXPECT_EQ(host.Errors.size(), 2u);
-    EXPECT_EQ(machine->Memory.RamSizeCode, 2);
+    EXPECT_EQ(machine->Memory.RamSizeCode(), 2);
     EXPECT_TRUE(host.Status.empty());
+}
+
+TEST_F(MachineTest, TheCustomMachineHas64KWhicheverTypeCameBefore) {
+    machine->PowerUp(MachineC16);
+    machine->SelectMachineType(MachineCustom);
+    EXPECT_EQ(machine->Memory.RamSizeCode(), 2);
+    // 64 KB: $4000 is not a mirror of $0000.
+    machine->Memory.Write(0xFF3F, 0);
+    machine->Memory.Write(0x4000, 0x12);
+    machine->Memory.Write(0x0000, 0x34);
+    EXPECT_EQ(machine->Memory.Read(0x4000), 0x12);
+    machine->SelectMachineType(99);  // an unknown type changes no RAM size
+    EXPECT_EQ(machine->Memory.RamSizeCode(), 2);
+}
+
+// The reset line clears the ROM bank latch: the vector comes from the KERNAL's bank 0 even
+// while a program has another bank switched in.
+TEST_F(MachineTest, SoftAndSpecialResetsReadTheVectorFromBankZero) {
+    for (const bool special : {false, true}) {
+        machine->PowerUp(MachineCustom);
+        uint8_t* image = machine->Memory.Image;
+        image[TMemory::RomIndex(0, 0xFFFC)] = 0x34;
+        image[TMemory::RomIndex(0, 0xFFFD)] = 0x12;
+        image[TMemory::RomIndex(1, 0xFFFC)] = 0x78;
+        image[TMemory::RomIndex(1, 0xFFFD)] = 0x56;
+        machine->Memory.Write(0xFDD5, 0);  // bank 1 at $8000 and $C000
+        ASSERT_EQ(machine->Memory.Read(0xFFFC), 0x78);
+        image[0x2000] = 0xAB;
+        if (special) machine->SpecialReset();
+        else machine->SoftReset();
+        EXPECT_EQ(machine->Cpu.PC, 0x1234) << (special ? "special" : "soft");
+        EXPECT_EQ(machine->Memory.LowRomBank(), 0);
+        EXPECT_EQ(machine->Memory.HighRomBank(), 0);
+        EXPECT_EQ(image[0x2000], 0xAB);  // RAM kept
+    }
 }
 
 TEST_F(MachineTest, ResetsReportTheirMessages) {
@@ -119,7 +154,7 @@ TEST_F(MachineTest, AFullFrameRunsEveryStepEndsTheFrameAndFeedsSoundAtLeastThree
     machine->PowerUp(MachineCustom);
     machine->RunFrame();
     EXPECT_EQ(machine->StepsLeft, -1);
-    EXPECT_EQ(machine->FrameCounter, 1);
+    EXPECT_EQ(machine->FrameCounter, 1u);
     EXPECT_EQ(host.Frames, std::vector<bool>{true});
     EXPECT_GE(sink.Feeds, 3);
     EXPECT_EQ(machine->Ted.LineIndex, 0);
@@ -128,10 +163,22 @@ TEST_F(MachineTest, AFullFrameRunsEveryStepEndsTheFrameAndFeedsSoundAtLeastThree
 
 TEST_F(MachineTest, SkippedFramesAreCountedButNotDrawn) {
     machine->PowerUp(MachineCustom);
-    machine->SkipDivisor = 3;
+    machine->SetSkipDivisor(3);
     for (int i = 0; i < 6; ++i) machine->RunFrame();
     EXPECT_EQ(host.Frames, (std::vector<bool>{true, false, false, true, false, false}));
-    EXPECT_EQ(machine->FrameCounter, 6);
+    EXPECT_EQ(machine->FrameCounter, 6u);
+}
+
+TEST_F(MachineTest, NoSkipDivisorDividesByZeroAndTheFrameCounterWraps) {
+    machine->PowerUp(MachineCustom);
+    machine->SetSkipDivisor(0);
+    machine->RunFrame();  // no division by zero: every frame drawn
+    machine->SetSkipDivisor(2);
+    machine->FrameCounter = 0xFFFFFFFFu;
+    machine->RunFrame();
+    machine->RunFrame();
+    EXPECT_EQ(machine->FrameCounter, 1u);
+    EXPECT_EQ(host.Frames, (std::vector<bool>{true, false, true}));
 }
 
 TEST_F(MachineTest, AStoppedMachineRunsNoStep) {
@@ -140,7 +187,7 @@ TEST_F(MachineTest, AStoppedMachineRunsNoStep) {
     machine->RunFrame();
     EXPECT_EQ(machine->Ted.LineIndex, 0);
     EXPECT_EQ(machine->Ted.LineStep, 0);
-    EXPECT_EQ(machine->FrameCounter, 0);
+    EXPECT_EQ(machine->FrameCounter, 0u);
     machine->Start();
     EXPECT_FALSE(machine->EmulationStopped);
 }

@@ -96,7 +96,7 @@ TEST(MemoryMap, RomSwitchWritesOnlyWorkWithSixtyFourKilobytes) {
         memory.EnableRom();
         SlotByte(memory, 0, 0) = 0xB0;
         memory.Write(0xFF3F, 0x9C);
-        EXPECT_EQ(memory.RomEnabled, 1) << "code " << code;
+        EXPECT_EQ(memory.RomEnabled(), 1) << "code " << code;
         EXPECT_EQ(memory.Read(0x8000), 0xB0);
         EXPECT_EQ(memory.Image[code == Ram16K ? 0x3F3F : 0x7F3F], 0x9C);
     }
@@ -112,7 +112,7 @@ TEST(MemoryMap, RomOffOnSixtyFourKilobytesShowsRamButKeepsIo) {
     memory.Image[0xFF3F] = 0x18;
 
     memory.Write(0xFF3F, 0x00);
-    EXPECT_EQ(memory.RomEnabled, 0);
+    EXPECT_EQ(memory.RomEnabled(), 0);
     EXPECT_EQ(memory.Image[0xFF3F], 0x18) << "the switch is not stored in RAM";
     for (const uint16_t a : {0x8000, 0xBFFF, 0xC000, 0xFBFF, 0xFC00, 0xFCFF, 0xFF20, 0xFFFF})
         EXPECT_EQ(memory.Read(a), 0x42) << std::hex << a;
@@ -120,7 +120,7 @@ TEST(MemoryMap, RomOffOnSixtyFourKilobytesShowsRamButKeepsIo) {
     EXPECT_EQ(memory.Read(0xFD10), 0x04);
 
     memory.Write(0xFF3E, 0x00);
-    EXPECT_EQ(memory.RomEnabled, 1);
+    EXPECT_EQ(memory.RomEnabled(), 1);
     EXPECT_EQ(memory.Image[0xFF3E], 0x17);
     EXPECT_EQ(memory.Read(0x8000), 0xA0);
     EXPECT_EQ(memory.Read(0xC000), 0xA1);
@@ -135,8 +135,8 @@ TEST(MemoryMap, BankLatchFollowsTheAddressNibble) {
         const uint16_t latch = uint16_t(0xFDD0 + nibble);
         const uint8_t value = uint8_t(0xF0 - nibble);  // the data bus plays no part
         memory.Write(latch, value);
-        EXPECT_EQ(memory.LowRomBank, nibble & 3);
-        EXPECT_EQ(memory.HighRomBank, nibble >> 2);
+        EXPECT_EQ(memory.LowRomBank(), nibble & 3);
+        EXPECT_EQ(memory.HighRomBank(), nibble >> 2);
         EXPECT_EQ(memory.Image[latch], value) << "the latch address is RAM too";
         EXPECT_EQ(memory.Read(0x8000), 0xA0 + 2 * (nibble & 3));
         EXPECT_EQ(memory.Read(0xBFFF), 0xA0 + 2 * (nibble & 3));

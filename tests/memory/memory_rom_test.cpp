@@ -87,7 +87,7 @@ TEST(MemoryImage, ConstructorAndClearRomsLeaveZeroedSlots) {
     EXPECT_EQ(memory->Image[0x1234], ramByte);
 
     TMemory fresh(Ram16K);
-    EXPECT_EQ(fresh.RamSizeCode, Ram16K);
+    EXPECT_EQ(fresh.RamSizeCode(), Ram16K);
     EXPECT_EQ(fresh.Motor, 0);
     EXPECT_EQ(fresh.PlayKey, 0);
     EXPECT_EQ(SlotByte(fresh, 7, 0x3FFF), 0);

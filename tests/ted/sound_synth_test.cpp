@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "ted/sound_synth.h"
@@ -50,6 +51,65 @@ TEST(SoundSynthLengths, HalfPeriodsShrinkWithFrequencyAndFFFIsTheLowestTone) {
         EXPECT_LE(period, previous) << "f = " << f;
         EXPECT_TRUE(lengths.Low == lengths.High || lengths.Low == lengths.High + 1);
         previous = period;
+    }
+}
+
+namespace {
+
+// Voice 1's frequency in Hz over `seconds`, from the first to the last rising edge.
+double MeasuredFrequency(uint16_t f, int seconds = 1) {
+    TSoundSynth synth;
+    synth.Refresh(0x18, Voices(8, true, f));
+    const auto s = Generate(synth, TSoundSynth::SampleRate * seconds);
+    int first = -1, last = -1, edges = 0;
+    for (size_t i = 1; i < s.size(); ++i)
+        if (s[i - 1] < 128 && s[i] > 128) {
+            if (first < 0) first = int(i);
+            last = int(i);
+            ++edges;
+        }
+    return edges < 2 ? 0.0 : (edges - 1) * double(TSoundSynth::SampleRate) / (last - first);
+}
+
+// The synthesizer's own toggle rate: two toggles a period.
+double ChipFrequency(uint16_t f) { return 111860.781 / (1024 - ((f + 1) & 1023)); }
+
+}  // namespace
+
+TEST(SoundSynth, EveryVoiceValuePlaysTheChipsFrequency) {
+    for (uint16_t f : {0, 512, 900, 980, 1000})
+        EXPECT_NEAR(MeasuredFrequency(f), ChipFrequency(f), ChipFrequency(f) * 0.005) << "f = " << f;
+    // Every value whose half period is at least a sample long, up to 18.6 kHz at 1017.
+    for (uint16_t f = 1; f <= 1017; f += 8)
+        ASSERT_NEAR(MeasuredFrequency(f), ChipFrequency(f), ChipFrequency(f) * 0.005) << "f = " << f;
+    ASSERT_NEAR(MeasuredFrequency(1017), ChipFrequency(1017), ChipFrequency(1017) * 0.005);
+}
+
+// The halves are still H or H + 1 samples long: the fractions only decide which, so a low note
+// keeps its shape and every edge its half-height samples.
+TEST(SoundSynth, HalvesKeepTheirWholeSampleLengthsAndCarryTheFraction) {
+    for (uint16_t f : {0, 300, 768, 980}) {
+        const auto lengths = TSoundSynth::HalfPeriods(f);
+        TSoundSynth synth;
+        synth.Refresh(0x18, Voices(8, true, f));
+        const auto s = Generate(synth, 20000);
+        const int amplitude = 56;
+        // Halves, from the first edge on: runs of one sign.
+        std::vector<int> halves;
+        int run = 0;
+        for (size_t i = 2; i < s.size(); ++i) {
+            ++run;
+            if ((s[i] > 128) != (s[i - 1] > 128)) {
+                halves.push_back(run);
+                run = 0;
+                // Half height on both sides of the edge.
+                ASSERT_EQ(std::abs(s[i] - 128), amplitude / 2) << "f = " << f << " at " << i;
+                ASSERT_EQ(std::abs(s[i - 1] - 128), amplitude / 2) << "f = " << f << " at " << i;
+            }
+        }
+        ASSERT_GT(halves.size(), 40u);
+        halves.erase(halves.begin());  // the first run started at sample 2, not on an edge
+        for (int half : halves) ASSERT_TRUE(half == lengths.High || half == lengths.High + 1) << "f = " << f;
     }
 }
 

@@ -126,18 +126,22 @@ TEST_F(TedTimers, AcknowledgeAlwaysLowersTheLine) {
 
 using TedRaster = TedTest;
 
-TEST_F(TedRaster, CompareFiresAtTheEndOfTheMatchingLine) {
+// The compare fires as the raster counter takes the value: in the last step of the line before,
+// so the processor's first clock of the line sees the request.
+TEST_F(TedRaster, CompareFiresAsTheRasterCounterReachesTheMatchingLine) {
     Write(0xFF0A, 0x02);
     Write(0xFF0B, 0x00);  // raster 0: line 52
-    RunTo(52, 113);
+    RunTo(51, 113);
     EXPECT_FALSE(Ted.IrqRasterFlag);
     Ted.Step();
     EXPECT_TRUE(Ted.IrqRasterFlag);
     EXPECT_EQ(Cpu.IrqLine, 1);
-    EXPECT_EQ(Ted.LineIndex, 53);
+    EXPECT_EQ(Ted.LineIndex, 52);
+    EXPECT_EQ(Ted.LineStep, 0);
+    EXPECT_EQ(Read(0xFF1D), 0x00);  // a handler reads the line it asked for
     EXPECT_EQ(Read(0xFF09), 0x25 | 0x80 | 0x02);
     Write(0xFF09, 0x82);
-    RunTo(52, 0);  // once per frame
+    RunTo(51, 113);  // once per frame
     EXPECT_FALSE(Ted.IrqRasterFlag);
     EXPECT_EQ(Cpu.IrqLine, 0);
 }
@@ -149,9 +153,16 @@ TEST_F(TedRaster, DisabledCompareSetsFlagWithoutInterrupt) {
     EXPECT_EQ(Cpu.IrqLine, 0);
 }
 
-TEST_F(TedRaster, CompareWithBit8MatchesTheTopBorderLines) {
+TEST_F(TedRaster, CompareWithBit8MatchesTheTopBorderLinesAndTheFrameStart) {
     Write(0xFF0A, 0x03);
     Write(0xFF0B, 0x03);  // raster 259: line 311, the last of the frame
+    RunTo(310, 113);
+    EXPECT_FALSE(Ted.IrqRasterFlag);
+    Ted.Step();
+    EXPECT_TRUE(Ted.IrqRasterFlag);
+    EXPECT_EQ(Ted.LineIndex, 311);
+    Write(0xFF09, 0x02);
+    Write(0xFF0B, 0x04);  // raster 260: line 0, reached as the frame ends
     RunTo(311, 113);
     EXPECT_FALSE(Ted.IrqRasterFlag);
     Ted.Step();

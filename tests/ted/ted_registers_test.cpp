@@ -91,12 +91,12 @@ TEST_F(TedRegisters, SoundRegistersDecodeAndReportTheWrite) {
 }
 
 TEST_F(TedRegisters, Ff13RomBitDoubleClockAndCharacterBase) {
-    Memory.RomEnabled = 1;
+    Memory.SetRomEnabled(1);
     Write(0xFF13, 0xD2);
     EXPECT_FALSE(Ted.DoubleClockAllowed);
     EXPECT_EQ(Ted.CharBase, 0x34);
     EXPECT_EQ(Read(0xFF13), 0xD3);  // bit 0 is the ROM switch
-    Memory.RomEnabled = 0;
+    Memory.SetRomEnabled(0);
     Write(0xFF13, 0xD1);
     EXPECT_TRUE(Ted.DoubleClockAllowed);
     EXPECT_EQ(Read(0xFF13), 0xD0);
