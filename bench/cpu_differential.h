@@ -123,9 +123,9 @@ private:
 
     static void CopySide(TSide& to, const TSide& from) {
         std::memcpy(to.Memory.Image, from.Memory.Image, TMemory::RamSize);
-        to.Memory.SetRamSize(from.Memory.RamSizeCode);
-        to.Memory.SetRomEnabled(from.Memory.RomEnabled);
-        to.Memory.SetRomBanks(from.Memory.LowRomBank, from.Memory.HighRomBank);
+        to.Memory.SetRamSize(from.Memory.RamSizeCode());
+        to.Memory.SetRomEnabled(from.Memory.RomEnabled());
+        to.Memory.SetRomBanks(from.Memory.LowRomBank(), from.Memory.HighRomBank());
         const TCPU& c = from.Cpu;
         TCPU& d = to.Cpu;
         d.PC = c.PC, d.A = c.A, d.X = c.X, d.Y = c.Y, d.SP = c.SP;
@@ -204,8 +204,8 @@ private:
             return at + "bus" + Describe(m.Memory.AccessLog) + " against" + Describe(w.Memory.AccessLog);
         if (Registers(m.Cpu) != Registers(w.Cpu)) return at + "registers";
         if (std::memcmp(m.Memory.Image + 0x100, w.Memory.Image + 0x100, 256) != 0) return at + "stack";
-        if (m.Memory.RomEnabled != w.Memory.RomEnabled || m.Memory.LowRomBank != w.Memory.LowRomBank ||
-            m.Memory.HighRomBank != w.Memory.HighRomBank)
+        if (m.Memory.RomEnabled() != w.Memory.RomEnabled() || m.Memory.LowRomBank() != w.Memory.LowRomBank() ||
+            m.Memory.HighRomBank() != w.Memory.HighRomBank())
             return at + "ROM switching";
         if (m.Host.Reports != w.Host.Reports) return at + "reports";
         // A jam opcode, or a jump or branch to itself, would hold the rest of the case there.

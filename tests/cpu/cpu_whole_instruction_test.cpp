@@ -79,7 +79,7 @@ TEST_F(WholeInstructionTest, ADecodedWriteEndsTheCallAfterItsClockAndADecodedRea
     EXPECT_EQ(Cpu.RunInstructions<false>(40), 9u);
     EXPECT_EQ(Cpu.Cycle, 1u);
     EXPECT_EQ(Cpu.PC, 0x2006);
-    EXPECT_EQ(Mem.RomEnabled, 0);
+    EXPECT_EQ(Mem.RomEnabled(), 0);
 }
 
 // The frame loop's window runs draw each cell from memory as it is after that cell's clock.
