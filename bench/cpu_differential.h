@@ -45,11 +45,8 @@ struct TSide {
         Cpu.SetMemory(&Memory);
         Cpu.SetHost(&Host);
         Memory.LogCycle = &Cpu.Cycle;
-        Cpu.WriteAhead = [](void* side, uint32_t clocksBefore) {
-            static_cast<TSide*>(side)->Announced.push_back(clocksBefore);
-        };
-        Cpu.WriteAheadContext = this;
     }
+    static void Announce(void* side, uint32_t clocksBefore) { static_cast<TSide*>(side)->Announced.push_back(clocksBefore); }
 };
 
 // What the processor holds between two clocks; equal sides have equal snapshots.
@@ -163,7 +160,7 @@ private:
         // as the frame loop does once the call has returned.
         const bool announce = Below(2) == 0;
         const uint32_t budget = Below(4) == 0 ? 1 + Below(8) : 1 + Below(40);
-        const uint32_t taken = announce ? w.Cpu.RunInstructions<true>(budget) : w.Cpu.RunInstructions<false>(budget);
+        const uint32_t taken = announce ? w.Cpu.RunInstructions(budget, &TSide::Announce, &w) : w.Cpu.RunInstructions(budget);
         if (taken == 0 || taken > budget)
             return "took " + std::to_string(taken) + " clocks on a budget of " + std::to_string(budget);
         uint32_t clocks = taken;

@@ -34,13 +34,13 @@ public:
     // any clock that made a decoded write (TMemory::DecodedWrites: I/O, the port, page $FF),
     // so that the caller sees that write's effects at its clock; at an instruction boundary
     // whose PC is a breakpoint; and after the fetch of an illegal opcode. An instruction left
-    // unfinished goes on with StepQuiet, clock by clock. With `announceWrites` it calls WriteAhead before every clock that may change
-    // memory (a bus write or a stack push), with the clocks taken before that clock: where the
-    // TED draws from memory after each processor clock, it draws up to there first.
-    template <bool announceWrites> uint32_t RunInstructions(uint32_t budget);
+    // unfinished goes on with StepQuiet, clock by clock.
+    uint32_t RunInstructions(uint32_t budget);
+    // The same, calling `writeAhead(context, clocks taken before it)` ahead of every clock that
+    // may change memory (a bus write or a stack push): where the TED draws from memory after
+    // each processor clock, it draws up to there first.
     using TWriteAhead = void (*)(void* context, uint32_t clocksBefore);
-    TWriteAhead WriteAhead = nullptr;
-    void* WriteAheadContext = nullptr;
+    uint32_t RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context);
     // Inside RunInstructions: the clocks it has taken before the current one.
     uint32_t ClocksIntoRunInstructions() const { return RunBudget - LeftBeforeInstruction + Cycle - 1; }
     // The most clocks RunInstructions takes of `opcode` in one go: all it can take; 1, the
@@ -109,9 +109,12 @@ private:
     template <uint8_t opcode, bool announce> static uint32_t WholeInstruction(TCPU& cpu, uint32_t left);
     template <bool announce> uint32_t NextInstruction(uint32_t left);
     static uint32_t FetchOnly(TCPU&, uint32_t left) { return left; }
-    // RunInstructions: its budget, the clocks left before the current instruction and the
-    // decoded writes before the call.
+    // RunInstructions: its budget, the clocks left before the current instruction, the
+    // decoded writes before the call and where it announces writes.
     uint32_t RunBudget = 0, LeftBeforeInstruction = 0, WritesBefore = 0;
+    TWriteAhead WriteAhead = nullptr;
+    void* WriteAheadContext = nullptr;
+    template <bool announce> uint32_t RunWholeInstructions(uint32_t budget);
     template <uint8_t opcode> static constexpr TWholeEntry WholeEntry();
     template <size_t... opcodes>
     static constexpr std::array<TWholeEntry, 256> WholeTable(std::index_sequence<opcodes...>);

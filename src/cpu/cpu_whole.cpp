@@ -133,12 +133,17 @@ constexpr std::array<TCPU::TWholeEntry, 256> TCPU::WholeTable(std::index_sequenc
 const std::array<TCPU::TWholeEntry, 256> TCPU::WholeInstructions = WholeTable(std::make_index_sequence<256>());
 
 // The first instruction's boundary has had its breakpoint check already.
-template <bool announceWrites>
-uint32_t TCPU::RunInstructions(uint32_t budget) {
+template <bool announce>
+uint32_t TCPU::RunWholeInstructions(uint32_t budget) {
     RunBudget = budget;
     WritesBefore = Memory->DecodedWrites;
-    return budget - NextInstruction<announceWrites>(budget);
+    return budget - NextInstruction<announce>(budget);
 }
 
-template uint32_t TCPU::RunInstructions<false>(uint32_t budget);
-template uint32_t TCPU::RunInstructions<true>(uint32_t budget);
+uint32_t TCPU::RunInstructions(uint32_t budget) { return RunWholeInstructions<false>(budget); }
+
+uint32_t TCPU::RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context) {
+    WriteAhead = writeAhead;
+    WriteAheadContext = context;
+    return RunWholeInstructions<true>(budget);
+}

@@ -122,7 +122,13 @@ void TMemory::WritePort(uint8_t value) {
     if (Tape) Tape->WriteLine((value >> 1) & 1);
 }
 
+// A processor clock inside a whole instruction: the TED first catches up with it.
+void TMemory::SyncClock() {
+    if (Ted && Ted->WholeInstructionFrom >= 0) [[unlikely]] Ted->SyncToProcessorClock();
+}
+
 uint8_t TMemory::DecodeRead(uint16_t address) {
+    SyncClock();
     const uint16_t a = FoldRead(address);
     // The two reads that change something: the port latches the tape level, and a TED read
     // first applies the timer ticks a run of the frame loop has kept back.
@@ -158,6 +164,7 @@ uint8_t TMemory::DecodedValue(uint16_t a) const {
 
 void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
     ++DecodedWrites;
+    SyncClock();
     const uint16_t a = FoldWrite(address);
     if (a == 0x0001) {
         WritePort(value);

@@ -131,6 +131,7 @@ private:
     uint16_t FoldRead(uint16_t address) const;
     uint16_t FoldWrite(uint16_t address) const;
     uint8_t DecodedValue(uint16_t folded) const;
+    void SyncClock();
     uint8_t ReadPort();
     uint8_t PortValue(int32_t tapeLevel) const;
     void WritePort(uint8_t value);

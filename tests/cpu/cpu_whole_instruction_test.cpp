@@ -47,7 +47,7 @@ TEST_F(WholeInstructionTest, RunsInstructionsBackToBackWithEachAccessInItsClock)
     Poke(0x0080, {0xFF, 0x30});
     Mem.Image[0x3100] = 0x5A;
     Place(0x2000, {0xB1, 0x80, 0xE8});  // LDA ($80),Y crosses into $3100; INX
-    EXPECT_EQ(Cpu.RunInstructions<false>(8), 8u);
+    EXPECT_EQ(Cpu.RunInstructions(8), 8u);
     EXPECT_EQ(Cpu.Cycle, 1u);
     EXPECT_EQ(Cpu.PC, 0x2003);
     EXPECT_EQ(Cpu.A, 0x5A);
@@ -60,11 +60,11 @@ TEST_F(WholeInstructionTest, RunsInstructionsBackToBackWithEachAccessInItsClock)
 TEST_F(WholeInstructionTest, TheBudgetCanEndTheCallInsideAnInstruction) {
     Cpu.X = 0x01;
     Place(0x2000, {0xBD, 0x00, 0x30, 0xEA});  // LDA $3000,X: 4 clocks; NOP
-    EXPECT_EQ(Cpu.RunInstructions<false>(3), 3u);
+    EXPECT_EQ(Cpu.RunInstructions(3), 3u);
     EXPECT_EQ(Cpu.Cycle, 4u);
     EXPECT_EQ(Finish(), 1);
     Place(0x2000, {0xBD, 0x00, 0x30, 0xEA});
-    EXPECT_EQ(Cpu.RunInstructions<false>(5), 5u);  // and the NOP's fetch
+    EXPECT_EQ(Cpu.RunInstructions(5), 5u);  // and the NOP's fetch
     EXPECT_EQ(Cpu.Opcode, 0xEA);
     EXPECT_EQ(Cpu.Cycle, 2u);
 }
@@ -72,11 +72,11 @@ TEST_F(WholeInstructionTest, TheBudgetCanEndTheCallInsideAnInstruction) {
 TEST_F(WholeInstructionTest, ADecodedWriteEndsTheCallAfterItsClockAndADecodedReadDoesNot) {
     Poke(0xFD30, {0x00});
     Place(0x2000, {0xEE, 0x30, 0xFD});  // INC $FD30 (the keyboard select latch)
-    EXPECT_EQ(Cpu.RunInstructions<false>(40), 5u);  // its read in clock 4, its first write in 5
+    EXPECT_EQ(Cpu.RunInstructions(40), 5u);  // its read in clock 4, its first write in 5
     EXPECT_EQ(Cpu.Cycle, 6u);
     EXPECT_EQ(Finish(), 1);
     Place(0x2000, {0xA5, 0x01, 0xEA, 0x8D, 0x3F, 0xFF, 0xEA});  // LDA $01 (the port); NOP; STA $FF3F; NOP
-    EXPECT_EQ(Cpu.RunInstructions<false>(40), 9u);
+    EXPECT_EQ(Cpu.RunInstructions(40), 9u);
     EXPECT_EQ(Cpu.Cycle, 1u);
     EXPECT_EQ(Cpu.PC, 0x2006);
     EXPECT_EQ(Mem.RomEnabled(), 0);
@@ -88,15 +88,14 @@ TEST_F(WholeInstructionTest, EveryClockThatMayChangeMemoryIsAnnouncedBeforeIt) {
         TMemory* Memory;
         std::vector<std::pair<uint32_t, uint8_t>> Seen;  // clocks before, then $3000 and the stack byte
     } witness{&Mem, {}};
-    Cpu.WriteAhead = [](void* context, uint32_t clocksBefore) {
+    auto note = [](void* context, uint32_t clocksBefore) {
         auto* w = static_cast<TWitness*>(context);
         w->Seen.push_back({clocksBefore, uint8_t(w->Memory->Image[0x3000] + w->Memory->Image[0x01F0])});
     };
-    Cpu.WriteAheadContext = &witness;
     Cpu.A = 0x77;
     Cpu.SP = 0xF0;
     Place(0x2000, {0xEA, 0x8D, 0x00, 0x30, 0x20, 0x00, 0x40});  // NOP; STA $3000; JSR $4000
-    EXPECT_EQ(Cpu.RunInstructions<true>(12), 12u);
+    EXPECT_EQ(Cpu.RunInstructions(12, note, &witness), 12u);
     // STA writes in its clock 4, JSR pushes in its clocks 4 and 5: each announced before it,
     // and so is every later clock of the instruction.
     const std::vector<std::pair<uint32_t, uint8_t>> expected = {
@@ -109,7 +108,7 @@ TEST_F(WholeInstructionTest, StopsAtABreakpointWithoutReportingIt) {
     Place(0x2000, {0xEA, 0xEA, 0xEA, 0xEA});
     Cpu.Breakpoints[0] = 0x2002;
     Cpu.BreakpointCount = 1;
-    EXPECT_EQ(Cpu.RunInstructions<false>(40), 4u);
+    EXPECT_EQ(Cpu.RunInstructions(40), 4u);
     EXPECT_EQ(Cpu.PC, 0x2002);
     EXPECT_TRUE(Cpu.AtBreakpoint());
     EXPECT_TRUE(Host.Events.empty());
@@ -117,7 +116,7 @@ TEST_F(WholeInstructionTest, StopsAtABreakpointWithoutReportingIt) {
 
 TEST_F(WholeInstructionTest, IllegalOpcodesAreLeftToTheMicroCodeWhichReportsThem) {
     Place(0x2000, {0x03});
-    EXPECT_EQ(Cpu.RunInstructions<false>(100), 1u);
+    EXPECT_EQ(Cpu.RunInstructions(100), 1u);
     EXPECT_TRUE(Host.Events.empty());
     EXPECT_EQ(Finish(), 1);
     EXPECT_EQ(Host.Events.front(), "status:Illegal opcode!");
