@@ -142,12 +142,8 @@ void TMachine::RunFrame() {
     // so does a breakpoint at the boundary just reached, which is reported once the run has
     // brought every field up to date.
     auto runEnds = [this] {
-        if (EmulationStopped | Ted.ScheduleChanged) return true;
-        if (Cpu.Cycle == 1 && Cpu.AtBreakpoint()) [[unlikely]] {
-            BreakpointDue = true;
-            return true;
-        }
-        return false;
+        if (Cpu.Cycle == 1 && Cpu.AtBreakpoint()) [[unlikely]] BreakpointDue = true;
+        return BreakpointDue | EmulationStopped | Ted.ScheduleChanged;
     };
     // With the IRQ line low from the start of the run (only the TED raises it, at events that
     // end runs), whole instructions where one starts, clock by clock otherwise.
