@@ -143,7 +143,7 @@ void TMachine::RunFrame() {
     // brought every field up to date.
     auto runEnds = [this] {
         if (Cpu.Cycle == 1 && Cpu.AtBreakpoint()) [[unlikely]] BreakpointDue = true;
-        return BreakpointDue | EmulationStopped | Ted.ScheduleChanged;
+        return (BreakpointDue | EmulationStopped | Ted.ScheduleChanged) != 0;
     };
     // With the IRQ line low from the start of the run (only the TED raises it, at events that
     // end runs), whole instructions where one starts, clock by clock otherwise.
