@@ -268,48 +268,57 @@ struct TTED::TWindowCells {
         if (until > End) until = End;
         int32_t step = Step;
         if (step >= until) return;
+        if (!draw) {
+            // Nothing drawn: the position moves on, 8 bytes a whole cell, 4 a last first half.
+            const int32_t steps = until - step;
+            Pos += 4 * (steps + (steps & 1));
+            Step = (steps & 1) ? until + 1 : until;
+            if (Step > End) {
+                Pos -= 4;
+                Step = End;
+            }
+            return;
+        }
         const TCellContext context = Context;
-        const int32_t end = End;
         uint8_t* pos = Pos;
         uint32_t lastKey = LastKey;
         TCellPixels pixels = Pixels;
+        uint64_t both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
         int32_t cells = Cells, rendered = Rendered;
-        while (step < until) {
-            if (draw) {
-                const int32_t column = (step - 17) >> 1;
-                if constexpr (memo) {
-                    // A cell like the one before it keeps its pixels.
-                    const uint8_t attribute = context.Attributes[column];
-                    const uint8_t code = context.Codes[column];
-                    const uint32_t key = uint32_t(attribute) | uint32_t(code) << 8;
-                    if (key != lastKey) {
-                        lastKey = key;
-                        pixels = RenderCellOf<mode>(context, column, attribute, code);
-                        ++rendered;
-                    }
-                    ++cells;
-                } else {
-                    pixels = RenderCell<mode>(context, column);
+        int32_t column = (step - 17) >> 1;
+        // Whole cells: both steps inside the run.
+        const int32_t wholeUntil = until < End - 1 ? until : End - 1;
+        for (; step < wholeUntil; step += 2, ++column, pos += 8) {
+            if constexpr (memo) {
+                // A cell like the one before it keeps its pixels.
+                const uint8_t attribute = context.Attributes[column];
+                const uint8_t code = context.Codes[column];
+                const uint32_t key = uint32_t(attribute) | uint32_t(code) << 8;
+                ++cells;
+                if (key != lastKey) {
+                    lastKey = key;
+                    pixels = RenderCellOf<mode>(context, column, attribute, code);
+                    both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
+                    ++rendered;
                 }
-            }
-            if (step + 1 < end) {
-                if (draw) {
-                    const uint64_t both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
-                    std::memcpy(pos, &both, 8);
-                }
-                pos += 8;
-                step += 2;
             } else {
-                if (draw) std::memcpy(pos, &pixels.First, 4);
-                pos += 4;
-                step = end;
+                pixels = RenderCell<mode>(context, column);
+                both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
             }
+            std::memcpy(pos, &both, 8);
+        }
+        // A run that ends on a cell's first half stores that half alone.
+        if (step < until) {
+            pixels = RenderCell<mode>(context, column);
+            std::memcpy(pos, &pixels.First, 4);
+            pos += 4;
+            step = End;
         }
         Step = step;
         Pos = pos;
         LastKey = lastKey;
         Pixels = pixels;
-        if (draw) SecondHalf = pixels.Second;
+        SecondHalf = pixels.Second;
         Cells = cells;
         Rendered = rendered;
     }
