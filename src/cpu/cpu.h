@@ -105,6 +105,7 @@ private:
         uint32_t Clocks;
     };
     static const std::array<TWholeEntry, 256> WholeInstructions;
+    template <bool announce> struct TWholeFamilies;  // cpu_whole_families.h
     template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce> uint32_t WholeClocks(uint32_t left);
     template <uint8_t opcode, bool announce> static uint32_t WholeInstruction(TCPU& cpu, uint32_t left);
     template <bool announce> uint32_t NextInstruction(uint32_t left);
@@ -139,6 +140,7 @@ private:
     enum TIndex : uint8_t { ByX, ByY };
 
     template <uint8_t opcode> void Execute();  // micro-step Cycle (2 and above) of opcode
+    template <uint8_t opcode, class Families> static void VisitFamily(Families& families);
     void EnterInterrupt();
     void ReportIllegalOpcode();
     void CheckBreakpoints() {

@@ -1,13 +1,15 @@
-// The whole-instruction path: the micro-code's clocks of one instruction run back to back in one
-// call. Each clock is the micro-code's own micro-step, with Cycle set as Step would find it, so
-// the bus accesses, their order and values, the latches and every register are the micro-code's
-// at every clock; only the per-clock dispatch and the frame loop's per-clock work are gone.
+// The whole-instruction path: one instruction's clocks in one call. Where all its accesses fall
+// on plain RAM or ROM pages, its family takes them at once (cpu_whole_families.h); otherwise
+// each clock is the micro-code's own micro-step, with Cycle set as Step would find it. Either
+// way the bus accesses, their order and values, the latches and every register are the
+// micro-code's; only the per-clock dispatch and the frame loop's per-clock work are gone.
 #include "cpu/cpu.h"
 
 #include <array>
 #include <utility>
 
 #include "cpu/cpu_opcode_map.h"
+#include "cpu/cpu_whole_families.h"
 #include "memory/memory.h"
 
 namespace {
@@ -93,13 +95,22 @@ CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t left) {
 
 // One instruction after its fetch, then the next one's fetch and a jump to its own function:
 // each instruction dispatches its successor, so the host's predictor sees which opcode follows
-// which. `left` counts the clocks left after the fetch.
+// which. Where the instruction's clocks are all left and its family takes it at once
+// (cpu_whole_families.h), that; else its micro-steps. `left` counts the clocks left after the
+// fetch.
 template <uint8_t opcode, bool announce>
 uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left) {
-    left = cpu.WholeClocks<opcode, 2, MostClocks[opcode], announce>(left);
-    if (cpu.Cycle != 1) return left;
-    if constexpr (FirstWrites[opcode] != 0) {
-        if (cpu.Memory->DecodedWrites != cpu.WritesBefore) return left;
+    TWholeFamilies<announce> atOnce{cpu};
+    if (left + 1 >= MostClocks[opcode]) VisitFamily<opcode>(atOnce);
+    if (atOnce.Clocks != 0) {
+        left -= atOnce.Clocks - 1;
+        cpu.Cycle = 1;
+    } else {
+        left = cpu.WholeClocks<opcode, 2, MostClocks[opcode], announce>(left);
+        if (cpu.Cycle != 1) return left;
+        if constexpr (FirstWrites[opcode] != 0) {
+            if (cpu.Memory->DecodedWrites != cpu.WritesBefore) return left;
+        }
     }
     if (cpu.AtBreakpoint()) [[unlikely]] return left;
     return cpu.NextInstruction<announce>(left);

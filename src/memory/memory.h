@@ -57,6 +57,24 @@ public:
     // latch the tape level and the TED's timers stay as they are. The debugger's views read
     // through it, so looking at memory never changes what the program later sees.
     uint8_t Peek(uint16_t address) const;
+    // For the processor's whole instructions, taken at once where all their accesses are plain:
+    // where a read of `address` finds its byte and where a write puts it, or null where the
+    // full decoder handles the page. LogPlain records such an access in the test build's log.
+    BUS_INLINE const uint8_t* PlainReadAt(uint16_t address) const {
+        const ptrdiff_t base = ReadPage[ReadMapStart + (address >> 8)];
+        return base >= 0 ? Image + base + (address & 0xFF) : nullptr;
+    }
+    BUS_INLINE uint8_t* PlainWriteAt(uint16_t address) {
+        const ptrdiff_t base = WritePage[address >> 8];
+        return base >= 0 ? Image + base + (address & 0xFF) : nullptr;
+    }
+#ifdef VARLUME_BUS_LOG
+    void LogPlain(uint16_t address, uint8_t value, bool isWrite, uint32_t cycle) {
+        AccessLog.push_back({address, value, isWrite, LogCycle ? cycle : 0});
+    }
+#else
+    void LogPlain(uint16_t, uint8_t, bool, uint32_t) {}
+#endif
     // Two decoded reads, low byte first; the second address wraps from $FFFF to $0000.
     uint16_t ReadWord(uint16_t address) {
         const uint8_t low = Read(address);
