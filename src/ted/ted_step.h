@@ -51,11 +51,33 @@ inline TTED::TCellPixels TTED::Hires(const TCellContext& context, uint8_t backgr
     return {entry[pattern >> 4], entry[pattern & 0x0F]};
 }
 
+namespace TedPixels {
+// For each pattern byte, the 8 pixel bytes (memory order, left to right) of its four
+// double-width pixels: all ones where the pixel's bit pair has its `bit` (1: high, 0: low) set.
+inline constexpr std::array<uint64_t, 256> PairBitMasks(int bit) {
+    std::array<uint64_t, 256> masks{};
+    for (uint32_t pattern = 0; pattern < 256; ++pattern) {
+        std::array<uint8_t, 8> bytes{};
+        for (int pixel = 0; pixel < 8; ++pixel)
+            bytes[size_t(pixel)] = ((pattern >> (6 - 2 * (pixel >> 1) + bit)) & 1) ? 0xFF : 0x00;
+        masks[pattern] = std::bit_cast<uint64_t>(bytes);
+    }
+    return masks;
+}
+inline constexpr std::array<uint64_t, 256> HighBitMasks = PairBitMasks(1);
+inline constexpr std::array<uint64_t, 256> LowBitMasks = PairBitMasks(0);
+}  // namespace TedPixels
+
+// Each bit pair is one double-width pixel: the colour is picked for all 8 bytes at once by
+// masks, without a lookup per pixel.
 inline TTED::TCellPixels TTED::MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern) {
-    // Each bit pair is one double-width pixel.
-    const uint8_t c0 = colour[pattern >> 6], c1 = colour[(pattern >> 4) & 3];
-    const uint8_t c2 = colour[(pattern >> 2) & 3], c3 = colour[pattern & 3];
-    return {TedPixels::Pack(c0, c0, c1, c1), TedPixels::Pack(c2, c2, c3, c3)};
+    constexpr uint64_t everyByte = 0x0101010101010101ull;
+    const uint64_t high = TedPixels::HighBitMasks[pattern], low = TedPixels::LowBitMasks[pattern];
+    const uint64_t c0 = colour[0] * everyByte, c1 = colour[1] * everyByte;
+    const uint64_t c2 = colour[2] * everyByte, c3 = colour[3] * everyByte;
+    const uint64_t lowHalf = c0 ^ ((c0 ^ c1) & low), highHalf = c2 ^ ((c2 ^ c3) & low);
+    const uint64_t pixels = lowHalf ^ ((lowHalf ^ highHalf) & high);
+    return std::bit_cast<TCellPixels>(pixels);
 }
 
 template <TTedDisplayMode mode>
