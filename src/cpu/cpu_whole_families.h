@@ -45,17 +45,35 @@ struct TCPU::TWholeFamilies {
         Wrote(address, value, clock);
         *at = value;
     }
-    // The clocks 2 and 3 of the two-byte operand families.
-    bool FetchTwo(uint8_t& lo, uint8_t& hi) {
+    // The two operand bytes (clocks 2 and 3), when their pages are plain; nothing is logged yet.
+    bool PeekTwo(uint8_t& lo, uint8_t& hi) {
         const uint8_t* first = Operand1();
         if (!first) return false;
         const uint8_t* second = Operand2(first);
         if (!second) return false;
         lo = *first;
         hi = *second;
+        return true;
+    }
+    // Clocks 2 and 3 taken: both operand bytes read, PC past them.
+    void TakeTwo(uint8_t lo, uint8_t hi) {
         Read(Cpu.PC, lo, 2);
         Read(uint16_t(Cpu.PC + 1), hi, 3);
-        return true;
+        Cpu.PC = uint16_t(Cpu.PC + 2);
+    }
+    template <TOp op> void ReadOperand(const uint8_t* data, uint16_t target, uint32_t clock) {
+        const uint8_t value = *data;
+        Read(target, value, clock);
+        Cpu.Operate<op>(value);
+    }
+    // A read-modify-write's last three clocks: the read, the old value written back, the new.
+    template <TOp op> void ModifyAt(const uint8_t* from, uint8_t* to, uint16_t target, uint32_t clock) {
+        Cpu.DataHi = *from;
+        Read(target, Cpu.DataHi, clock);
+        Write(to, target, Cpu.DataHi, clock + 1);
+        Cpu.Modify<op>(Cpu.Result16);
+        Write(to, target, Cpu.DataHi, clock + 2);
+        Cpu.FinishModify<op>(Cpu.Result16);
     }
 
     // ---- families ----
@@ -128,37 +146,25 @@ struct TCPU::TWholeFamilies {
     }
 
     template <TOp op> void AbsoluteRead() {
-        const uint8_t* first = Operand1();
-        if (!first) return;
-        const uint8_t* second = Operand2(first);
-        if (!second) return;
-        const uint8_t lo = *first, hi = *second;
+        uint8_t lo, hi;
+        if (!PeekTwo(lo, hi)) return;
         const uint16_t target = uint16_t(hi << 8 | lo);
         const uint8_t* data = Bus().PlainReadAt(target);
         if (!data) return;
-        Read(Cpu.PC, lo, 2);
-        Read(uint16_t(Cpu.PC + 1), hi, 3);
-        Cpu.PC = uint16_t(Cpu.PC + 2);
+        TakeTwo(lo, hi);
         Cpu.DataLo = lo;
         Cpu.DataHi = hi;
-        const uint8_t value = *data;
-        Read(target, value, 4);
-        Cpu.Operate<op>(value);
+        ReadOperand<op>(data, target, 4);
         Clocks = 4;
     }
 
     template <TOp op> void AbsoluteWrite() {
-        const uint8_t* first = Operand1();
-        if (!first) return;
-        const uint8_t* second = Operand2(first);
-        if (!second) return;
-        const uint8_t lo = *first, hi = *second;
+        uint8_t lo, hi;
+        if (!PeekTwo(lo, hi)) return;
         const uint16_t target = uint16_t(hi << 8 | lo);
         uint8_t* data = Bus().PlainWriteAt(target);
         if (!data) return;
-        Read(Cpu.PC, lo, 2);
-        Read(uint16_t(Cpu.PC + 1), hi, 3);
-        Cpu.PC = uint16_t(Cpu.PC + 2);
+        TakeTwo(lo, hi);
         Cpu.DataLo = lo;
         Cpu.DataHi = hi;
         Write(data, target, Cpu.StoredValue<op>(), 4);
@@ -167,67 +173,45 @@ struct TCPU::TWholeFamilies {
 
     // The effective address is in EffAddr from clock 3, the value read in DataHi from clock 4.
     template <TOp op> void AbsoluteModify() {
-        const uint8_t* first = Operand1();
-        if (!first) return;
-        const uint8_t* second = Operand2(first);
-        if (!second) return;
-        const uint8_t lo = *first, hi = *second;
+        uint8_t lo, hi;
+        if (!PeekTwo(lo, hi)) return;
         const uint16_t target = uint16_t(hi << 8 | lo);
         const uint8_t* from = Bus().PlainReadAt(target);
         uint8_t* to = Bus().PlainWriteAt(target);
         if (!from || !to) return;
-        Read(Cpu.PC, lo, 2);
-        Read(uint16_t(Cpu.PC + 1), hi, 3);
-        Cpu.PC = uint16_t(Cpu.PC + 2);
+        TakeTwo(lo, hi);
         Cpu.DataLo = lo;
         Cpu.EffAddr = target;
-        Cpu.DataHi = *from;
-        Read(target, Cpu.DataHi, 4);
-        Write(to, target, Cpu.DataHi, 5);
-        Cpu.Modify<op>(Cpu.Result16);
-        Write(to, target, Cpu.DataHi, 6);
-        Cpu.FinishModify<op>(Cpu.Result16);
+        ModifyAt<op>(from, to, target, 4);
         Clocks = 6;
     }
 
     // EffAddr holds the low byte plus the index; above $FF the access takes clock 5.
     template <TOp op, TIndex ix> void AbsoluteIndexedRead() {
-        const uint8_t* first = Operand1();
-        if (!first) return;
-        const uint8_t* second = Operand2(first);
-        if (!second) return;
-        const uint8_t lo = *first, hi = *second;
+        uint8_t lo, hi;
+        if (!PeekTwo(lo, hi)) return;
         const uint16_t sum = uint16_t(lo + Cpu.Index<ix>());
         const uint16_t target = uint16_t((hi << 8) + sum);
         const uint8_t* data = Bus().PlainReadAt(target);
         if (!data) return;
         const uint32_t clock = sum > 0xFF ? 5 : 4;
-        Read(Cpu.PC, lo, 2);
-        Read(uint16_t(Cpu.PC + 1), hi, 3);
-        Cpu.PC = uint16_t(Cpu.PC + 2);
+        TakeTwo(lo, hi);
         Cpu.DataLo = lo;
         Cpu.DataHi = hi;
         Cpu.EffAddr = sum;
-        const uint8_t value = *data;
-        Read(target, value, clock);
-        Cpu.Operate<op>(value);
+        ReadOperand<op>(data, target, clock);
         Clocks = clock;
     }
 
     template <TOp op, TIndex ix> void AbsoluteIndexedWrite() {
-        const uint8_t* first = Operand1();
-        if (!first) return;
-        const uint8_t* second = Operand2(first);
-        if (!second) return;
-        const uint8_t lo = *first, hi = *second;
+        uint8_t lo, hi;
+        if (!PeekTwo(lo, hi)) return;
         const uint16_t sum = uint16_t(lo + Cpu.Index<ix>());
         const uint16_t target = uint16_t((hi << 8) + sum);
         uint8_t* data = Bus().PlainWriteAt(target);
         if (!data) return;
         const uint32_t clock = sum > 0xFF ? 5 : 4;
-        Read(Cpu.PC, lo, 2);
-        Read(uint16_t(Cpu.PC + 1), hi, 3);
-        Cpu.PC = uint16_t(Cpu.PC + 2);
+        TakeTwo(lo, hi);
         Cpu.DataLo = lo;
         Cpu.DataHi = hi;
         Cpu.EffAddr = sum;
@@ -237,26 +221,16 @@ struct TCPU::TWholeFamilies {
 
     // The address is in EffAddr from clock 4, the value read in DataHi (clock 5).
     template <TOp op, TIndex ix> void AbsoluteIndexedModify() {
-        const uint8_t* first = Operand1();
-        if (!first) return;
-        const uint8_t* second = Operand2(first);
-        if (!second) return;
-        const uint8_t lo = *first, hi = *second;
+        uint8_t lo, hi;
+        if (!PeekTwo(lo, hi)) return;
         const uint16_t target = uint16_t((hi << 8 | lo) + Cpu.Index<ix>());
         const uint8_t* from = Bus().PlainReadAt(target);
         uint8_t* to = Bus().PlainWriteAt(target);
         if (!from || !to) return;
-        Read(Cpu.PC, lo, 2);
-        Read(uint16_t(Cpu.PC + 1), hi, 3);
-        Cpu.PC = uint16_t(Cpu.PC + 2);
+        TakeTwo(lo, hi);
         Cpu.DataLo = lo;
         Cpu.EffAddr = target;
-        Cpu.DataHi = *from;
-        Read(target, Cpu.DataHi, 5);
-        Write(to, target, Cpu.DataHi, 6);
-        Cpu.Modify<op>(Cpu.Result16);
-        Write(to, target, Cpu.DataHi, 7);
-        Cpu.FinishModify<op>(Cpu.Result16);
+        ModifyAt<op>(from, to, target, 5);
         Clocks = 7;
     }
 
@@ -284,9 +258,7 @@ struct TCPU::TWholeFamilies {
         if constexpr (write) {
             Write(to, target, Cpu.StoredValue<op>(), 6);
         } else {
-            const uint8_t value = *from;
-            Read(target, value, 6);
-            Cpu.Operate<op>(value);
+            ReadOperand<op>(from, target, 6);
         }
         Clocks = 6;
     }
@@ -319,9 +291,7 @@ struct TCPU::TWholeFamilies {
         if constexpr (write) {
             Write(to, target, Cpu.StoredValue<op>(), clock);
         } else {
-            const uint8_t value = *from;
-            Read(target, value, clock);
-            Cpu.Operate<op>(value);
+            ReadOperand<op>(from, target, clock);
         }
         Clocks = clock;
     }
@@ -347,7 +317,8 @@ struct TCPU::TWholeFamilies {
 
     void JmpAbsolute() {
         uint8_t lo, hi;
-        if (!FetchTwo(lo, hi)) return;
+        if (!PeekTwo(lo, hi)) return;
+        TakeTwo(lo, hi);
         Cpu.DataLo = lo;
         Cpu.PC = uint16_t(hi << 8 | lo);
         Clocks = 3;
