@@ -61,6 +61,19 @@ struct TCPU::TWholeFamilies {
         Read(uint16_t(Cpu.PC + 1), hi, 3);
         Cpu.PC = uint16_t(Cpu.PC + 2);
     }
+    // Clock 2 of the zero-page families (and the index, added in clock 3, into DataLo), when the
+    // address is a plain zero-page byte.
+    template <int indexed, TIndex ix> bool TakeZeroPageOperand(uint8_t& address) {
+        const uint8_t* at = Operand1();
+        if (!at) return false;
+        const uint8_t zp = *at;
+        address = indexed ? uint8_t(zp + Cpu.Index<ix>()) : zp;
+        if (!PlainZeroPage(address)) return false;
+        Read(Cpu.PC, zp, 2);
+        ++Cpu.PC;
+        Cpu.DataLo = address;
+        return true;
+    }
     template <TOp op> void ReadOperand(const uint8_t* data, uint16_t target, uint32_t clock) {
         const uint8_t value = *data;
         Read(target, value, clock);
@@ -98,27 +111,15 @@ struct TCPU::TWholeFamilies {
 
     // LDA $zp (3 clocks) and LDA $zp,X (4): the index is added in clock 3, into DataLo.
     template <TOp op, int indexed, TIndex ix> void ZeroPageAccess() {
-        const uint8_t* at = Operand1();
-        if (!at) return;
-        const uint8_t zp = *at;
-        const uint8_t address = indexed ? uint8_t(zp + Cpu.Index<ix>()) : zp;
-        if (!PlainZeroPage(address)) return;
-        Read(Cpu.PC, zp, 2);
-        ++Cpu.PC;
-        Cpu.DataLo = address;
+        uint8_t address;
+        if (!TakeZeroPageOperand<indexed, ix>(address)) return;
         Cpu.Operate<op>(ZeroPage(address, 3 + indexed));
         Clocks = 3 + indexed;
     }
 
     template <TOp op, int indexed, TIndex ix> void ZeroPageStore() {
-        const uint8_t* at = Operand1();
-        if (!at) return;
-        const uint8_t zp = *at;
-        const uint8_t address = indexed ? uint8_t(zp + Cpu.Index<ix>()) : zp;
-        if (!PlainZeroPage(address)) return;
-        Read(Cpu.PC, zp, 2);
-        ++Cpu.PC;
-        Cpu.DataLo = address;
+        uint8_t address;
+        if (!TakeZeroPageOperand<indexed, ix>(address)) return;
         WriteZeroPage(address, Cpu.StoredValue<op>(), 3 + indexed);
         Clocks = 3 + indexed;
     }
@@ -129,14 +130,8 @@ struct TCPU::TWholeFamilies {
     template <TOp op, TIndex ix> void ZeroPageIndexedModify() { ZeroPageReadModifyWrite<op, 1, ix>(); }
 
     template <TOp op, int indexed, TIndex ix> void ZeroPageReadModifyWrite() {
-        const uint8_t* at = Operand1();
-        if (!at) return;
-        const uint8_t zp = *at;
-        const uint8_t address = indexed ? uint8_t(zp + Cpu.Index<ix>()) : zp;
-        if (!PlainZeroPage(address)) return;
-        Read(Cpu.PC, zp, 2);
-        ++Cpu.PC;
-        Cpu.DataLo = address;
+        uint8_t address;
+        if (!TakeZeroPageOperand<indexed, ix>(address)) return;
         Cpu.DataHi = ZeroPage(address, 3);
         WriteZeroPage(address, Cpu.DataHi, 4 + indexed);
         Cpu.Modify<op>(Cpu.Result16);
