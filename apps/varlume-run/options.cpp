@@ -42,6 +42,11 @@ const char* const UsageText =
     "  --type TEXT            once the ROM waits for keyboard input, type TEXT through the\n"
     "                         keyboard matrix; \\n is RETURN, and each line after a RETURN waits\n"
     "                         until the ROM asks for input again\n"
+    "  --joy1 SCRIPT          move joystick 1: FRAME:DIRECTIONS entries separated by commas,\n"
+    "                         DIRECTIONS none or up, down, left, right, fire joined by +;\n"
+    "                         each holds from its frame (the first is 0) until the next,\n"
+    "                         e.g. 100:right,150:up+fire,160:none\n"
+    "  --joy2 SCRIPT          the same for joystick 2\n"
     "Storage:\n"
     "  --drive8 PATH          drive 8 serves a host directory, or a .d64 image file; SAVE,\n"
     "                         data files and DOS commands write to it\n"
@@ -54,6 +59,10 @@ const char* const UsageText =
     "  --record-tap FILE      press Record and Play from reset; the recorded tape is written\n"
     "                         to FILE at the end\n"
     "  --save-prg START:END:FILE  at the end, save RAM START..END (hex, inclusive) as a PRG\n"
+    "Snapshots:\n"
+    "  --snapshot FILE        start from the machine state in FILE (the machine type is the\n"
+    "                         snapshot's; the other options apply on top of it)\n"
+    "  --save-snapshot FILE   at the end, write the whole machine state to FILE\n"
     "Run:\n"
     "  --bench                run the frames as fast as possible; print frames per second\n"
     "                         and the speed in % of real time (50 frames = 1 s)\n"
@@ -140,6 +149,10 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             o.SavePrg = save;
         } else if (opt == "--screen-text") {
             o.ScreenText = true;
+        } else if (opt == "--snapshot" || opt == "--save-snapshot") {
+            if (!needValue()) return {};
+            if (v.empty()) return fail(opt + " needs a file name");
+            (opt == "--snapshot" ? o.Snapshot : o.SaveSnapshot) = v;
         } else if (opt == "--screenshot" || opt == "--wav") {
             if (!needValue()) return {};
             if (v.empty()) return fail(opt + " needs a file name");
@@ -153,6 +166,12 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             o.TypeText = UnescapeTypedText(v);
             if (const char c = TTypist(o.TypeText).Untypable())
                 return fail(std::string("the keyboard cannot type '") + c + "'");
+        } else if (opt == "--joy1" || opt == "--joy2") {
+            if (!needValue()) return {};
+            std::string why;
+            auto script = ParseJoystickScript(v, why);
+            if (!script) return fail(opt + ": " + why);
+            (opt == "--joy1" ? o.Joystick1 : o.Joystick2) = std::move(script);
         } else if (opt == "--machine") {
             if (!needValue()) return {};
             auto it = MachineNames.find(v);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "joystick_script.h"
+
 // Everything varlume-run was asked to do, parsed and checked before the machine starts.
 struct TRunOptions {
     struct TLoad {
@@ -30,6 +32,8 @@ struct TRunOptions {
     int32_t Palette = 1;
     bool ScreenText = false;
     std::string TypeText;  // escapes already resolved
+    std::optional<TJoystickScript> Joystick1;
+    std::optional<TJoystickScript> Joystick2;
     std::string Wav;
     std::string Drive8;  // a directory, or a .d64 image
     std::string Drive9;
@@ -49,6 +53,8 @@ struct TRunOptions {
         enum { Soft, Hard, Special } Kind;
     };
     std::vector<TReset> Resets;
+    std::string Snapshot;      // start from this snapshot
+    std::string SaveSnapshot;  // write one at the end
     bool Bench = false;
     bool Help = false;
 };

@@ -12,6 +12,7 @@
 #include "cpu/disassembler.h"
 #include "machine/machine.h"
 #include "machine/paths.h"
+#include "machine/snapshot.h"
 #include "screen_output.h"
 #include "storage.h"
 #include "ted/palettes.h"
@@ -141,12 +142,20 @@ int Run(const TRunOptions& options) {
     auto machine = std::make_unique<TMachine>(host, options.RomDirectory.empty() ? ExecutableDirectory() : options.RomDirectory);
     SelectPalette(*PaletteForSettingsCode(options.Palette), machine->Frame.ColourTable);
     machine->PowerUp(options.MachineType);
+    std::unique_ptr<TWavRecorder> wav;
+    if (!options.Wav.empty()) wav = std::make_unique<TWavRecorder>(*machine);
+    std::string error;
+    if (!options.Snapshot.empty()) {
+        std::vector<std::string> notes;
+        if (!LoadSnapshotFile(*machine, options.Snapshot, error, wav ? &wav->Synth() : nullptr, &notes))
+            return Fail(error + " '" + options.Snapshot + "'");
+        for (const std::string& note : notes) std::fprintf(stderr, "varlume-run: %s\n", note.c_str());
+    }
     if (options.RomOff) machine->Memory.Write(0xFF3F, 0);
     if (!LoadRawFiles(*machine, options)) return 1;
     if (options.Pc) machine->Cpu.PC = *options.Pc;
     for (const uint16_t address : options.Breaks) machine->Cpu.AddBreakpoint(address);
     TStorage storage(*machine, options);
-    std::string error;
     if (!storage.Prepare(error)) return Fail(error);
 
     TRunObserver observer(*machine, options);
@@ -154,13 +163,13 @@ int Run(const TRunOptions& options) {
     const int64_t frames = options.Frames.value_or(stopCondition ? std::numeric_limits<int64_t>::max() : 50);
     if (options.Trace) observer.TraceInstruction();
     TTypist typist(options.TypeText);
-    std::unique_ptr<TWavRecorder> wav;
-    if (!options.Wav.empty()) wav = std::make_unique<TWavRecorder>(*machine);
 
     const auto start = std::chrono::steady_clock::now();
     int64_t done = 0;
     // A breakpoint stops the machine inside a frame; that frame counts as run.
     for (; done < frames && !observer.Stopped() && !machine->EmulationStopped; ++done) {
+        ApplyJoystickScripts(*machine, options.Joystick1 ? &*options.Joystick1 : nullptr,
+                             options.Joystick2 ? &*options.Joystick2 : nullptr, done);
         if (options.Bench)
             machine->RunFrame();
         else
@@ -200,6 +209,9 @@ int Run(const TRunOptions& options) {
     if (!storage.Finish(error)) return Fail(error);
     if (!options.Screenshot.empty() && !WriteScreenshot(*machine, options.Screenshot, error)) return Fail(error);
     if (wav && !wav->Save(options.Wav, error)) return Fail(error);
+    if (!options.SaveSnapshot.empty() &&
+        !SaveSnapshotFile(*machine, options.SaveSnapshot, error, wav ? &wav->Synth() : nullptr))
+        return Fail(error + " '" + options.SaveSnapshot + "'");
     if (storage.PrgPending()) return Fail("the PRG was never loaded: the ROM did not wait for keyboard input");
     if (!typist.Done())
         return Fail(typist.Started() ? "typing did not finish within " + std::to_string(done) + " frames"

@@ -18,6 +18,8 @@ public:
     explicit TWavRecorder(TMachine& machine);
     ~TWavRecorder();
     void AfterFrame();
+    // The synthesizer the recording comes from, for snapshots.
+    TSoundSynth& Synth() { return Feed->Synth; }
     // Writes the file; false with a reason in `error` when it cannot be written.
     bool Save(const std::string& path, std::string& error) const;
 

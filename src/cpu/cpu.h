@@ -7,6 +7,8 @@
 #include "memory/memory.h"
 
 class TMemory;
+class TStateReader;
+class TStateWriter;
 
 // The 7501/8501 processor: a 6502 core advanced exactly one clock per Step. Every instruction
 // is a numbered sequence of micro-steps; Cycle names the one the next clock performs, so the
@@ -69,6 +71,12 @@ public:
 
     // Processor status byte composed from the flag bytes (bit 5 and bit 4 as given).
     uint8_t StatusByte(bool bit5, bool bit4) const;
+
+    // Snapshots (cpu_state.cpp): the registers and the sequencer between two clocks. The
+    // breakpoints are the debugger's, not the machine's, and stay. Restore is false for
+    // bytes that no processor state gives.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in);
 
     TMemory* Memory = nullptr;
     THost* Host = &TNullHost::Instance();

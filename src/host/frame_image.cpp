@@ -1,5 +1,7 @@
 #include "host/frame_image.h"
 
+#include <QDateTime>
+#include <QPainter>
 #include <cstring>
 
 #include "ted/palettes.h"
@@ -39,4 +41,25 @@ void ConvertFrameAtDepth(const TFrameBuffer& frame, QImage& image, int32_t depth
         table[i + 3] = 0;
     }
     ConvertWithTable(frame, table, image);
+}
+
+QImage ShownPicture(const TFrameBuffer& frame, const TDisplayMode& mode, int32_t depthCode) {
+    QImage converted;
+    if (mode.FullScreen)
+        ConvertFrameAtDepth(frame, converted, depthCode);
+    else
+        ConvertFrame(frame, converted);
+    QImage picture(mode.Width, mode.Height, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const TDisplayRect& d = mode.Destination;
+    const TDisplayRect& s = mode.Source;
+    painter.drawImage(QRect(d.X, d.Y, d.Width, d.Height), converted, QRect(s.X, s.Y, s.Width, s.Height));
+    painter.end();
+    return picture;
+}
+
+QString TimestampedName(const QDateTime& moment, const QString& suffix) {
+    return moment.toString(QStringLiteral("'varlume-'yyyyMMdd-HHmmss")) + QLatin1Char('.') + suffix;
 }

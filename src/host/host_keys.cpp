@@ -1,5 +1,7 @@
 #include "host/host_keys.h"
 
+#include "ted/keyboard.h"
+
 #include <QKeyEvent>
 #include <array>
 #include <cstring>
@@ -131,6 +133,34 @@ TScanCodeKind ScanCodeKindOf(const char* platformName) {
     // Windows delivers the set-1 code itself, with the extended flag in bit 8.
     if (std::strcmp(platformName, "windows") == 0) return TScanCodeKind::Set1;
     return TScanCodeKind::None;
+}
+
+namespace {
+
+// The right Ctrl key is told from the left one by the native code: X's keycode 105 (input
+// event 97), the extended set-1 code $11D on Windows; a platform without native codes (tests)
+// may name X's Control_R keysym.
+bool IsRightControl(const QKeyEvent& event, TScanCodeKind kind) {
+    if (event.key() != Qt::Key_Control) return false;
+    switch (kind) {
+        case TScanCodeKind::Xkb: return event.nativeScanCode() == 97 + 8;
+        case TScanCodeKind::Set1: return event.nativeScanCode() == 0x11D;
+        case TScanCodeKind::None: return event.nativeVirtualKey() == 0xFFE4;
+    }
+    return false;
+}
+
+}  // namespace
+
+uint8_t KeyboardJoystickLine(const QKeyEvent& event, TScanCodeKind kind) {
+    if (IsRightControl(event, kind)) return TKeyboard::JoyFire;
+    switch (Set1FromKeyEvent(event, kind)) {
+        case 0x48: return TKeyboard::JoyUp;
+        case 0x50: return TKeyboard::JoyDown;
+        case 0x4B: return TKeyboard::JoyLeft;
+        case 0x4D: return TKeyboard::JoyRight;
+        default: return 0;
+    }
 }
 
 uint8_t Set1FromKeyEvent(const QKeyEvent& event, TScanCodeKind kind) {

@@ -22,3 +22,8 @@ TScanCodeKind ScanCodeKindOf(const char* platformName);
 // The set-1 code of a key event: from the native scan code where the platform gives one, else
 // from the Qt key.
 uint8_t Set1FromKeyEvent(const QKeyEvent& event, TScanCodeKind kind);
+
+// The keyboard joystick: the cursor keys (and the keypad's 8, 2, 4 and 6, which are the same keys
+// to the machine) for the directions and the right Ctrl key for fire. The switch a key event
+// stands for (TKeyboard::TJoystickLine bit), 0 for any other key.
+uint8_t KeyboardJoystickLine(const QKeyEvent& event, TScanCodeKind kind);

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The three choices that survive a restart, section [Varlume] of varlume.ini.
 struct TSettings {
@@ -19,3 +20,13 @@ TSettings ParseSettings(const std::string& text);
 // key, section and comment in it stays. False with `error` naming the path when it cannot be
 // written.
 bool WriteSettingsFile(const std::string& path, const TSettings& settings, std::string& error);
+
+// The PRG, D64 and TAP files used last, most recent first, in a section of their own
+// ([RecentFiles], keys File1 to File8), so the three settings above stay as they are.
+inline constexpr size_t RecentFilesLimit = 8;
+std::vector<std::string> ReadRecentFiles(const std::string& path);
+std::vector<std::string> ParseRecentFiles(const std::string& text);
+// Replaces the section; every other key, section and comment stays.
+bool WriteRecentFiles(const std::string& path, const std::vector<std::string>& files, std::string& error);
+// `file` to the top of the list, once; the oldest beyond the limit drops off.
+void AddRecentFile(std::vector<std::string>& files, const std::string& file);

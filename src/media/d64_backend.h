@@ -5,6 +5,9 @@
 
 #include "media/drive_dos.h"
 
+class TStateReader;
+class TStateWriter;
+
 // What attaching a D64 image came to. Anything but Attached leaves the previous image whole.
 enum class TD64Attach { Attached, CannotOpen, NotAnImage };
 // The message box text for a refused image (empty for Attached).
@@ -31,6 +34,12 @@ public:
 
     // Keeps `changed` as the disk: writes it to the host file first (unless there is none).
     TDosStatus Commit(std::vector<uint8_t>& changed);
+
+    // Snapshots (drive_state.cpp): the bytes, the error bytes and the host file. The file is
+    // taken back only while it holds exactly these bytes; otherwise the disk lives in memory
+    // and `unlinked` is set.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in, bool& unlinked);
 
 private:
     std::vector<uint8_t> Disk;

@@ -82,6 +82,11 @@ TD64Attach TDrive::AttachImageData(const std::vector<uint8_t>& image) {
     return result;
 }
 
+void TDrive::DetachImage() {
+    Image = TD64Image();
+    CloseAllChannels();
+}
+
 bool TDrive::TakeLampChange() {
     const bool changed = LampChanged != 0;
     LampChanged = 0;

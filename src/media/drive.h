@@ -9,6 +9,9 @@
 #include "media/drive_channels.h"
 #include "media/drive_dos.h"
 
+class TStateReader;
+class TStateWriter;
+
 // Wildcard comparison of the drive's DOS: "*" ends the comparison with a match, "?" matches
 // any one character (or the end of the name); everything else must be equal byte for byte.
 bool NameMatch(std::string_view pattern, std::string_view name);
@@ -73,6 +76,9 @@ public:
     TD64Attach AttachImage(const std::string& path);
     // An image without a host file: writes change it in memory only.
     TD64Attach AttachImageData(const std::vector<uint8_t>& image);
+    // Takes the disk out: the drive answers as before any image was attached (a blank disk
+    // without a host file); its mode stays. Open files are closed, one being written dropped.
+    void DetachImage();
     const std::vector<uint8_t>& DiskImage() const { return Image.Bytes(); }
     // The host file the attached image is written back to (resolved; empty for none).
     const std::string& ImageFile() const { return Image.HostFile(); }
@@ -85,6 +91,13 @@ public:
     // The RAM of the machine the drive is attached to (16384, 32768 or 65536 bytes): listings
     // are cut to fit it.
     void SetMachineRam(int32_t bytes) { MachineRam = bytes; }
+
+    // Snapshots (drive_state.cpp): the mode, the directory, the disk and its host file, the
+    // protocol registers, the buffers and every channel. A disk whose host file no longer
+    // holds the same bytes is restored into memory only, and `note` says so. Restore is false
+    // for bytes that no drive state gives.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in, std::string* note = nullptr);
 
     // The status the command channel reports next ("NN,TEXT,TT,SS").
     const TDosStatus& DosStatus() const { return Command.Status(); }

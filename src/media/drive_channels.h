@@ -5,6 +5,9 @@
 
 #include "media/drive_dos.h"
 
+class TStateReader;
+class TStateWriter;
+
 // One data channel of the drive (secondary addresses 1 to 14): a file open for reading, whose
 // whole contents the channel holds and hands out byte by byte, or a file open for writing,
 // whose bytes the channel collects until it is closed.
@@ -32,6 +35,10 @@ public:
     bool TooLarge() const { return Overflowed; }
     const std::vector<uint8_t>& Contents() const { return Bytes; }
 
+    // Snapshots (drive_state.cpp).
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in);
+
 private:
     TState ChannelState = Closed;
     std::vector<uint8_t> Bytes;
@@ -49,6 +56,10 @@ public:
     void SetStatus(TDosStatus status);
     const TDosStatus& Status() const { return Current; }
     uint8_t NextByte(bool& last);
+
+    // Snapshots (drive_state.cpp).
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in);
 
 private:
     TDosStatus Current{DosVersion};

@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+class TStateReader;
+class TStateWriter;
+
 // The cassette recorder. It plays a TAP image into the cassette read line and, with Record
 // pressed, records the cassette write line into a new half-wave TAP image.
 //
@@ -74,6 +77,11 @@ public:
     std::vector<uint8_t> RecordedImage() const;
     // Writes RecordedImage to a file; false when the file cannot be written.
     bool SaveRecording(const std::string& fileName) const;
+
+    // Snapshots (tape_state.cpp): the image, the position within it and the pulse being
+    // played, and a recording under way. Restore is false for bytes no tape state gives.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in);
 
     bool Loaded = false;
     bool WholeWave = false;

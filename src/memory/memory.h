@@ -29,6 +29,8 @@ struct TBusAccess {
 class TTED;
 class TDrive;
 class TTape;
+class TStateReader;
+class TStateWriter;
 
 // The machine's bus: 64 KB of RAM, eight 16 KB ROM slots and the address decoder that routes
 // every processor access to RAM, ROM or an I/O device.
@@ -98,6 +100,12 @@ public:
     void SetRamSize(int32_t code);
     void SetRomEnabled(int32_t enabled);
     void SetRomBanks(uint16_t low, uint16_t high);
+
+    // Snapshots (memory_state.cpp): the 64 KB of RAM, the RAM size, the ROM switch and banks,
+    // the cassette lines. The ROM images are the machine type's and are not part of it.
+    // Restore is false for bytes that no memory state gives.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in);
 
     // The frame loop's runs step the tape after the run; a port access inside one first brings
     // the tape up to the TED's current step. TapeStepsFrom is the first step not yet taken, or

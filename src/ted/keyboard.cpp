@@ -171,8 +171,21 @@ uint8_t TKeyboard::ReadSelectedRows(uint8_t select) {
     return latch;
 }
 
+uint8_t TKeyboard::ReadJoysticks(uint8_t selectValue) const {
+    uint8_t columns = 0xFF;
+    for (int port = 0; port < 2; ++port) {
+        const uint8_t selectBit = port == 0 ? 0x04 : 0x02;
+        if (selectValue & selectBit) continue;
+        const uint8_t lines = Joystick[port];
+        const uint8_t fire = (lines & JoyFire) ? (port == 0 ? 0x40 : 0x80) : 0;
+        columns &= uint8_t(~((lines & 0x0F) | fire));
+    }
+    return columns;
+}
+
 void TKeyboard::ClearKeys() {
     std::memset(KeyDown, 0, sizeof KeyDown);
+    std::memset(Joystick, 0, sizeof Joystick);
     std::memset(KeyMatrix, 0, sizeof KeyMatrix);
 }
 

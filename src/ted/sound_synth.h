@@ -3,6 +3,9 @@
 
 #include "ted/ted.h"
 
+class TStateReader;
+class TStateWriter;
+
 // The TED's two square-wave voices, noise and D/A mode as 8-bit unsigned mono samples at
 // 44100 Hz. The chip is not followed clock by clock: each feed takes the current register
 // values once and synthesizes as many samples as the host has played since the previous feed.
@@ -40,6 +43,12 @@ public:
     void Generate(uint8_t* out, int32_t count);
 
     static THalfPeriods HalfPeriods(uint16_t frequency);
+
+    // Snapshots (sound_synth_state.cpp): the register values of the last feed and where each
+    // voice and the noise stand, so restored sound goes on in phase. The noise table is the
+    // seed's and stays. Restore is false for bytes that no synthesizer state gives.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in);
 
     // Per-voice square-wave state.
     struct TVoice {

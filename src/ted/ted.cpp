@@ -43,6 +43,8 @@ TTED::TTED() : Video(BlankImage), FrameStart(ScratchFrame), RenderPos(ScratchFra
     Line.Fetch = Video;
 }
 
+const uint8_t* TTED::BlankFetch() { return BlankImage; }
+
 void TTED::SetMemory(TMemory* memory) {
     Memory = memory;
     Video = memory ? memory->Image : BlankImage;

@@ -5,6 +5,8 @@ class TMemory;
 class TCPU;
 class THost;
 class TKeyboard;
+class TStateReader;
+class TStateWriter;
 
 // The decoded sound fields of $FF0E-$FF12 and $FF11, read by the sound synthesizer.
 struct TTedSound {
@@ -104,6 +106,12 @@ public:
     bool ScheduleChanged = false;
     void Reset();
 
+    // Snapshots (ted_state.cpp): every register field, the timers, the raster position, what
+    // the current line latched and the cell being drawn. Restore is false for bytes that no
+    // TED state gives.
+    void SaveState(TStateWriter& out) const;
+    bool RestoreState(TStateReader& in);
+
     uint8_t ReadRegister(uint16_t address);
     // The same value without touching anything, for the debugger's views. Reading a TED
     // register has no side effect on the chip; this one also leaves the timer ticks that a
@@ -191,6 +199,9 @@ private:
     void EndOfFrame();
     void DrawCursor();
     void FillScrollGap();
+    // What a window line outside the character rows fetches from: zeros, as large as a memory
+    // image.
+    static const uint8_t* BlankFetch();
     // The first line of character row 0: the vertical scroll moves the rows down.
     int32_t FirstRowLine() const { return FirstWindowLine - 3 + VerticalScroll; }
     void TickTimers();
@@ -202,7 +213,7 @@ private:
     void ApplyPendingTicks();
     void FireTimer(int timer);
     void RaiseSource(bool& flag, bool enable);
-    void LatchKeyboard();
+    void LatchKeyboard(uint8_t joystickSelect);
 
     // What a cell's pixels depend on: the line latch, video memory and the registers the TED
     // reads live, gathered once.

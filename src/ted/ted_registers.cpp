@@ -115,7 +115,7 @@ void TTED::WriteRegister(uint16_t address, uint8_t value) {
             Columns40 = value & 0x08;
             HorizontalScroll = value & 0x07;
             break;
-        case 0x08: LatchKeyboard(); break;  // the written value drives the joystick lines, not emulated
+        case 0x08: LatchKeyboard(value); break;  // the value drives the joysticks' select lines
         case 0x09:
             // Acknowledge: a 1 bit clears its flag. The line drops on every write, even when
             // enabled flags stay set.
@@ -174,7 +174,11 @@ void TTED::WriteRegister(uint16_t address, uint8_t value) {
     }
 }
 
-// The latch ANDs the active-low columns of every select line whose bit is 0 in $FD30.
-void TTED::LatchKeyboard() {
-    KeyboardLatch = Keyboard && Memory ? Keyboard->ReadSelectedRows(Memory->Image[0xFD30]) : 0xFF;
+// The latch ANDs the active-low columns of every select line whose bit is 0 in $FD30, and the
+// joysticks that the written value selects.
+void TTED::LatchKeyboard(uint8_t joystickSelect) {
+    uint8_t latch = 0xFF;
+    if (Keyboard && Memory) latch = Keyboard->ReadSelectedRows(Memory->Image[0xFD30]);
+    if (Keyboard) latch &= Keyboard->ReadJoysticks(joystickSelect);
+    KeyboardLatch = latch;
 }

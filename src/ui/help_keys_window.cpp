@@ -66,6 +66,9 @@ TForm_HelpKeys::TForm_HelpKeys(TForm_Main& main) : QDialog(&main), Main(main) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     auto* column = new QVBoxLayout(this);
     column->setSpacing(3);
+    Label_Mapping = new QLabel(this);
+    Label_Mapping->setWordWrap(true);
+    column->addWidget(Label_Mapping);
     for (const auto& row : KeyRows) {
         auto* line = new QHBoxLayout;
         line->setSpacing(3);
@@ -83,12 +86,8 @@ TForm_HelpKeys::TForm_HelpKeys(TForm_Main& main) : QDialog(&main), Main(main) {
             QFont font = image->font();
             font.setPointSizeF(font.pointSizeF() * 0.75);
             image->setFont(font);
-            // Keys whose host key lies elsewhere are shown lighter and name it in their hint.
-            if (key.Hint[0] != '\0') {
-                image->setToolTip(QString::fromUtf8(key.Hint));
-                image->setStyleSheet(QStringLiteral("background: #d8d0b8;"));
-            }
             if (onMouse) Image8 = image;
+            image->setProperty("positionalHint", QString::fromUtf8(key.Hint));
             line->addWidget(image);
         }
         line->addStretch();
@@ -99,6 +98,36 @@ TForm_HelpKeys::TForm_HelpKeys(TForm_Main& main) : QDialog(&main), Main(main) {
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
     column->addWidget(ok, 0, Qt::AlignHCenter);
     column->setSizeConstraint(QLayout::SetFixedSize);
+    ShowMapping();
+}
+
+void TForm_HelpKeys::showEvent(QShowEvent* event) {
+    ShowMapping();
+    QDialog::showEvent(event);
+}
+
+void TForm_HelpKeys::ShowMapping() {
+    QString text = Main.SymbolicKeyboard
+        ? QStringLiteral("Keys are mapped by the character they type: a host key that types * holds the machine's "
+                         "* key, Shift+' types \" as Shift+2 does here. Letters, the space bar and the keys named "
+                         "below act by their position.")
+        : QStringLiteral("Keys are mapped by their position on a PC keyboard.");
+    for (int port = 1; port <= 2; ++port)
+        if (Main.JoystickMode[port - 1] == TForm_Main::JoystickKeyboard)
+            text += QStringLiteral("\nJoystick port %1: the cursor keys (or the keypad's 8, 4, 6, 2) move, the right "
+                                   "Ctrl key fires; the machine does not see these keys meanwhile.").arg(port);
+    Label_Mapping->setText(text);
+    for (QLabel* image : findChildren<QLabel*>()) {
+        if (image == Label_Mapping) continue;
+        const QString caption = image->objectName();
+        const bool symbol = caption.size() == 1 && !caption.front().isLetterOrNumber();
+        // Keys whose host key lies elsewhere are shown lighter and name it in their hint.
+        const QString hint = Main.SymbolicKeyboard && symbol
+            ? QStringLiteral("The host key that types '%1'").arg(caption)
+            : image->property("positionalHint").toString();
+        image->setToolTip(hint);
+        image->setStyleSheet(hint.isEmpty() ? QString() : QStringLiteral("background: #d8d0b8;"));
+    }
 }
 
 QLabel* TForm_HelpKeys::KeyImage(const QString& caption) const {

@@ -1,6 +1,10 @@
-// The picture: the eleven screen modes, windowed and full screen, presenting a frame and the
-// palette choice.
+// The picture: the eleven screen modes, windowed and full screen, presenting a frame, the
+// palette choice and screenshots.
 #include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
@@ -8,6 +12,7 @@
 #include <chrono>
 
 #include "host/frame_image.h"
+#include "media/prg_file.h"
 #include "ted/palettes.h"
 #include "ui/debugger/debug_windows.h"
 #include "ui/main_window.h"
@@ -131,4 +136,42 @@ void TForm_Main::SelectPaletteCode(int32_t code) {
     // them from the next presented frame.
     if (Machine->EmulationStopped) PresentFrame();
     if (DebugWindows) DebugWindows->PaletteChanged();
+}
+
+namespace {
+
+// Written aside and renamed, so a failed write leaves no half picture; never onto anything but a
+// regular file (a FIFO would block the window).
+bool WritePng(const QImage& picture, const QString& path) {
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) return false;
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.commit();
+}
+
+}  // namespace
+
+bool TForm_Main::SaveScreenshotTo(const QString& path) {
+    if (!Machine) return false;
+    if (WritePng(ShownPicture(Machine->Frame, DisplayModes[DisplayMode], FullScreenDepth), path)) return true;
+    ErrorBox(MessageCannotSaveFile);
+    return false;
+}
+
+void TForm_Main::SaveScreenshot1Click() {
+    if (!Machine) return;
+    // The picture of the moment of the command: the machine runs on while the dialog is open.
+    const QImage picture = ShownPicture(Machine->Frame, DisplayModes[DisplayMode], FullScreenDepth);
+    const QString name = TimestampedName(QDateTime::currentDateTime(), QStringLiteral("png"));
+    const QString directory = DialogDirectory(QStringLiteral("screenshot"));
+    const QString path = Prompts.SaveFile(QStringLiteral("Save Screenshot"),
+                                          directory.isEmpty() ? name : QDir(directory).filePath(name),
+                                          QStringLiteral("PNG images (*.png);;All files (*)"), QStringLiteral("png"));
+    if (path.isEmpty()) return;
+    RememberDirectory(QStringLiteral("screenshot"), path);
+    if (QFileInfo::exists(path) && !Prompts.Question(QString::fromLatin1(MessageFileExists))) return;
+    if (WritePng(picture, path))
+        StatusMessage("Screenshot saved.");
+    else
+        ErrorBox(MessageCannotSaveFile);
 }

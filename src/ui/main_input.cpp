@@ -1,11 +1,13 @@
-// The host keyboard into the machine's key state, the window's focus, and the sound outputs
-// with their pause while the window is inactive or a menu is open.
+// The host keyboard into the machine's key state (through the queue that holds each key event
+// for the keyboard scan), the window's focus, and the sound outputs with their pause while the
+// window is inactive or a menu is open.
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenu>
 
+#include "ui/help_keys_window.h"
 #include "ui/main_window.h"
 
 bool TForm_Main::HandleKey(QKeyEvent* event, bool down) {
@@ -13,10 +15,53 @@ bool TForm_Main::HandleKey(QKeyEvent* event, bool down) {
     // Keys pressed with Alt belong to the menus, never to the machine. Releases always pass,
     // so a key let go while Alt is held does not stay down.
     if (down && event->modifiers().testFlag(Qt::AltModifier)) return false;
+    // While a port uses the keyboard joystick, its keys are the joystick's, not the machine's.
+    if (KeyboardJoystickUsed()) {
+        if (const uint8_t line = KeyboardJoystickLine(*event, ScanCodeKind)) {
+            KeyQueue.Push({TKeyEventQueue::ToJoystick, line, down});
+            return true;
+        }
+    }
     const uint8_t code = Set1FromKeyEvent(*event, ScanCodeKind);
     if (code == 0) return false;
-    Machine->Keyboard.SetKey(code, down);
+    if (!SymbolicKeyboard) {
+        KeyQueue.Push({TKeyEventQueue::ByPosition, code, down});
+    } else {
+        const QString text = event->text();
+        const char32_t typed = down && text.size() == 1 ? char32_t(text.front().unicode()) : 0;
+        KeyQueue.Push({TKeyEventQueue::ByCharacter, code, down, typed});
+    }
     return true;
+}
+
+void TForm_Main::ApplyKeyEvent(const TKeyEventQueue::TEvent& key) {
+    if (!Machine) return;
+    switch (key.Route) {
+        case TKeyEventQueue::ToJoystick:
+            KeyJoystickLines = uint8_t(key.Down ? KeyJoystickLines | key.Code : KeyJoystickLines & ~key.Code);
+            break;
+        case TKeyEventQueue::ByPosition: Machine->Keyboard.SetKey(key.Code, key.Down); break;
+        case TKeyEventQueue::ByCharacter:
+            if (key.Down)
+                SymbolicKeys.KeyDown(Machine->Keyboard, key.Code, key.Typed);
+            else
+                SymbolicKeys.KeyUp(Machine->Keyboard, key.Code);
+            break;
+    }
+}
+
+void TForm_Main::SetSymbolicKeyboard(bool on) {
+    SymbolicKeyboard = on;
+    // A key held now would be let go under the other mapping's rules.
+    ReleaseHostKeys();
+    if (Form_HelpKeys) Form_HelpKeys->ShowMapping();
+}
+
+void TForm_Main::ReleaseHostKeys() {
+    if (Machine) Machine->Keyboard.ClearKeys();
+    SymbolicKeys.Clear();
+    KeyJoystickLines = 0;
+    KeyQueue.Clear();
 }
 
 void TForm_Main::keyPressEvent(QKeyEvent* event) {
@@ -46,7 +91,7 @@ void TForm_Main::changeEvent(QEvent* event) {
         const bool active = isActiveWindow() && !isMinimized();
         // A key released while another window has the focus never reaches this one: every key
         // is let go when the focus leaves, so none stays held.
-        if (!active && Machine) Machine->Keyboard.ClearKeys();
+        if (!active) ReleaseHostKeys();
         if (active)
             ResumeSound();
         else
@@ -60,7 +105,9 @@ void TForm_Main::PauseSound() {
 }
 
 void TForm_Main::ResumeSound() {
-    if (SoundOutputKind == 2 && SoundDirectSound && Machine && !Machine->EmulationStopped) SoundDirectSound->Resume();
+    // Warp keeps the output quiet until it ends.
+    if (SoundOutputKind == 2 && SoundDirectSound && Machine && !Machine->EmulationStopped && !Warp)
+        SoundDirectSound->Resume();
 }
 
 void TForm_Main::WatchMenuLoop(QMenu* menu) {
@@ -94,4 +141,5 @@ void TForm_Main::Menu_DirectSoundClick() {
     Machine->SetSoundSink(SoundDirectSound->Sink());
     SoundOutputKind = 2;
     Menu_DirectSound->setChecked(true);
+    if (Warp) SoundDirectSound->Pause();
 }

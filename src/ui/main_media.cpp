@@ -1,13 +1,16 @@
-// Software into the machine: PRG files, tape images and the tape keys, the two drives' disk
-// images, directories and modes, and files dropped on the window.
+// Software into the machine and out of it: PRG files and the BASIC program, tape images and the
+// tape keys, the two drives' disk images, directories and modes, files dropped on the window and
+// the list of files used last.
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QUrl>
 
+#include "host/settings_file.h"
 #include "media/prg_file.h"
 #include "media/tape_keys.h"
 #include "ui/main_window.h"
@@ -51,11 +54,43 @@ void TForm_Main::LoadPrgFromMenu(const QString& path) {
     // A file that exists but cannot be read leaves RAM untouched; it is reported like a
     // missing one rather than silently ignored.
     const TPrgLoadResult result = LoadPrgFile(Machine->Memory, LocalPath(path), Autostart);
-    if (result.Status == TPrgLoadStatus::CannotRead) ErrorBox(MessageCannotLoadSelected);
+    if (result.Status == TPrgLoadStatus::CannotRead)
+        ErrorBox(MessageCannotLoadSelected);
+    else
+        RememberRecentFile(path);
 }
 
 void TForm_Main::SavePRGfile1Click() {
     if (Machine) Form_SavePRG->exec();
+}
+
+bool TForm_Main::SaveRamArea(uint16_t start, uint16_t end, QString& lastDirectory) {
+    const QString path = Prompts.SaveFile(QString(), lastDirectory, QString::fromLatin1(PrgFilter), QStringLiteral("prg"));
+    if (path.isEmpty()) return false;
+    lastDirectory = QFileInfo(path).absolutePath();
+    if (QFileInfo::exists(path) && !Prompts.Question(QString::fromLatin1(MessageFileExists))) return false;
+    // Never onto anything but a regular file: a FIFO would hang the window.
+    const TPrgSaveStatus status = QFileInfo::exists(path) && !QFileInfo(path).isFile()
+        ? TPrgSaveStatus::CannotWrite
+        : SavePrgFile(Machine->Memory, start, end, LocalPath(path));
+    if (status != TPrgSaveStatus::Saved) ErrorBox(MessageCannotSaveFile);
+    return true;
+}
+
+void TForm_Main::SaveBasicprogram1Click() {
+    if (!Machine) return;
+    // BASIC keeps the start of its program text at $2B/$2C and the start of its variables, where
+    // the text ends, at $2D/$2E: the bytes between are what the ROM's own SAVE writes.
+    const uint8_t* ram = Machine->Memory.Ram();
+    const uint16_t start = uint16_t(ram[0x2B] | ram[0x2C] << 8);
+    const uint16_t variables = uint16_t(ram[0x2D] | ram[0x2E] << 8);
+    if (variables <= start + 1) {
+        ErrorBox(MessageCannotSaveArea);
+        return;
+    }
+    QString directory = DialogDirectory(QStringLiteral("prg"));
+    if (SaveRamArea(start, uint16_t(variables - 1), directory))
+        LastDirectories.insert(QStringLiteral("prg"), directory);
 }
 
 bool TForm_Main::InsertTape(const QString& path) {
@@ -74,7 +109,7 @@ void TForm_Main::MenuItem_LoadTAPClick() {
     const QString path = Prompts.OpenFile(QString(), DialogDirectory(QStringLiteral("tap")), QString::fromLatin1(TapFilter));
     if (path.isEmpty()) return;
     RememberDirectory(QStringLiteral("tap"), path);
-    InsertTape(path);
+    if (InsertTape(path)) RememberRecentFile(path);
 }
 
 void TForm_Main::EnableTapeItems(bool playing) {
@@ -119,7 +154,14 @@ void TForm_Main::AttachD64Click(int32_t drive) {
     const QString path = Prompts.OpenFile(QString(), DialogDirectory(QStringLiteral("d64")), QString::fromLatin1(D64Filter));
     if (path.isEmpty()) return;
     RememberDirectory(QStringLiteral("d64"), path);
-    AttachD64(drive, path);
+    if (AttachD64(drive, path)) RememberRecentFile(path);
+}
+
+void TForm_Main::DetachD64Click(int32_t drive) {
+    if (!Machine) return;
+    // The drive answers as with no disk in it; its mode stays.
+    (drive == 9 ? Machine->Drive9 : Machine->Drive8).DetachImage();
+    StatusMessage(drive == 9 ? "D64 image detached from drive 9." : "D64 image detached from drive 8.");
 }
 
 void TForm_Main::SelectDirectoryClick(int32_t drive) {
@@ -145,6 +187,13 @@ void TForm_Main::SetDriveMode(int32_t drive, int32_t mode) {
 }
 
 bool TForm_Main::OpenDroppedFile(const QString& path) {
+    if (!OpenFileAsDropped(path)) return false;
+    // The list is of the software used; a snapshot is a state of the machine.
+    if (QFileInfo(path).suffix().toLower() != QLatin1String("vsn")) RememberRecentFile(path);
+    return true;
+}
+
+bool TForm_Main::OpenFileAsDropped(const QString& path) {
     if (!Machine) return false;
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("prg")) {
@@ -164,6 +213,7 @@ bool TForm_Main::OpenDroppedFile(const QString& path) {
         Typist.Type("LOAD\"*\",8\rRUN\r");
         return true;
     }
+    if (suffix == QLatin1String("vsn")) return LoadSnapshotFrom(path);
     if (suffix == QLatin1String("tap")) {
         if (!MenuItem_Play->isEnabled()) MenuItem_StopClick();  // a tape is changed with Stop pressed
         if (!InsertTape(path)) return false;
@@ -174,11 +224,38 @@ bool TForm_Main::OpenDroppedFile(const QString& path) {
     return false;
 }
 
+void TForm_Main::RememberRecentFile(const QString& path) {
+    const std::vector<std::string> before = RecentFiles;
+    AddRecentFile(RecentFiles, LocalPath(QFileInfo(path).absoluteFilePath()));
+    if (RecentFiles == before) return;
+    RebuildRecentFilesMenu();
+    // The list lasts beyond the run: it is written whenever it changes. A settings file that
+    // cannot be written keeps the list for this run only, without a box at every load.
+    std::string error;
+    WriteRecentFiles(SettingsFile, RecentFiles, error);
+}
+
+void TForm_Main::RebuildRecentFilesMenu() {
+    RecentFiles1->clear();
+    int number = 1;
+    for (const std::string& file : RecentFiles) {
+        const QString path = QFile::decodeName(file.c_str());
+        // An & in the name is shown, not taken as the item's mnemonic.
+        QString caption = path;
+        caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction* item = RecentFiles1->addAction(QStringLiteral("&%1 ").arg(number++) + caption);
+        // Choosing one does what dropping the file on the window does.
+        connect(item, &QAction::triggered, this, [this, path] { OpenDroppedFile(path); });
+    }
+    RecentFiles1->menuAction()->setEnabled(!RecentFiles.empty());
+}
+
 void TForm_Main::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.size() != 1 || !urls.front().isLocalFile()) return;
     const QString suffix = QFileInfo(urls.front().toLocalFile()).suffix().toLower();
-    if (suffix == QLatin1String("prg") || suffix == QLatin1String("d64") || suffix == QLatin1String("tap"))
+    if (suffix == QLatin1String("prg") || suffix == QLatin1String("d64") || suffix == QLatin1String("tap") ||
+        suffix == QLatin1String("vsn"))
         event->acceptProposedAction();
 }
 

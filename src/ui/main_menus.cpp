@@ -62,7 +62,10 @@ void TForm_Main::CreateFileMenu() {
     connect(Menu_LoadPRGfile, &QAction::triggered, this, &TForm_Main::Menu_LoadPRGfileClick);
     SavePRGfile1 = AddItem(file, QStringLiteral("&Save PRG file..."), Qt::SHIFT | Qt::Key_F8);
     connect(SavePRGfile1, &QAction::triggered, this, &TForm_Main::SavePRGfile1Click);
-    SaveBasicprogram1 = AddDisabled(file, QStringLiteral("Save &Basic program..."));
+    SaveBasicprogram1 = AddItem(file, QStringLiteral("Save &Basic program..."));
+    connect(SaveBasicprogram1, &QAction::triggered, this, &TForm_Main::SaveBasicprogram1Click);
+    SaveScreenshot1 = AddItem(file, QStringLiteral("Save &Screenshot..."));
+    connect(SaveScreenshot1, &QAction::triggered, this, &TForm_Main::SaveScreenshot1Click);
     file->addSeparator();
     MenuItem_LoadTAP = AddItem(file, QStringLiteral("&Load TAP image..."));
     connect(MenuItem_LoadTAP, &QAction::triggered, this, &TForm_Main::MenuItem_LoadTAPClick);
@@ -74,9 +77,10 @@ void TForm_Main::CreateFileMenu() {
     connect(Drive81, &QAction::triggered, this, [this] { AttachD64Click(8); });
     connect(Drive91, &QAction::triggered, this, [this] { AttachD64Click(9); });
     DetachD64Image1 = file->addMenu(QStringLiteral("&Detach D64 Image..."));
-    DetachD64Image1->menuAction()->setEnabled(false);
-    AddItem(DetachD64Image1, QStringLiteral("Drive &8"));
-    AddItem(DetachD64Image1, QStringLiteral("Drive &9"));
+    Drive82 = AddItem(DetachD64Image1, QStringLiteral("Drive &8"));
+    Drive92 = AddItem(DetachD64Image1, QStringLiteral("Drive &9"));
+    connect(Drive82, &QAction::triggered, this, [this] { DetachD64Click(8); });
+    connect(Drive92, &QAction::triggered, this, [this] { DetachD64Click(9); });
     SelectDirectory1 = file->addMenu(QStringLiteral("Select &Directory..."));
     Drive84 = AddItem(SelectDirectory1, QStringLiteral("Drive &8"));
     Drive94 = AddItem(SelectDirectory1, QStringLiteral("Drive &9"));
@@ -86,6 +90,9 @@ void TForm_Main::CreateFileMenu() {
 
     AttachMTAPImage1 = AddDisabled(file, QStringLiteral("Attach &MTAP Image..."));
     DetachMTAPImage1 = AddDisabled(file, QStringLiteral("Detach M&TAP Image..."));
+    file->addSeparator();
+    // Filled from the settings file once the window exists (RebuildRecentFilesMenu).
+    RecentFiles1 = file->addMenu(QStringLiteral("Recent &Files"));
     file->addSeparator();
     Menu_Exit = AddItem(file, QStringLiteral("E&xit"), Qt::Key_F12);
     connect(Menu_Exit, &QAction::triggered, this, &QWidget::close);
@@ -205,8 +212,12 @@ void TForm_Main::CreateMachineMenu() {
     // Waits for the vertical blank of a full-screen display only, so it is offered there.
     VerticalBlank1 = AddDisabled(Synchronization1, QStringLiteral("Vertical Blank"));
     RadioGroup(this, {Menu_SyncNone, Menu_Sync50Hz, VerticalBlank1});
-    connect(Menu_SyncNone, &QAction::triggered, this, [this] { SyncMode = TFrameSync::SyncNone; });
-    connect(Menu_Sync50Hz, &QAction::triggered, this, [this] { SyncMode = TFrameSync::Sync50Hz; });
+    connect(Menu_SyncNone, &QAction::triggered, this, [this] { SelectSyncMode(TFrameSync::SyncNone); });
+    connect(Menu_Sync50Hz, &QAction::triggered, this, [this] { SelectSyncMode(TFrameSync::Sync50Hz); });
+    // Alt with a letter that no menu title uses: the machine never sees keys pressed with Alt.
+    Menu_Warp = AddItem(machine, QStringLiteral("&Warp"), Qt::ALT | Qt::Key_W);
+    Menu_Warp->setCheckable(true);
+    connect(Menu_Warp, &QAction::triggered, this, [this](bool checked) { SetWarp(checked); });
 
     Machine1 = machine->addMenu(QStringLiteral("&Machine Type"));
     Menu_Commodore16 = AddItem(Machine1, QStringLiteral("Commodore 16"));
@@ -242,19 +253,28 @@ void TForm_Main::CreateDebugAndJoystickMenus() {
         Form_Log->raise();
     });
 
-    // No joystick is emulated: the ports and their choices are shown, disabled.
     QMenu* joystick = menuBar()->addMenu(QStringLiteral("&Joystick"));
-    for (QMenu** port : {&Port11, &Port21}) {
-        *port = joystick->addMenu(port == &Port11 ? QStringLiteral("Joystick Port &1") : QStringLiteral("Joystick Port &2"));
-        (*port)->menuAction()->setEnabled(false);
-        RadioGroup(this, {AddItem(*port, QStringLiteral("&None")), AddItem(*port, QStringLiteral("&Keyboard")),
-                          AddItem(*port, QStringLiteral("&Gamepad"))});
+    for (int port = 1; port <= 2; ++port) {
+        QMenu* menu =
+            joystick->addMenu(port == 1 ? QStringLiteral("Joystick Port &1") : QStringLiteral("Joystick Port &2"));
+        (port == 1 ? Port11 : Port21) = menu;
+        QAction** items = JoystickItems[port - 1];
+        items[JoystickNone] = AddItem(menu, QStringLiteral("&None"));
+        items[JoystickKeyboard] = AddItem(menu, QStringLiteral("&Keyboard"));
+        items[JoystickGamepad] = AddItem(menu, QStringLiteral("&Gamepad"));
+        RadioGroup(this, {items[0], items[1], items[2]});
+        items[JoystickNone]->setChecked(true);
+        for (int32_t mode : {JoystickNone, JoystickKeyboard, JoystickGamepad})
+            connect(items[mode], &QAction::triggered, this, [this, port, mode] { SetJoystickMode(port, mode); });
     }
 }
 
 void TForm_Main::CreateOptionsAndHelpMenus() {
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    Savesnapshotimage1 = AddDisabled(options, QStringLiteral("&Save snapshot image..."), Qt::Key_F6);
+    Savesnapshotimage1 = AddItem(options, QStringLiteral("&Save snapshot image..."), Qt::Key_F6);
+    connect(Savesnapshotimage1, &QAction::triggered, this, &TForm_Main::Savesnapshotimage1Click);
+    Loadsnapshotimage1 = AddItem(options, QStringLiteral("&Load snapshot image..."), Qt::SHIFT | Qt::Key_F6);
+    connect(Loadsnapshotimage1, &QAction::triggered, this, &TForm_Main::Loadsnapshotimage1Click);
     options->addSeparator();
     Menu_ProcessPriority = options->addMenu(QStringLiteral("&Process Priority"));
     Menu_PP_Normal = AddItem(Menu_ProcessPriority, QStringLiteral("&Normal"));
@@ -308,9 +328,9 @@ void TForm_Main::CreatePopupMenu() {
     Popup_Sync_50Hz = AddItem(Synchronization2, QStringLiteral("&50Hz"));
     Popup_Sync_VerticalBlank = AddItem(Synchronization2, QStringLiteral("&Vertical Blank"));
     RadioGroup(this, {Popup_Sync_None, Popup_Sync_50Hz, Popup_Sync_VerticalBlank});
-    connect(Popup_Sync_None, &QAction::triggered, this, [this] { SyncMode = TFrameSync::SyncNone; });
-    connect(Popup_Sync_50Hz, &QAction::triggered, this, [this] { SyncMode = TFrameSync::Sync50Hz; });
-    connect(Popup_Sync_VerticalBlank, &QAction::triggered, this, [this] { SyncMode = TFrameSync::SyncVerticalBlank; });
+    connect(Popup_Sync_None, &QAction::triggered, this, [this] { SelectSyncMode(TFrameSync::SyncNone); });
+    connect(Popup_Sync_50Hz, &QAction::triggered, this, [this] { SelectSyncMode(TFrameSync::Sync50Hz); });
+    connect(Popup_Sync_VerticalBlank, &QAction::triggered, this, [this] { SelectSyncMode(TFrameSync::SyncVerticalBlank); });
     connect(Synchronization2, &QMenu::aboutToShow, this, [this] {
         if (SyncMode == TFrameSync::SyncNone) Popup_Sync_None->setChecked(true);
         if (SyncMode == TFrameSync::Sync50Hz) Popup_Sync_50Hz->setChecked(true);

@@ -41,7 +41,7 @@ bool ClearsItself(const char* text) {
     static constexpr const char* Confirmations[] = {
         "Soft reset has been performed.", "Hard reset has been performed.",
         "Special reset has been performed.", "Play has been pressed.", "Stop has been pressed.",
-        "Rewind tape..."};
+        "Rewind tape...", "Warp off", "Screenshot saved.", "Snapshot saved.", "Snapshot loaded."};
     for (const char* confirmation : Confirmations)
         if (std::strcmp(text, confirmation) == 0) return true;
     return false;

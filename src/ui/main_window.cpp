@@ -84,6 +84,8 @@ TForm_Main::~TForm_Main() {
 
 void TForm_Main::FormCreate() {
     const TSettings settings = ReadSettingsFile(SettingsFile);
+    RecentFiles = ReadRecentFiles(SettingsFile);
+    RebuildRecentFilesMenu();
     MachineType = settings.MachineType;
     Menu_Sync50Hz->trigger();
     if (QAction* item = ScreenModeItem(settings.ScreenMode)) item->trigger();
@@ -118,6 +120,7 @@ void TForm_Main::ReleaseMachine() {
     SoundDirectSound.reset();
     SoundOutputKind = 0;
     Machine.reset();
+    Gamepads.Close();
 }
 
 QAction* TForm_Main::MachineTypeItem(int32_t type) const {
@@ -177,8 +180,11 @@ void TForm_Main::RunFrame() {
         return;
     }
     InRunFrame = true;
+    UpdateJoysticks();
     Machine->RunFrame();
     InRunFrame = false;
+    // The key events held back wait for whole frames, each with its keyboard scan.
+    KeyQueue.FrameEnded();
     if (QuickRegistersShown && DebugWindows) DebugWindows->AfterFrame();
     if (Machine && Machine->EmulationStopped) IdleTimer->stop();
     if (Machine) Typist.Poll(*Machine);
@@ -191,6 +197,7 @@ void TForm_Main::StopEmulation() {
 
 void TForm_Main::StartEmulation() {
     if (!Machine || Closing) return;
+    ReleaseHostKeys();
     Machine->Start();
     IdleTimer->start();
 }
@@ -216,15 +223,19 @@ void TForm_Main::Timer_AutoLoadTimer() {
     if (!Machine || !AutoLoadReady(Machine->Cpu.PC)) return;
     Timer_AutoLoad->stop();
     const QString suffix = QFileInfo(AutoLoadPath).suffix().toLower();
-    // Disk and tape images are opened as dropping them does; anything else is a PRG file.
-    if (suffix == QLatin1String("d64") || suffix == QLatin1String("tap")) {
+    // Disk and tape images and snapshots are opened as dropping them does; anything else is a
+    // PRG file.
+    if (suffix == QLatin1String("d64") || suffix == QLatin1String("tap") || suffix == QLatin1String("vsn")) {
         OpenDroppedFile(AutoLoadPath);
         return;
     }
     const TPrgLoadResult result = QFileInfo(AutoLoadPath).isFile()
         ? LoadPrgFile(Machine->Memory, QFile::encodeName(AutoLoadPath).toStdString(), true)
         : TPrgLoadResult{};
-    if (result.Status == TPrgLoadStatus::CannotRead) ErrorBox(MessageCannotLoadGiven);
+    if (result.Status == TPrgLoadStatus::CannotRead)
+        ErrorBox(MessageCannotLoadGiven);
+    else
+        RememberRecentFile(AutoLoadPath);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {

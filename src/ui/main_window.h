@@ -13,7 +13,10 @@
 #include "host/buffer_typist.h"
 #include "host/display_modes.h"
 #include "host/frame_sync.h"
+#include "host/gamepads.h"
 #include "host/host_keys.h"
+#include "host/key_event_queue.h"
+#include "host/symbolic_keys.h"
 #include "host/sound_direct_sound.h"
 #include "host/speed_meter.h"
 #include "machine/machine.h"
@@ -59,8 +62,10 @@ struct TMainOptions {
 // the picture, feeds the host keyboard into the machine and carries the menus and status bar.
 // Component members keep the names of the window's menu items, panels and timers. The members
 // are defined by concern: main_window.cpp (start-up, frame loop, shutdown), main_menus.cpp (the
-// menu tree), main_status_bar.cpp, main_display.cpp (screen modes, full screen), main_media.cpp
-// (PRG, disk and tape commands, drag and drop), main_input.cpp (keys, focus, sound outputs).
+// menu tree), main_status_bar.cpp, main_display.cpp (screen modes, full screen, screenshots),
+// main_media.cpp (PRG, disk and tape commands, drag and drop, recent files), main_input.cpp (keys,
+// focus, sound outputs), main_joysticks.cpp, main_speed.cpp (synchronisation, warp),
+// main_snapshots.cpp, main_debug.cpp (the debugger windows).
 class TForm_Main : public QMainWindow, public THost {
     Q_OBJECT
 public:
@@ -103,13 +108,38 @@ public:
     void FitWindow();
     bool FullScreenActive() const { return InFullScreen; }
     void SaveCurrentSettings1Click();
+    // The save dialogs' common end: the file chooser, the overwrite question, the write of RAM
+    // start..end as a PRG. False when the user cancelled the chooser or declined to overwrite.
+    bool SaveRamArea(uint16_t start, uint16_t end, QString& lastDirectory);
     const std::string& SettingsPath() const { return SettingsFile; }
     QAction* ScreenModeItem(int32_t code) const;
+
+    // Joystick Port 1/2: what drives each port.
+    enum TJoystickMode : int32_t { JoystickNone = 0, JoystickKeyboard = 1, JoystickGamepad = 2 };
+    void SetJoystickMode(int port, int32_t mode);
+    // Keys by the character they type, or by their position (the default).
+    void SetSymbolicKeyboard(bool on);
+    // Synchronisation None at once, the sound muted; off again returns to the mode before.
+    void SetWarp(bool on);
+    bool WarpActive() const { return Warp; }
+    // The synchronisation command of both menus; it ends warp.
+    void SelectSyncMode(int32_t mode);
+    // Writes the picture as shown (mode, palette, full-screen depth) as a PNG; false with a
+    // message shown when the file cannot be written.
+    bool SaveScreenshotTo(const QString& path);
+    // Restores the snapshot in the file; a refused one is reported and changes nothing.
+    bool LoadSnapshotFrom(const QString& path);
+    // The PRG, D64 and TAP files used, most recent first.
+    const std::vector<std::string>& RecentFileList() const { return RecentFiles; }
+    // A file was opened: it goes to the top of the list, which is written to the settings file.
+    void RememberRecentFile(const QString& path);
 
     std::unique_ptr<TMachine> Machine;
     TFrameSync FrameSync;
     TSpeedMeter SpeedMeter;
     TBufferTypist Typist;
+    // The host's key events in order, each press held for the keyboard scans to see it.
+    TKeyEventQueue KeyQueue{[this](const TKeyEventQueue::TEvent& key) { ApplyKeyEvent(key); }};
     int32_t SyncMode = TFrameSync::Sync50Hz;
     int32_t MachineType = MachineC16;
     int32_t ScreenMode = DefaultDisplayMode;
@@ -119,6 +149,9 @@ public:
     int32_t Palette = 1;  // "Digitized 1"
     int32_t FullScreenDepth = 0;  // 0, 1, 2: 16, 24, 32 bits per pixel
     bool Autostart = false;  // a menu load types RUN too
+    bool SymbolicKeyboard = false;  // keys by the character they type rather than by position
+    int32_t JoystickMode[2] = {JoystickNone, JoystickNone};
+    TGamepads Gamepads;
     bool ShowSpeed = false;
     bool QuickRegistersShown = false;
     // 0 none, 1 wave mapper, 2 the looping output; at most one output object exists.
@@ -145,16 +178,20 @@ public:
     QAction* Menu_LoadPRGfile = nullptr;
     QAction* SavePRGfile1 = nullptr;
     QAction* SaveBasicprogram1 = nullptr;
+    QAction* SaveScreenshot1 = nullptr;
     QAction* MenuItem_LoadTAP = nullptr;
     QMenu* AttachD64image1 = nullptr;
     QAction* Drive81 = nullptr;
     QAction* Drive91 = nullptr;
     QMenu* DetachD64Image1 = nullptr;
+    QAction* Drive82 = nullptr;
+    QAction* Drive92 = nullptr;
     QMenu* SelectDirectory1 = nullptr;
     QAction* Drive84 = nullptr;
     QAction* Drive94 = nullptr;
     QAction* AttachMTAPImage1 = nullptr;
     QAction* DetachMTAPImage1 = nullptr;
+    QMenu* RecentFiles1 = nullptr;
     QAction* Menu_Exit = nullptr;
     // View
     QAction* Menu_StatusBar = nullptr;
@@ -209,6 +246,7 @@ public:
     QAction* Menu_SyncNone = nullptr;
     QAction* Menu_Sync50Hz = nullptr;
     QAction* VerticalBlank1 = nullptr;
+    QAction* Menu_Warp = nullptr;
     QMenu* Machine1 = nullptr;
     QAction* Menu_Commodore16 = nullptr;
     QAction* Menu_Commodore232 = nullptr;
@@ -227,8 +265,11 @@ public:
     // Joystick
     QMenu* Port11 = nullptr;
     QMenu* Port21 = nullptr;
+    // [port 1, port 2][None, Keyboard, Gamepad]
+    QAction* JoystickItems[2][3] = {};
     // Options
     QAction* Savesnapshotimage1 = nullptr;
+    QAction* Loadsnapshotimage1 = nullptr;
     QMenu* Menu_ProcessPriority = nullptr;
     QAction* Menu_PP_Normal = nullptr;
     QAction* Menu_PP_High = nullptr;
@@ -288,6 +329,7 @@ private:
     void LeaveFullScreen();
     QAction* PaletteItem(int32_t code) const;
     void SelectPaletteCode(int32_t code);
+    void SaveScreenshot1Click();
     // main_media.cpp
     void Menu_LoadPRGfileClick();
     void SavePRGfile1Click();
@@ -304,12 +346,29 @@ private:
     bool AttachD64(int32_t drive, const QString& path);
     QString DialogDirectory(const QString& dialog) const;
     void RememberDirectory(const QString& dialog, const QString& path);
+    void SaveBasicprogram1Click();
+    void DetachD64Click(int32_t drive);
+    bool OpenFileAsDropped(const QString& path);
+    void RebuildRecentFilesMenu();
+    // main_snapshots.cpp
+    void Savesnapshotimage1Click();
+    void Loadsnapshotimage1Click();
+    // The looping output's synthesizer, whose phases a snapshot keeps; null without it.
+    TSoundSynth* SoundSynth();
+    // main_joysticks.cpp
+    // Before each frame: both ports' switches from the keyboard joystick or the controllers.
+    void UpdateJoysticks();
+    bool KeyboardJoystickUsed() const;
     // main_debug.cpp
     void CreateDebugWindows();
     void ReleaseDebugWindows();
     // main_input.cpp
     // Routes a key message into the machine's key state; false when it was not taken.
     bool HandleKey(QKeyEvent* event, bool down);
+    // A key event the queue lets through, into the machine's keys or the keyboard joystick.
+    void ApplyKeyEvent(const TKeyEventQueue::TEvent& key);
+    // Every key and the keyboard joystick let go, the waiting key events dropped.
+    void ReleaseHostKeys();
     void Menu_NosoundClick();
     void Menu_DirectSoundClick();
     void PauseSound();
@@ -325,6 +384,11 @@ private:
     QString AutoLoadPath;
     QHash<QString, QString> LastDirectories;
     TScanCodeKind ScanCodeKind = TScanCodeKind::None;
+    std::vector<std::string> RecentFiles;
+    TSymbolicKeys SymbolicKeys;
+    uint8_t KeyJoystickLines = 0;  // the keyboard joystick's switches, for the ports that use it
+    bool Warp = false;
+    int32_t SyncBeforeWarp = TFrameSync::Sync50Hz;
     QColor Drive8Lamp = Qt::black;
     QColor Drive9Lamp = Qt::black;
     bool InRunFrame = false;

@@ -36,8 +36,12 @@ QWidget* TForm_Properties::CreateMiscPage() {
     auto* page = new QWidget(this);
     CheckBox_Autostart = new QCheckBox(QStringLiteral("Use autostart when loading PRG files"), page);
     connect(CheckBox_Autostart, &QCheckBox::clicked, this, [this](bool checked) { Main.Autostart = checked; });
+    // Off: keys by their position, as the machine's keyboard is laid out.
+    CheckBox_SymbolicKeys = new QCheckBox(QStringLiteral("Map keys by the character they type (symbolic)"), page);
+    connect(CheckBox_SymbolicKeys, &QCheckBox::clicked, this, [this](bool checked) { Main.SetSymbolicKeyboard(checked); });
     auto* column = new QVBoxLayout(page);
     column->addWidget(CheckBox_Autostart);
+    column->addWidget(CheckBox_SymbolicKeys);
     column->addStretch();
     return page;
 }
@@ -114,6 +118,7 @@ void TForm_Properties::showEvent(QShowEvent* event) {
 void TForm_Properties::FormShow() {
     Pages->setCurrentWidget(TabSheet_Misc);
     CheckBox_Autostart->setChecked(Main.Autostart);
+    CheckBox_SymbolicKeys->setChecked(Main.SymbolicKeyboard);
     const bool soundActive = Main.SoundOutputKind == 2 && Main.SoundDirectSound;
     TrackBar_BufferSize->setEnabled(soundActive);
     if (soundActive) {

@@ -11,8 +11,9 @@ class QTabWidget;
 class QWidget;
 class TForm_Main;
 
-// "Properties": the options that last for the run: PRG autostart, the sound output's lead and
-// the full-screen colour depth, with the host's display modes listed on request.
+// "Properties": the options that last for the run: PRG autostart, the keyboard mapping, the
+// sound output's lead and the full-screen colour depth, with the host's display modes listed on
+// request.
 class TForm_Properties : public QDialog {
     Q_OBJECT
 public:
@@ -26,6 +27,7 @@ public:
     QTabWidget* Pages = nullptr;
     QWidget* TabSheet_Misc = nullptr;
     QCheckBox* CheckBox_Autostart = nullptr;
+    QCheckBox* CheckBox_SymbolicKeys = nullptr;
     QSlider* TrackBar_BufferSize = nullptr;
     QLabel* Label_BufferSize = nullptr;
     QRadioButton* RadioButton_Rate44100 = nullptr;

@@ -1,8 +1,6 @@
 #include "ui/save_prg_dialog.h"
 
 #include <QComboBox>
-#include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -95,15 +93,5 @@ void TForm_SavePRG::Button_OKClick() {
         Main.ErrorBox(MessageCannotSaveArea);
         return;
     }
-    const QString path = Main.Prompts.SaveFile(QString(), LastDirectory,
-                                               QStringLiteral("Program files (*.prg);;All files (*)"),
-                                               QStringLiteral("prg"));
-    if (path.isEmpty()) return;
-    LastDirectory = QFileInfo(path).absolutePath();
-    if (QFileInfo::exists(path) && !Main.Prompts.Question(QString::fromLatin1(MessageFileExists))) return;
-    const TPrgSaveStatus status = QFileInfo::exists(path) && !QFileInfo(path).isFile()
-        ? TPrgSaveStatus::CannotWrite
-        : SavePrgFile(Main.Machine->Memory, start, end, QFile::encodeName(path).toStdString());
-    if (status != TPrgSaveStatus::Saved) Main.ErrorBox(MessageCannotSaveFile);
-    accept();
+    if (Main.SaveRamArea(start, end, LastDirectory)) accept();
 }

@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <memory>
 
 #include "gui/qt_application.h"
+#include "media/prg_file.h"
 #include "ui/main_window.h"
 
 // A main window with an empty ROM directory and its own settings file in a temporary
@@ -49,6 +51,22 @@ protected:
         return form;
     }
     std::unique_ptr<TForm_Main> MakeForm() { return MakeForm(Options()); }
+    // A window on the real ROMs, booted to BASIC's keyboard wait; the test runs its frames
+    // itself, unsynchronised.
+    std::unique_ptr<TForm_Main> BootedForm() {
+        TMainOptions options = Options();
+        options.RomDirectory = std::string(VARLUME_BIN_DIR) + "/";
+        auto form = MakeForm(options);
+        form->IdleTimer->stop();
+        form->SelectSyncMode(TFrameSync::SyncNone);
+        RunFrames(*form, 200);
+        EXPECT_TRUE(AutoLoadReady(form->Machine->Cpu.PC))
+            << "the ROM never waited for keys: are the ROM images in " VARLUME_BIN_DIR "?";
+        return form;
+    }
+    static void RunFrames(TForm_Main& form, int count) {
+        for (int i = 0; i < count; ++i) form.RunFrame();
+    }
 
     QString SettingsPath() const { return Dir.filePath("varlume.ini"); }
     QString WriteFile(const QString& name, const QByteArray& bytes) {

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include "host/host_keys.h"
+#include "ted/keyboard.h"
 
 namespace {
 constexpr uint32_t Xkb(uint32_t evdev) { return evdev + 8; }
@@ -104,4 +105,20 @@ TEST(HostKeys, KeyEventsPreferTheNativeScanCode) {
     EXPECT_EQ(Set1FromKeyEvent(none, TScanCodeKind::Xkb), 0x10);
     const QKeyEvent offscreen(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, 38, 0, 0);
     EXPECT_EQ(Set1FromKeyEvent(offscreen, TScanCodeKind::None), 0x10);
+}
+
+TEST(HostKeys, TheKeyboardJoystickIsTheCursorKeysWithTheRightCtrlKeyForFire) {
+    auto line = [](int key, Qt::KeyboardModifiers modifiers, quint32 native, TScanCodeKind kind, quint32 keysym = 0) {
+        return KeyboardJoystickLine(QKeyEvent(QEvent::KeyPress, key, modifiers, native, keysym, 0), kind);
+    };
+    EXPECT_EQ(line(Qt::Key_Up, Qt::NoModifier, Xkb(103), TScanCodeKind::Xkb), TKeyboard::JoyUp);
+    EXPECT_EQ(line(Qt::Key_8, Qt::KeypadModifier, Xkb(72), TScanCodeKind::Xkb), TKeyboard::JoyUp);
+    EXPECT_EQ(line(Qt::Key_Left, Qt::NoModifier, 0, TScanCodeKind::None), TKeyboard::JoyLeft);
+    EXPECT_EQ(line(Qt::Key_Down, Qt::NoModifier, 0, TScanCodeKind::None), TKeyboard::JoyDown);
+    EXPECT_EQ(line(Qt::Key_Right, Qt::NoModifier, 0, TScanCodeKind::None), TKeyboard::JoyRight);
+    EXPECT_EQ(line(Qt::Key_Control, Qt::NoModifier, Xkb(97), TScanCodeKind::Xkb), TKeyboard::JoyFire);
+    EXPECT_EQ(line(Qt::Key_Control, Qt::NoModifier, Xkb(29), TScanCodeKind::Xkb), 0);  // the left one
+    EXPECT_EQ(line(Qt::Key_Control, Qt::NoModifier, 0x11D, TScanCodeKind::Set1), TKeyboard::JoyFire);
+    EXPECT_EQ(line(Qt::Key_Control, Qt::NoModifier, 0x1D, TScanCodeKind::Set1), 0);
+    EXPECT_EQ(line(Qt::Key_Space, Qt::NoModifier, Xkb(57), TScanCodeKind::Xkb), 0);
 }

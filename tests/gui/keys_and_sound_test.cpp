@@ -45,8 +45,13 @@ TEST_F(KeysAndSoundTest, LosingTheFocusLetsGoOfEveryHeldKey) {
     Press(*form, Qt::Key_Shift);
     ASSERT_EQ(form->Machine->Keyboard.KeyDown[0x1E], 0x7F);
     ASSERT_TRUE(form->isActiveWindow());  // a key makes the window the active one
+    ASSERT_EQ(form->KeyQueue.Waiting(), 1u);  // Shift waits for A's two frames
     QApplication::setActiveWindow(nullptr);
     EXPECT_EQ(form->Machine->Keyboard.KeyDown[0x1E], 0);
+    // The waiting Shift is dropped with the held keys, not pressed by a later frame.
+    EXPECT_TRUE(form->KeyQueue.Idle());
+    form->KeyQueue.FrameEnded();
+    form->KeyQueue.FrameEnded();
     EXPECT_EQ(form->Machine->Keyboard.KeyDown[0x2A], 0);
 }
 

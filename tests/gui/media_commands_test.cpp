@@ -184,3 +184,40 @@ TEST_F(MediaCommandsTest, TheTypistWaitsForTheKeyboardLoopAndAnEmptyBuffer) {
     EXPECT_EQ(KeyboardBuffer(), QByteArray(",60\r"));
     EXPECT_TRUE(Form->Typist.Idle());
 }
+
+TEST_F(MediaCommandsTest, SaveBasicProgramWritesTheProgramTextBetweenBasicsPointers) {
+    uint8_t* ram = Form->Machine->Memory.Ram();
+    // 10 PRINT: text at $1001, variables from $1009 (the text's last byte is $1008).
+    const uint8_t text[] = {0x07, 0x10, 0x0A, 0x00, 0x99, 0x00, 0x00, 0x00};
+    std::copy(std::begin(text), std::end(text), ram + 0x1001);
+    ram[0x2B] = 0x01, ram[0x2C] = 0x10, ram[0x2D] = 0x09, ram[0x2E] = 0x10;
+    ram[0x1009] = 0xEE;  // a variable: not part of the program
+    NextFile = Dir.filePath("basic.prg");
+    Form->SaveBasicprogram1->trigger();
+    EXPECT_TRUE(Errors.isEmpty());
+    EXPECT_EQ(ReadFile(NextFile), QByteArray("\x01\x10", 2) + QByteArray(reinterpret_cast<const char*>(text), 8));
+    // Asked before overwriting, as the Save PRG dialog asks.
+    Answer = false;
+    Form->SaveBasicprogram1->trigger();
+    EXPECT_EQ(Questions, QStringList{"File already exists. Overwrite it?"});
+    // Pointers that hold no program text: refused as an empty area.
+    ram[0x2D] = 0x01;
+    Form->SaveBasicprogram1->trigger();
+    EXPECT_EQ(Errors, QStringList{"Cannot save the specified RAM area."});
+}
+
+TEST_F(MediaCommandsTest, DetachingTakesTheDiskOutAndKeepsTheDrivesMode) {
+    NextFile = WriteFile("disk.d64", D64Image('\x44'));
+    Form->Drive91->trigger();
+    Form->Menu_Drive9D64->trigger();
+    ASSERT_EQ(Form->Machine->Drive9.DiskImage().front(), 0x44);
+    Form->Drive92->trigger();
+    EXPECT_EQ(Form->Machine->Drive9.DriveMode, TDrive::ModeD64);
+    EXPECT_TRUE(Form->Machine->Drive9.ImageFile().empty());
+    const std::vector<uint8_t>& disk = Form->Machine->Drive9.DiskImage();
+    EXPECT_TRUE(std::all_of(disk.begin(), disk.end(), [](uint8_t b) { return b == 0; }));
+    EXPECT_EQ(Form->StatusPanelText(0), "D64 image detached from drive 9.");
+    // Drive 8 was never given one: nothing changes there.
+    Form->Drive82->trigger();
+    EXPECT_EQ(Form->Machine->Drive8.DriveMode, TDrive::ModeNone);
+}

@@ -44,14 +44,15 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
     const QString expected = QStringLiteral(R"(&File
   &Load PRG file... [F8]
   &Save PRG file... [Shift+F8]
-  Save &Basic program... (disabled)
+  Save &Basic program...
+  Save &Screenshot...
   ---
   &Load TAP image...
   ---
   &Attach D64 Image...
     Drive &8
     Drive &9
-  &Detach D64 Image... (disabled)
+  &Detach D64 Image...
     Drive &8
     Drive &9
   Select &Directory...
@@ -60,6 +61,8 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
   ---
   Attach &MTAP Image... (disabled)
   Detach M&TAP Image... (disabled)
+  ---
+  Recent &Files (disabled)
   ---
   E&xit [F12]
 &View
@@ -123,6 +126,7 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
     &None ( )
     &50Hz (x)
     Vertical Blank (disabled) ( )
+  &Warp [Alt+W] ( )
   &Machine Type
     Commodore 16 (x)
     Commodore 232 ( )
@@ -142,16 +146,17 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
   ---
   Log Window...
 &Joystick
-  Joystick Port &1 (disabled)
-    &None ( )
+  Joystick Port &1
+    &None (x)
     &Keyboard ( )
     &Gamepad ( )
-  Joystick Port &2 (disabled)
-    &None ( )
+  Joystick Port &2
+    &None (x)
     &Keyboard ( )
     &Gamepad ( )
 &Options
-  &Save snapshot image... [F6] (disabled)
+  &Save snapshot image... [F6]
+  &Load snapshot image... [Shift+F6]
   ---
   &Process Priority
     &Normal (x)
