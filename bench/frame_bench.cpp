@@ -53,6 +53,23 @@ void C16TapeLoad(benchmark::State& state) {
     RunFrames(state, *machine);
 }
 
+// (f) A C16 running a number-crunching program from RAM, the screen displayed.
+void C16Crunch(benchmark::State& state) {
+    auto machine = NewMachine();
+    Workload::SetUpCrunch(*machine);
+    for (int i = 0; i < 50; ++i) machine->RunFrame();
+    RunFrames(state, *machine);
+}
+
+// (g) The idle C16 with one breakpoint set, as with the debugger open and the machine running.
+void C16IdleWithBreakpoint(benchmark::State& state) {
+    auto machine = NewMachine();
+    Workload::BootToPrompt(*machine, MachineC16);
+    machine->Cpu.Breakpoints[0] = Workload::KernalLoadEntry;
+    machine->Cpu.BreakpointCount = 1;
+    RunFrames(state, *machine);
+}
+
 // (d) The processor alone, one Step per clock, running a CPU-bound loop from RAM.
 void CpuAlone(benchmark::State& state) {
     auto memory = std::make_unique<TMemory>(2);
@@ -76,6 +93,8 @@ BENCHMARK(C16Idle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(Plus4PrintLoop)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BitmapRaster)->Unit(benchmark::kMicrosecond);
 BENCHMARK(C16TapeLoad)->Unit(benchmark::kMicrosecond);
+BENCHMARK(C16Crunch)->Unit(benchmark::kMicrosecond);
+BENCHMARK(C16IdleWithBreakpoint)->Unit(benchmark::kMicrosecond);
 BENCHMARK(CpuAlone)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

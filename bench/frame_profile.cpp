@@ -1,9 +1,10 @@
 // Runs one benchmark workload for a number of frames, for profilers: under callgrind only those
 // frames are counted (start with --instr-atstart=no), under perf the set-up is short.
-//   varlume-profile idle|print|bitmap|tape [frames]
+//   varlume-profile idle|print|bitmap|tape|crunch|breakpoint [frames]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 
 #if __has_include(<valgrind/callgrind.h>)
@@ -32,13 +33,24 @@ int main(int argc, char** argv) {
         Workload::BootToPrompt(*machine, MachineC16);
         Workload::StartTapeLoad(*machine);
         for (int i = 0; i < 50; ++i) machine->RunFrame();
+    } else if (!std::strcmp(which, "crunch")) {
+        Workload::SetUpCrunch(*machine);
+        for (int i = 0; i < 50; ++i) machine->RunFrame();
+    } else if (!std::strcmp(which, "breakpoint")) {
+        Workload::BootToPrompt(*machine, MachineC16);
+        machine->Cpu.Breakpoints[0] = Workload::KernalLoadEntry;
+        machine->Cpu.BreakpointCount = 1;
     } else {
-        std::fprintf(stderr, "usage: varlume-profile idle|print|bitmap|tape [frames]\n");
+        std::fprintf(stderr, "usage: varlume-profile idle|print|bitmap|tape|crunch|breakpoint [frames]\n");
         return 1;
     }
+    const std::clock_t start = std::clock();
     CALLGRIND_START_INSTRUMENTATION;
     for (int i = 0; i < frames; ++i) machine->RunFrame();
     CALLGRIND_STOP_INSTRUMENTATION;
-    std::printf("%d frames, PC $%04X\n", frames, unsigned(machine->Cpu.PC));
+    // Processor time, which another process on the machine does not count into.
+    const double seconds = double(std::clock() - start) / CLOCKS_PER_SEC;
+    std::printf("%d frames, PC $%04X, %.0f frames/s of processor time\n", frames, unsigned(machine->Cpu.PC),
+                seconds > 0 ? frames / seconds : 0.0);
     return 0;
 }

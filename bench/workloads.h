@@ -130,6 +130,104 @@ inline void SetUpCpuLoop(TMachine& machine) {
     machine.Cpu.PC = 0x1000;
 }
 
+// Number crunching in RAM, round and round: a sieve of the primes below 2048 at $2000 (8 pages
+// cleared and counted through (zp),Y, multiples marked with 16-bit pointer arithmetic), a
+// CRC-16 over its first page (shifts, rotates, EOR), 64 products by shift-and-add stored
+// through abs,X, a decimal counter (SED, ADC, SBC), and the results written to the screen as
+// hex digits looked up through (zp,X), with PHP/PHA/PLA/PLP on the way. Zero page $10-$22
+// (BASIC's, unused while this runs); the KERNAL's interrupt keeps running.
+inline std::vector<uint8_t> CrunchProgram(uint16_t origin) {
+    TMiniAsm a(origin);
+    a.Bytes({0xD8, 0xA9, 0x00, 0x85, 0x20})                 // CLD; pass = 0
+        .LowByteOf(0xA9, "digits").Bytes({0x85, 0x21})
+        .HighByteOf(0xA9, "digits").Bytes({0x85, 0x22})     // ($21) = digit table
+        .Label("main")
+        .Absolute(0x20, "sieve").Absolute(0x20, "count").Absolute(0x20, "crc")
+        .Absolute(0x20, "multiply").Absolute(0x20, "decimal").Absolute(0x20, "show")
+        .Bytes({0xE6, 0x20})                                // INC pass
+        .Absolute(0x4C, "main")
+        // The flags of 0..2047 cleared, then every multiple of 2..45 from its double marked.
+        .Label("sieve")
+        .Bytes({0xA9, 0x00, 0x85, 0x10, 0xA9, 0x20, 0x85, 0x11})  // ptr = $2000
+        .Bytes({0xA2, 0x08, 0xA0, 0x00, 0x98})
+        .Label("clear")
+        .Bytes({0x91, 0x10, 0xC8}).Branch(0xD0, "clear")    // STA (ptr),Y; INY
+        .Bytes({0xE6, 0x11, 0xCA}).Branch(0xD0, "clear")
+        .Bytes({0xA9, 0x02, 0x85, 0x12})                    // n = 2
+        .Label("outer")
+        .Bytes({0xA6, 0x12, 0xBD, 0x00, 0x20}).Branch(0xD0, "next")  // n marked: not a prime
+        .Bytes({0xA5, 0x12, 0x0A, 0x85, 0x13, 0xA9, 0x00, 0x2A, 0x85, 0x14})  // m = 2n
+        .Label("mark")
+        .Bytes({0xA5, 0x13, 0x85, 0x10, 0xA5, 0x14, 0x18, 0x69, 0x20, 0x85, 0x11})  // ptr = $2000 + m
+        .Bytes({0xA0, 0x00, 0xA9, 0x01, 0x91, 0x10})        // flag it
+        .Bytes({0x18, 0xA5, 0x13, 0x65, 0x12, 0x85, 0x13, 0xA5, 0x14, 0x69, 0x00, 0x85, 0x14})  // m += n
+        .Bytes({0xC9, 0x08}).Branch(0x90, "mark")           // while m < 2048
+        .Label("next")
+        .Bytes({0xE6, 0x12, 0xA5, 0x12, 0xC9, 0x2E}).Branch(0x90, "outer")
+        .Bytes({0x60})
+        // The primes counted into cnt ($15/$16).
+        .Label("count")
+        .Bytes({0xA9, 0x00, 0x85, 0x15, 0x85, 0x16, 0x85, 0x10, 0xA9, 0x20, 0x85, 0x11})
+        .Bytes({0xA2, 0x08, 0xA0, 0x02})
+        .Label("countLoop")
+        .Bytes({0xB1, 0x10}).Branch(0xD0, "composite")      // LDA (ptr),Y
+        .Bytes({0xE6, 0x15}).Branch(0xD0, "composite").Bytes({0xE6, 0x16})
+        .Label("composite")
+        .Bytes({0xC8}).Branch(0xD0, "countLoop")
+        .Bytes({0xE6, 0x11, 0xCA}).Branch(0xD0, "countLoop")
+        .Bytes({0x60})
+        // CRC-16 (polynomial $1021) of $2000-$20FF into crc ($17/$18).
+        .Label("crc")
+        .Bytes({0xA9, 0xFF, 0x85, 0x17, 0x85, 0x18, 0xA0, 0x00})
+        .Label("crcByte")
+        .Bytes({0xB9, 0x00, 0x20, 0x45, 0x20, 0x45, 0x18, 0x85, 0x18, 0xA2, 0x08})  // hi ^= byte ^ pass
+        .Label("crcBit")
+        .Bytes({0x06, 0x17, 0x26, 0x18}).Branch(0x90, "crcNoPoly")  // ASL lo; ROL hi
+        .Bytes({0xA5, 0x17, 0x49, 0x21, 0x85, 0x17, 0xA5, 0x18, 0x49, 0x10, 0x85, 0x18})
+        .Label("crcNoPoly")
+        .Bytes({0xCA}).Branch(0xD0, "crcBit")
+        .Bytes({0xC8}).Branch(0xD0, "crcByte")
+        .Bytes({0x60})
+        // (pass + i) * $9D for i = 0..63, 16 bits each, into $2800,X.
+        .Label("multiply")
+        .Bytes({0xA2, 0x00})
+        .Label("product")
+        .Bytes({0x8A, 0x4A, 0x18, 0x65, 0x20, 0x85, 0x1B})   // multiplier = pass + i/2
+        .Bytes({0xA9, 0x9D, 0x85, 0x1C, 0xA9, 0x00, 0x85, 0x1D, 0x85, 0x1E, 0x85, 0x1F})
+        .Label("shiftAdd")
+        .Bytes({0x46, 0x1B}).Branch(0x90, "noAdd")          // LSR multiplier
+        .Bytes({0x18, 0xA5, 0x1E, 0x65, 0x1C, 0x85, 0x1E, 0xA5, 0x1F, 0x65, 0x1D, 0x85, 0x1F})
+        .Label("noAdd")
+        .Bytes({0x06, 0x1C, 0x26, 0x1D, 0xA5, 0x1B}).Branch(0xD0, "shiftAdd")
+        .Bytes({0xA5, 0x1E, 0x9D, 0x00, 0x28, 0xE8, 0xA5, 0x1F, 0x9D, 0x00, 0x28, 0xE8})
+        .Bytes({0xE0, 0x80}).Branch(0xD0, "product")
+        .Bytes({0x60})
+        // A decimal counter bcd ($19/$1A): 40 additions of the pass, one subtraction of 1 each.
+        .Label("decimal")
+        .Bytes({0x08, 0x78, 0xF8, 0xA0, 0x28})              // PHP; SEI; SED (the interrupt keeps D)
+        .Label("decimalLoop")
+        .Bytes({0x18, 0xA5, 0x19, 0x65, 0x20, 0x85, 0x19, 0xA5, 0x1A, 0x69, 0x00, 0x85, 0x1A})
+        .Bytes({0x38, 0xA5, 0x19, 0xE9, 0x01, 0x85, 0x19, 0xA5, 0x1A, 0xE9, 0x00, 0x85, 0x1A})
+        .Bytes({0x88}).Branch(0xD0, "decimalLoop")
+        .Bytes({0x28, 0x60})                                // PLP
+        // cnt, crc and bcd as hex digits at the top left of the screen.
+        .Label("show")
+        .Bytes({0xA0, 0x00, 0xA2, 0x15})
+        .Label("showByte")
+        .Bytes({0xB5, 0x00, 0x48, 0x4A, 0x4A, 0x4A, 0x4A})   // LDA 0,X; PHA; the high digit
+        .Absolute(0x20, "digit")
+        .Bytes({0x68, 0x29, 0x0F}).Absolute(0x20, "digit")
+        .Bytes({0xE8, 0xE0, 0x1B}).Branch(0xD0, "showByte")
+        .Bytes({0x60})
+        .Label("digit")                                     // digit A at column Y
+        .Bytes({0x86, 0x1B, 0x18, 0x65, 0x21, 0x85, 0x1C, 0xA9, 0x00, 0x65, 0x22, 0x85, 0x1D})
+        .Bytes({0xA2, 0x00, 0xA1, 0x1C})                    // LDA ($1C,X)
+        .Bytes({0x99, 0x00, 0x0C, 0xA9, 0x71, 0x99, 0x00, 0x08, 0xC8, 0xA6, 0x1B, 0x60})
+        .Label("digits")
+        .Bytes({0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06});
+    return a.Finish();
+}
+
 // Multicolour bitmap at $2000 with its colours at $0800-$0FFF, four raster interrupts a frame
 // that change the background and border colours, and a main loop that keeps rewriting the
 // colour matrix, so the processor is busy in every cycle the TED leaves it. ROM off; the
@@ -185,10 +283,23 @@ inline void SetUpBitmapRaster(TMachine& machine, int frames = 10) {
     for (int i = 0; i < frames; ++i) machine.RunFrame();
 }
 
+// The KERNAL's LOAD entry, which a machine at the prompt never reaches: a breakpoint there costs
+// its checks and never stops the machine.
+inline constexpr uint16_t KernalLoadEntry = 0xFFD5;
+
 // A machine with ROMs booted to the BASIC prompt.
 inline void BootToPrompt(TMachine& machine, int32_t type, int frames = 300) {
     machine.PowerUp(type);
     for (int i = 0; i < frames; ++i) machine.RunFrame();
+}
+
+// A C16 at the BASIC prompt that then runs CrunchProgram at $1000, as after SYS 4096.
+inline constexpr uint16_t CrunchOrigin = 0x1000;
+inline void SetUpCrunch(TMachine& machine, int bootFrames = 300) {
+    BootToPrompt(machine, MachineC16, bootFrames);
+    Place(machine.Memory, CrunchOrigin, CrunchProgram(CrunchOrigin));
+    machine.Cpu.PC = CrunchOrigin;
+    machine.Cpu.Cycle = 1;  // the instruction in progress is abandoned, as a reset would
 }
 
 // 10 PRINT"SCROLLING TEXT ";:GOTO 10, stored as BASIC keeps it at $1001, then RUN typed

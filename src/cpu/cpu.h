@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "core/host.h"
 #include "memory/memory.h"
@@ -29,6 +30,26 @@ public:
     // stays for a whole run that starts with it low (only the TED raises it, at events that
     // end runs).
     bool StepQuiet() { return StepWith<false, false>(); }
+    // Whole instructions, for the runs too. From an instruction boundary (Cycle 1) it performs
+    // the instructions from PC one after the other, each in one call, clock for clock as
+    // StepQuiet would, for `budget` clocks, and returns the clocks taken. It stops early after
+    // any clock that made a decoded write (TMemory::DecodedWrites: I/O, the port, page $FF),
+    // so that the caller sees that write's effects at its clock; at an instruction boundary
+    // whose PC is a breakpoint; and after the fetch of an illegal opcode. An instruction left
+    // unfinished goes on with StepQuiet, clock by clock.
+    uint32_t RunInstructions(uint32_t budget);
+    // The same, calling `writeAhead(context, clocks taken before it)` ahead of every clock that
+    // may change memory (a bus write or a stack push): where the TED draws from memory after
+    // each processor clock, it draws up to there first.
+    using TWriteAhead = void (*)(void* context, uint32_t clocksBefore);
+    uint32_t RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context);
+    // Inside RunInstructions: the clocks it has taken before the current one.
+    uint32_t ClocksIntoRunInstructions() const { return RunBudget - LeftBeforeInstruction + Cycle - 1; }
+    // The most clocks RunInstructions takes of `opcode` in one go: all it can take; 1, the
+    // fetch, for the opcodes it leaves to the micro-code.
+    static uint32_t WholeInstructionClocks(uint8_t opcode) { return WholeInstructions[opcode].Clocks; }
+    // The earliest clock in which `opcode` may change memory, 0 for none.
+    static uint32_t FirstWriteClock(uint8_t opcode);
     void PowerOn();   // registers to their power-on values, no bus access
     void Reset();     // pushes PC and status, PC from $FFFC/$FFFD, Cycle 1
     void RaiseIrq() { IrqLine = 1; }
@@ -42,6 +63,11 @@ public:
     bool RemoveBreakpoint(uint16_t address);
     // The entries that count: BreakpointCount clamped to 0..16.
     int ValidBreakpointCount() const;
+    // The breakpoint check Step makes at an instruction boundary, in two halves, for the frame
+    // loop's runs: whether PC is in the list, and the report of a hit (the host's debugger,
+    // then the status message), which the runs make once every lazily kept field is up to date.
+    bool AtBreakpoint() const { return BreakpointCount > 0 && HasBreakpoint(PC); }
+    void ReportBreakpoint();
 
     // Processor status byte composed from the flag bytes (bit 5 and bit 4 as given).
     uint8_t StatusByte(bool bit5, bool bit4) const;
@@ -77,6 +103,31 @@ public:
 private:
     static const std::array<TMicroStep, 256 * CycleSlots> MicroSteps;
 
+    // The whole-instruction path (cpu_whole.cpp): per opcode, the clocks after the fetch run
+    // back to back, and the most clocks the call may take (more than any budget where the
+    // opcode is left to the micro-code).
+    using TWholeRun = uint32_t (*)(TCPU&, uint32_t left);
+    struct TWholeEntry {
+        TWholeRun Run;            // the clocks after the fetch
+        TWholeRun RunAnnouncing;  // the same, announcing its writes
+        uint32_t Clocks;
+    };
+    static const std::array<TWholeEntry, 256> WholeInstructions;
+    template <bool announce> struct TWholeFamilies;  // cpu_whole_families.h
+    template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce> uint32_t WholeClocks(uint32_t left);
+    template <uint8_t opcode, bool announce> static uint32_t WholeInstruction(TCPU& cpu, uint32_t left);
+    template <bool announce> uint32_t NextInstruction(uint32_t left);
+    static uint32_t FetchOnly(TCPU&, uint32_t left) { return left; }
+    // RunInstructions: its budget, the clocks left before the current instruction, the
+    // decoded writes before the call and where it announces writes.
+    uint32_t RunBudget = 0, LeftBeforeInstruction = 0, WritesBefore = 0;
+    TWriteAhead WriteAhead = nullptr;
+    void* WriteAheadContext = nullptr;
+    template <bool announce> uint32_t RunWholeInstructions(uint32_t budget);
+    template <uint8_t opcode> static constexpr TWholeEntry WholeEntry();
+    template <size_t... opcodes>
+    static constexpr std::array<TWholeEntry, 256> WholeTable(std::index_sequence<opcodes...>);
+
     // What a sequence family does with its data: the operations of the read, write and
     // modify families, the implied instructions and the branch conditions.
     enum TOp : uint8_t {
@@ -97,9 +148,12 @@ private:
     enum TIndex : uint8_t { ByX, ByY };
 
     template <uint8_t opcode> void Execute();  // micro-step Cycle (2 and above) of opcode
+    template <uint8_t opcode, class Families> static void VisitFamily(Families& families);
     void EnterInterrupt();
     void ReportIllegalOpcode();
-    void CheckBreakpoints();
+    void CheckBreakpoints() {
+        if (AtBreakpoint()) ReportBreakpoint();
+    }
     template <bool sampleIrq, bool checkBreakpoints> bool StepWith();
 
     // Bus and stack primitives.

@@ -1,5 +1,5 @@
 #pragma once
-// The processor's operations and ALU, included only by the micro-code in cpu.cpp.
+// The processor's operations and ALU, included only by the micro-code (cpu_sequences.h).
 #include "cpu/cpu.h"
 #include "memory/memory.h"
 

@@ -3,7 +3,7 @@
 // selection on Cycle. Clock 1 (the opcode fetch) is Step's; a clock without a case is an
 // internal clock with no bus access. The 6502's dummy reads and writes are left out, except
 // the write of the unchanged value in read-modify-write instructions, which devices can see.
-// Included only by cpu.cpp.
+// Included only by the opcode map (cpu_opcode_map.h).
 #include "cpu/cpu_operations.h"
 
 template <TCPU::TOp op>

@@ -134,10 +134,31 @@ void TMachine::SpecialReset() {
 
 void TMachine::RunFrame() {
     BeginFrame();
-    // A processor clock inside a run: anything that changes the run's plan ends it. An opcode
-    // fetch only reads, and no read stops the machine or changes the plan.
-    auto clock = [this] { return Cpu.StepInRun() && (EmulationStopped | Ted.ScheduleChanged); };
-    auto quietClock = [this] { return Cpu.StepQuiet() && (EmulationStopped | Ted.ScheduleChanged); };
+    // After a processor clock inside a run: anything that changes the run's plan ends it, and
+    // so does a breakpoint at the boundary just reached, which is reported once the run has
+    // brought every field up to date.
+    auto runEnds = [this] {
+        if (Cpu.Cycle == 1 && Cpu.AtBreakpoint()) [[unlikely]] BreakpointDue = true;
+        return (BreakpointDue | EmulationStopped | Ted.ScheduleChanged) != 0;
+    };
+    // With the IRQ line low from the start of the run (only the TED raises it, at events that
+    // end runs), whole instructions where one starts, clock by clock otherwise.
+    auto quietClock = [this, &runEnds](uint32_t budget, TTED::TDrawAhead drawAhead) -> TTED::TRunClocks {
+        if (Cpu.Cycle == 1) {
+            Ted.WholeInstructionFrom = Ted.LineStep;
+            const uint32_t clocks = drawAhead.Draw ? Cpu.RunInstructions(budget, drawAhead.Draw, drawAhead.Cells)
+                                                   : Cpu.RunInstructions(budget);
+            Ted.WholeInstructionFrom = -1;
+            return {clocks, runEnds()};
+        }
+        Cpu.StepQuiet();
+        return {1, runEnds()};
+    };
+    // With the line up, clock by clock, sampling it. An opcode fetch only reads, and no read
+    // stops the machine or changes the plan.
+    auto clock = [this, &runEnds](uint32_t, TTED::TDrawAhead) -> TTED::TRunClocks {
+        return {1, Cpu.StepInRun() && runEnds()};
+    };
     auto run = [this](int32_t start, int32_t end, auto& cpuClock) {
         return Ted.InWindow(start) ? Ted.RunWindow(end, cpuClock) : Ted.RunBorder(end, cpuClock);
     };
@@ -146,11 +167,8 @@ void TMachine::RunFrame() {
             --StepsLeft;
             return;
         }
-        // A run needs no sound write waiting, and no breakpoint: a breakpoint calls the host
-        // from inside a processor clock, and the front-end may look at the machine there, where
-        // only the plain loop has every field exact. A run ends at the step after which the
-        // sound is fed.
-        if (!Ted.SoundChanged && Cpu.BreakpointCount == 0) {
+        // A run needs no sound write waiting. It ends at the step after which the sound is fed.
+        if (!Ted.SoundChanged) {
             const int32_t start = Ted.LineStep;
             const int32_t end = Ted.RunEnd(((StepsLeft - 1) & 0x3FFF) + 1);
             if (end > start) {
@@ -169,8 +187,13 @@ void TMachine::RunFrame() {
                     if ((StepsLeft & 0x3FFF) == 0) FeedSound();
                     continue;
                 }
-                // The step whose processor clock ended the run: its TED part as the plain loop does it.
+                // The step whose processor clock ended the run: the breakpoint's report, as the
+                // clock makes it in the plain loop, then the TED part as the plain loop does it.
                 --StepsLeft;
+                if (BreakpointDue) {
+                    BreakpointDue = false;
+                    Cpu.ReportBreakpoint();
+                }
                 FinishStep();
                 continue;
             }

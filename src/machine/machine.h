@@ -135,6 +135,7 @@ private:
     TCoreHost CoreHost{*this};
     std::vector<std::string> RomDirs;
     TSoundSink* SoundSink = nullptr;
+    bool BreakpointDue = false;  // a run ended at a breakpoint that is still to be reported
 };
 
 template <class Observer>

@@ -42,6 +42,18 @@ public:
         if (WholeWave) StepWholeWave();
         else StepHalfWave();
     }
+    // `steps` clock steps at once, exactly as that many calls of Step: a pulse is counted down
+    // in one subtraction.
+    void Advance(int32_t steps) {
+        if (steps <= 0) return;
+        if (Recording) {
+            RecordSteps = steps < MaxRecordSteps - RecordSteps ? RecordSteps + steps : MaxRecordSteps;
+            return;
+        }
+        if (!Loaded) return;
+        if (WholeWave) AdvanceWholeWave(steps);
+        else AdvanceHalfWave(steps);
+    }
     int Level() const { return LevelBit; }
     // Read position as a fraction of the image (0 with no image); 1.0 at the end of the tape.
     double Position() const { return ImageLength ? double(ReadPosition) / double(ImageLength) : 0.0; }
@@ -135,6 +147,38 @@ private:
         }
         Remaining = steps;
         PulseLength = steps;
+    }
+
+    // Whole pulses at a time. Once the tape has run out with no pulse left to count down,
+    // every further step only holds the level low.
+    bool RunOut(int32_t steps) {
+        if (Remaining != 0 || ReadPosition < ImageLength) return false;
+        if (steps > 0) LevelBit = 0;
+        return true;
+    }
+
+    void AdvanceHalfWave(int32_t steps) {
+        while (steps > Remaining) {
+            steps -= Remaining + 1;  // the countdown, then the step that reloads
+            Remaining = 0;
+            StepHalfWave();
+            if (RunOut(steps)) return;
+        }
+        Remaining -= steps;
+    }
+
+    void AdvanceWholeWave(int32_t steps) {
+        while (steps > Remaining) {
+            steps -= Remaining + 1;
+            if (Remaining > 0) LevelBit = PulseLength / 2 >= 1 ? 1 : 0;  // as the last countdown step sets it
+            Remaining = 0;
+            StepWholeWave();
+            if (RunOut(steps)) return;
+        }
+        if (steps == 0) return;
+        // The last of these countdown steps starts at Remaining - steps + 1.
+        LevelBit = Remaining - steps + 1 <= PulseLength / 2 ? 1 : 0;
+        Remaining -= steps;
     }
 
     void Unload();

@@ -64,10 +64,10 @@ void TMemory::RebuildPageMaps(int firstPage) {
             const uint16_t at = FoldForRead(start, RamCode, rom);
             ReadPage[(rom ? 256 : 0) + page] = at >= 0xFD00 || at == 0x0000
                                                    ? DecodePage
-                                                   : int32_t(PlainReadIndex(at, rom, LowBank, HighBank));
+                                                   : ptrdiff_t(PlainReadIndex(at, rom, LowBank, HighBank));
         }
         const uint16_t writeAt = FoldWrite(start);
-        WritePage[page] = writeAt >= 0xFD00 || writeAt == 0x0000 ? DecodePage : int32_t(writeAt);
+        WritePage[page] = writeAt >= 0xFD00 || writeAt == 0x0000 ? DecodePage : ptrdiff_t(writeAt);
     }
     ReadMapStart = RomVisible ? 256 : 0;
 }
@@ -96,10 +96,7 @@ void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
 void TMemory::CatchUpTape() {
     if (TapeStepsFrom < 0 || !Ted) return;
     const int32_t now = Ted->LineStep;
-    if (Tape) {
-        TTape& tape = *Tape;
-        for (int32_t step = TapeStepsFrom; step < now; ++step) tape.Step();
-    }
+    if (Tape) Tape->Advance(now - TapeStepsFrom);
     TapeStepsFrom = now;
 }
 
@@ -127,7 +124,13 @@ void TMemory::WritePort(uint8_t value) {
     if (Tape) Tape->WriteLine((value >> 1) & 1);
 }
 
+// A processor clock inside a whole instruction: the TED first catches up with it.
+void TMemory::SyncClock() {
+    if (Ted && Ted->WholeInstructionFrom >= 0) [[unlikely]] Ted->SyncToProcessorClock();
+}
+
 uint8_t TMemory::DecodeRead(uint16_t address) {
+    SyncClock();
     const uint16_t a = FoldRead(address);
     // The two reads that change something: the port latches the tape level, and a TED read
     // first applies the timer ticks a run of the frame loop has kept back.
@@ -162,6 +165,8 @@ uint8_t TMemory::DecodedValue(uint16_t a) const {
 }
 
 void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
+    ++DecodedWrites;
+    SyncClock();
     const uint16_t a = FoldWrite(address);
     if (a == 0x0001) {
         WritePort(value);

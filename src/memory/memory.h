@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #ifdef VARLUME_BUS_LOG
@@ -7,10 +8,12 @@
 
 #ifdef VARLUME_BUS_LOG
 // Test builds record every decoded processor access, to check the bus traffic clock by clock.
+// With LogCycle set, each access also carries the processor clock number it was made in.
 struct TBusAccess {
     uint16_t Address;
     uint8_t Value;
     bool IsWrite;
+    uint32_t Cycle = 0;
     bool operator==(const TBusAccess&) const = default;
 };
 #endif
@@ -56,6 +59,24 @@ public:
     // latch the tape level and the TED's timers stay as they are. The debugger's views read
     // through it, so looking at memory never changes what the program later sees.
     uint8_t Peek(uint16_t address) const;
+    // For the processor's whole instructions, taken at once where all their accesses are plain:
+    // where a read of `address` finds its byte and where a write puts it, or null where the
+    // full decoder handles the page. LogPlain records such an access in the test build's log.
+    BUS_INLINE const uint8_t* PlainReadAt(uint16_t address) const {
+        const ptrdiff_t base = ReadPage[ReadMapStart + (address >> 8)];
+        return base >= 0 ? Image + base + (address & 0xFF) : nullptr;
+    }
+    BUS_INLINE uint8_t* PlainWriteAt(uint16_t address) {
+        const ptrdiff_t base = WritePage[address >> 8];
+        return base >= 0 ? Image + base + (address & 0xFF) : nullptr;
+    }
+#ifdef VARLUME_BUS_LOG
+    void LogPlain(uint16_t address, uint8_t value, bool isWrite, uint32_t cycle) {
+        AccessLog.push_back({address, value, isWrite, LogCycle ? cycle : 0});
+    }
+#else
+    void LogPlain(uint16_t, uint8_t, bool, uint32_t) {}
+#endif
     // Two decoded reads, low byte first; the second address wraps from $FFFF to $0000.
     uint16_t ReadWord(uint16_t address) {
         const uint8_t low = Read(address);
@@ -108,7 +129,14 @@ public:
 
 #ifdef VARLUME_BUS_LOG
     std::vector<TBusAccess> AccessLog;
+    const uint32_t* LogCycle = nullptr;  // the processor's Cycle, to tag each access with
+    uint32_t LoggedCycle() const { return LogCycle ? *LogCycle : 0; }
 #endif
+
+    // Writes that took the full decoder (I/O pages, the port, page $FF): the processor's
+    // whole-instruction path stops after a clock that made one, so that the frame loop sees
+    // its effects at that clock.
+    uint32_t DecodedWrites = 0;
 
     uint8_t Image[ImageSize] = {};
     int32_t PlayKey = 0;         // the cassette Play key is down
@@ -122,7 +150,7 @@ private:
     int32_t RamCode = 2;
 
     // Marks a page that the full decoder handles.
-    static constexpr int32_t DecodePage = -1;
+    static constexpr ptrdiff_t DecodePage = -1;
 
     // The full fold and decode, for the I/O pages and the processor port.
     uint8_t DecodeRead(uint16_t address);
@@ -130,6 +158,7 @@ private:
     uint16_t FoldRead(uint16_t address) const;
     uint16_t FoldWrite(uint16_t address) const;
     uint8_t DecodedValue(uint16_t folded) const;
+    void SyncClock();
     uint8_t ReadPort();
     uint8_t PortValue(int32_t tapeLevel) const;
     void WritePort(uint8_t value);
@@ -142,31 +171,31 @@ private:
 
     // Image index of byte 0 of each page as reads and writes see it, or DecodePage. Indices,
     // not pointers, so a copied TMemory still maps into its own image.
-    int32_t WritePage[256];
+    ptrdiff_t WritePage[256];
     // Programs switch ROM off and on around single reads of the RAM under it, so the read map
     // is kept for both states (ROM off at 0, ROM on at 256) and switching selects one.
-    int32_t ReadPage[512];
-    int32_t ReadMapStart = 0;
+    ptrdiff_t ReadPage[512];
+    size_t ReadMapStart = 0;
 };
 
 BUS_INLINE uint8_t TMemory::Read(uint16_t address) {
-    const int32_t base = ReadPage[ReadMapStart + (address >> 8)];
+    const ptrdiff_t base = ReadPage[ReadMapStart + (address >> 8)];
     uint8_t value;
     if (base >= 0) [[likely]]
         value = Image[base + (address & 0xFF)];
     else
         value = DecodeRead(address);
 #ifdef VARLUME_BUS_LOG
-    AccessLog.push_back({address, value, false});
+    AccessLog.push_back({address, value, false, LoggedCycle()});
 #endif
     return value;
 }
 
 BUS_INLINE void TMemory::Write(uint16_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
-    AccessLog.push_back({address, value, true});
+    AccessLog.push_back({address, value, true, LoggedCycle()});
 #endif
-    const int32_t base = WritePage[address >> 8];
+    const ptrdiff_t base = WritePage[address >> 8];
     if (base >= 0) [[likely]]
         Image[base + (address & 0xFF)] = value;
     else
@@ -180,14 +209,14 @@ BUS_INLINE uint8_t TMemory::ReadZeroPage(uint8_t address) {
     else
         value = DecodeRead(address);
 #ifdef VARLUME_BUS_LOG
-    AccessLog.push_back({address, value, false});
+    AccessLog.push_back({address, value, false, LoggedCycle()});
 #endif
     return value;
 }
 
 BUS_INLINE void TMemory::WriteZeroPage(uint8_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
-    AccessLog.push_back({address, value, true});
+    AccessLog.push_back({address, value, true, LoggedCycle()});
 #endif
     if (address != 0x01) [[likely]]
         Image[address] = value;

@@ -137,16 +137,38 @@ constexpr TTypedCharacter Punctuation[] = {
 
 const std::array<uint8_t, 256> ScanCodeToMatrix = BuildScanCodeTable();
 
-uint8_t TKeyboard::ReadKeyboardRow(int row) {
-    // Rebuilt from the key state on every read, so a key counts as long as any host key that
-    // maps to it is held (both Shift keys, Home and keypad 7).
+// Rebuilt from the key state on every read, so a key counts as long as any host key that maps
+// to it is held (both Shift keys, Home and keypad 7). Mostly no key is down: eight at a time.
+void TKeyboard::RebuildMatrix() {
     std::memset(KeyMatrix, 0, sizeof KeyMatrix);
-    for (int s = 0; s < 256; ++s)
-        if (KeyDown[s] != 0) KeyMatrix[ScanCodeToMatrix[s]] = 0x80;
+    for (int s = 0; s < 256; s += 8) {
+        uint64_t eight;
+        std::memcpy(&eight, KeyDown + s, 8);
+        if (eight == 0) continue;
+        for (int i = s; i < s + 8; ++i)
+            if (KeyDown[i] != 0) KeyMatrix[ScanCodeToMatrix[i]] = 0x80;
+    }
+}
+
+uint8_t TKeyboard::RowOfMatrix(int row) const {
     uint8_t result = 0;
     for (int k = 0; k < 8; ++k)
         if (KeyMatrix[8 * k + (row & 7)] == 0) result |= static_cast<uint8_t>(1 << k);
     return result;
+}
+
+uint8_t TKeyboard::ReadKeyboardRow(int row) {
+    RebuildMatrix();
+    return RowOfMatrix(row);
+}
+
+uint8_t TKeyboard::ReadSelectedRows(uint8_t select) {
+    if (select == 0xFF) return 0xFF;
+    RebuildMatrix();
+    uint8_t latch = 0xFF;
+    for (int line = 0; line < 8; ++line)
+        if (!(select & (1 << line))) latch &= RowOfMatrix(line);
+    return latch;
 }
 
 uint8_t TKeyboard::ReadJoysticks(uint8_t selectValue) const {

@@ -14,6 +14,9 @@ public:
     // The active-low column byte of select line `row` (0..7): bit k is 0 while a key of
     // column k on that line is held.
     uint8_t ReadKeyboardRow(int row);
+    // The AND of the rows of every select line whose bit is 0 in `select`, as the TED latches
+    // them ($FF with none), from one rebuild of the matrix.
+    uint8_t ReadSelectedRows(uint8_t select);
     // Lets go of every key and both joysticks.
     void ClearKeys();
     void SetKey(uint8_t scanCode, bool down) { KeyDown[scanCode] = down ? 0x7F : 0; }
@@ -37,6 +40,10 @@ public:
     uint8_t Joystick[2] = {};  // ports 1 and 2, TJoystickLine bits
     // Indexed by matrix position; 256 entries so that position 255 absorbs unmapped keys.
     uint8_t KeyMatrix[256] = {};
+
+private:
+    void RebuildMatrix();
+    uint8_t RowOfMatrix(int row) const;
 };
 
 // Matrix position of a key: 8 * column + select line.

@@ -68,6 +68,11 @@ void TTED::Reset() {
     RenderPos = FrameStart;
 }
 
+void TTED::SyncToProcessorClock() {
+    if (WholeInstructionFrom >= 0 && Cpu)
+        LineStep = WholeInstructionFrom + ClockStride * int32_t(Cpu->ClocksIntoRunInstructions());
+}
+
 void TTED::RaiseSource(bool& flag, bool enable) {
     flag = true;
     if (!enable) return;

@@ -71,14 +71,35 @@ public:
     // current step must take the plain path.
     inline int32_t RunEnd(int32_t maxSteps) const;
     bool InWindow(int32_t step) const { return uint32_t(step - Line.WindowFirst) <= Line.WindowSpan; }
-    // Run the steps from LineStep to `end`, calling `clock()` for every processor clock; a
-    // clock that returns true ends the run at once, with LineStep at its step and that step's
+    // Run the steps from LineStep to `end`, calling `clock(budget, drawAhead)` with LineStep at
+    // the step of the next processor clock. The call takes one or more processor clocks (whole
+    // instructions), at most `budget`; where the TED draws the window, whole instructions
+    // announce their writes to `drawAhead` (TCPU::WriteAhead), since each cell is fetched after
+    // its clock. The call returns the clocks it took and whether the run must end after
+    // the last: then the run ends at once, with LineStep at that clock's step and the step's
     // own TED work left to Step(). Every field is then exactly as the plain loop leaves it
     // between the processor clock and the TED step. Returns true when a clock ended the run.
+    struct TRunClocks {
+        uint32_t Clocks;
+        bool EndRun;
+    };
+    // What a window run gives the clock call: the processor calls Draw(Cells, clocks before)
+    // ahead of every clock that may change memory. Null in border runs.
+    struct TDrawAhead {
+        void (*Draw)(void* cells, uint32_t clocksBefore);
+        void* Cells;
+    };
     template <class Clock> bool RunBorder(int32_t end, Clock&& clock);
     template <class Clock> bool RunWindow(int32_t end, Clock&& clock);
     template <TTedDisplayMode mode, bool draw, bool memo = false, class Clock>
     bool RunWindowIn(int32_t end, Clock& clock);
+    // While a clock call runs whole instructions, LineStep stays at the step of its first clock
+    // (WholeInstructionFrom, else -1) and the processor counts the clocks; a decoded access,
+    // the only kind that can see the TED's position (its registers, the port with the tape),
+    // first brings LineStep to its own clock (ClockStride steps per clock).
+    int32_t WholeInstructionFrom = -1;
+    int32_t ClockStride = 1;
+    void SyncToProcessorClock();
     // Set by a write that a run cannot take in its stride: a timer (its expiry moves), a sound
     // register, a register the picture reads live, the processor port's motor line. The frame
     // loop ends the run after that clock's step and plans the next one.
@@ -213,6 +234,7 @@ private:
     struct TCellPixels {
         uint32_t First, Second;
     };
+    template <TTedDisplayMode mode, bool draw, bool memo> struct TWindowCells;
     TCellContext CellContext() const;
     // The 4 pixels of a step in the window; sets SecondHalf for the next step of the cell.
     uint32_t RenderFirstHalf(int32_t column);

@@ -178,11 +178,7 @@ void TTED::WriteRegister(uint16_t address, uint8_t value) {
 // joysticks that the written value selects.
 void TTED::LatchKeyboard(uint8_t joystickSelect) {
     uint8_t latch = 0xFF;
-    if (Keyboard && Memory) {
-        const uint8_t select = Memory->Image[0xFD30];
-        for (int line = 0; line < 8; ++line)
-            if (!(select & (1 << line))) latch &= Keyboard->ReadKeyboardRow(line);
-    }
+    if (Keyboard && Memory) latch = Keyboard->ReadSelectedRows(Memory->Image[0xFD30]);
     if (Keyboard) latch &= Keyboard->ReadJoysticks(joystickSelect);
     KeyboardLatch = latch;
 }

@@ -51,11 +51,33 @@ inline TTED::TCellPixels TTED::Hires(const TCellContext& context, uint8_t backgr
     return {entry[pattern >> 4], entry[pattern & 0x0F]};
 }
 
+namespace TedPixels {
+// For each pattern byte, the 8 pixel bytes (memory order, left to right) of its four
+// double-width pixels: all ones where the pixel's bit pair has its `bit` (1: high, 0: low) set.
+inline constexpr std::array<uint64_t, 256> PairBitMasks(int bit) {
+    std::array<uint64_t, 256> masks{};
+    for (uint32_t pattern = 0; pattern < 256; ++pattern) {
+        std::array<uint8_t, 8> bytes{};
+        for (int pixel = 0; pixel < 8; ++pixel)
+            bytes[size_t(pixel)] = ((pattern >> (6 - 2 * (pixel >> 1) + bit)) & 1) ? 0xFF : 0x00;
+        masks[pattern] = std::bit_cast<uint64_t>(bytes);
+    }
+    return masks;
+}
+inline constexpr std::array<uint64_t, 256> HighBitMasks = PairBitMasks(1);
+inline constexpr std::array<uint64_t, 256> LowBitMasks = PairBitMasks(0);
+}  // namespace TedPixels
+
+// Each bit pair is one double-width pixel: the colour is picked for all 8 bytes at once by
+// masks, without a lookup per pixel.
 inline TTED::TCellPixels TTED::MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern) {
-    // Each bit pair is one double-width pixel.
-    const uint8_t c0 = colour[pattern >> 6], c1 = colour[(pattern >> 4) & 3];
-    const uint8_t c2 = colour[(pattern >> 2) & 3], c3 = colour[pattern & 3];
-    return {TedPixels::Pack(c0, c0, c1, c1), TedPixels::Pack(c2, c2, c3, c3)};
+    constexpr uint64_t everyByte = 0x0101010101010101ull;
+    const uint64_t high = TedPixels::HighBitMasks[pattern], low = TedPixels::LowBitMasks[pattern];
+    const uint64_t c0 = colour[0] * everyByte, c1 = colour[1] * everyByte;
+    const uint64_t c2 = colour[2] * everyByte, c3 = colour[3] * everyByte;
+    const uint64_t lowHalf = c0 ^ ((c0 ^ c1) & low), highHalf = c2 ^ ((c2 ^ c3) & low);
+    const uint64_t pixels = lowHalf ^ ((lowHalf ^ highHalf) & high);
+    return std::bit_cast<TCellPixels>(pixels);
 }
 
 template <TTedDisplayMode mode>
@@ -181,18 +203,26 @@ bool TTED::RunBorder(int32_t end, Clock&& clock) {
     bool stopped = false;
     if (DoubleClockAllowed) {
         // Every step, except a first even one that follows a window step.
+        ClockStride = 1;
         if (!InBorder && !(step & 1)) ++step;
-        for (; step < end; ++step) {
+        while (step < end) {
             LineStep = step;
-            if (clock()) {
+            const TRunClocks taken = clock(uint32_t(end - step), TDrawAhead{nullptr, nullptr});
+            step += int32_t(taken.Clocks);
+            if (taken.EndRun) {
+                step -= 1;
                 stopped = true;
                 break;
             }
         }
     } else {
-        for (step |= 1; step < end; step += 2) {
+        ClockStride = 2;
+        for (step |= 1; step < end;) {
             LineStep = step;
-            if (clock()) {
+            const TRunClocks taken = clock(uint32_t(end - step + 1) >> 1, TDrawAhead{nullptr, nullptr});
+            step += 2 * int32_t(taken.Clocks);
+            if (taken.EndRun) {
+                step -= 2;
                 stopped = true;
                 break;
             }
@@ -236,84 +266,129 @@ bool TTED::RunWindow(int32_t end, Clock&& clock) {
     return false;
 }
 
-// The colours, scroll and character source are taken once for the run: a write to any of the
-// registers they come from ends the run (ScheduleChanged). A skipped frame draws nothing.
-template <TTedDisplayMode mode, bool draw, bool memo, class Clock>
-bool TTED::RunWindowIn(int32_t end, Clock& clock) {
-    const int32_t start = LineStep;
-    int32_t step = start;
-    TicksPendingFrom = step;
-    const uint8_t scroll = HorizontalScroll;
-    uint8_t* pos = RenderPos + scroll;
-    const TCellContext context = CellContext();
-    uint32_t secondHalf = SecondHalf;
-    uint32_t lastKey = ~0u;  // no cell has this attribute and code
-    TCellPixels pixels{};
-    int32_t cells = 0, rendered = 0;
-    bool stopped = false;
-    // A cell's first step is odd. Starting on its second half: that step alone (RunEnd sends
-    // an even step that would give the processor a clock to the plain path).
-    if (!(step & 1) && step < end) {
-        if (draw) std::memcpy(pos, &secondHalf, 4);
-        pos += 4;
-        ++step;
-    }
-    // Whole cells: no processor clock falls between a cell's two steps (the even one follows
-    // a window step), so nothing can change between them and both halves are stored at once.
-    while (step + 1 < end) {
-        LineStep = step;
-        if (clock()) {
-            stopped = true;
-            break;
+// A window run's cells, drawn behind the processor: each cell is fetched from memory as it is
+// after the processor clock of its first step. The processor's whole instructions announce
+// every clock that may change memory (TCPU::WriteAhead), and the cells of the clocks before it
+// are drawn first; the rest follow when the call returns. No processor clock falls between a
+// cell's two steps (the even one follows a window step), so both halves are stored at once; a
+// run that ends on a cell's first half stores that half alone.
+template <TTedDisplayMode mode, bool draw, bool memo>
+struct TTED::TWindowCells {
+    const TCellContext Context;
+    uint8_t* Pos;         // where the next cell's pixels go, the scroll included
+    int32_t Step;         // the next cell's first step (odd), or End
+    const int32_t End;
+    int32_t ClockZero;    // the step of the current processor call's first clock
+    uint32_t SecondHalf;
+    uint32_t LastKey = ~0u;  // no cell has this attribute and code
+    TCellPixels Pixels{};
+    int32_t Cells = 0, Rendered = 0;
+
+    // Draws the cells whose first step is below `until`. The loop works on local copies: a
+    // pixel store may alias anything, and would make the compiler reload every field.
+    void DrawUntil(int32_t until) {
+        if (until > End) until = End;
+        int32_t step = Step;
+        if (step >= until) return;
+        if (!draw) {
+            // Nothing drawn: the position moves on, 8 bytes a whole cell, 4 a last first half.
+            const int32_t steps = until - step;
+            Pos += 4 * (steps + (steps & 1));
+            Step = (steps & 1) ? until + 1 : until;
+            if (Step > End) {
+                Pos -= 4;
+                Step = End;
+            }
+            return;
         }
-        if (draw) {
-            const int32_t column = (step - 17) >> 1;
+        const TCellContext context = Context;
+        uint8_t* pos = Pos;
+        uint32_t lastKey = LastKey;
+        TCellPixels pixels = Pixels;
+        uint64_t both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
+        int32_t cells = Cells, rendered = Rendered;
+        int32_t column = (step - 17) >> 1;
+        // Whole cells: both steps inside the run.
+        const int32_t wholeUntil = until < End - 1 ? until : End - 1;
+        for (; step < wholeUntil; step += 2, ++column, pos += 8) {
             if constexpr (memo) {
                 // A cell like the one before it keeps its pixels.
                 const uint8_t attribute = context.Attributes[column];
                 const uint8_t code = context.Codes[column];
                 const uint32_t key = uint32_t(attribute) | uint32_t(code) << 8;
+                ++cells;
                 if (key != lastKey) {
                     lastKey = key;
                     pixels = RenderCellOf<mode>(context, column, attribute, code);
+                    both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
                     ++rendered;
                 }
-                ++cells;
             } else {
                 pixels = RenderCell<mode>(context, column);
+                both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
             }
-            uint8_t both[8];
-            std::memcpy(both, &pixels.First, 4);
-            std::memcpy(both + 4, &pixels.Second, 4);
-            std::memcpy(pos, both, 8);
-            secondHalf = pixels.Second;
+            std::memcpy(pos, &both, 8);
         }
-        pos += 8;
-        step += 2;
-    }
-    // Ending on a cell's first half.
-    if (!stopped && step < end) {
-        LineStep = step;
-        if (clock()) {
-            stopped = true;
-        } else {
-            if (draw) {
-                const TCellPixels last = RenderCell<mode>(context, (step - 17) >> 1);
-                std::memcpy(pos, &last.First, 4);
-                secondHalf = last.Second;
-            }
+        // A run that ends on a cell's first half stores that half alone.
+        if (step < until) {
+            pixels = RenderCell<mode>(context, column);
+            std::memcpy(pos, &pixels.First, 4);
             pos += 4;
-            ++step;
+            step = End;
+        }
+        Step = step;
+        Pos = pos;
+        LastKey = lastKey;
+        Pixels = pixels;
+        SecondHalf = pixels.Second;
+        Cells = cells;
+        Rendered = rendered;
+    }
+    static void DrawAhead(void* cells, uint32_t clocksBefore) {
+        auto& self = *static_cast<TWindowCells*>(cells);
+        self.DrawUntil(self.ClockZero + 2 * int32_t(clocksBefore));
+    }
+};
+
+// The colours, scroll and character source are taken once for the run: a write to any of the
+// registers they come from ends the run (ScheduleChanged). A skipped frame draws nothing.
+template <TTedDisplayMode mode, bool draw, bool memo, class Clock>
+bool TTED::RunWindowIn(int32_t end, Clock& clock) {
+    const int32_t start = LineStep;
+    TicksPendingFrom = start;
+    ClockStride = 2;
+    const uint8_t scroll = HorizontalScroll;
+    TWindowCells<mode, draw, memo> cells{CellContext(), RenderPos + scroll, start, end, start, SecondHalf};
+    bool stopped = false;
+    // A cell's first step is odd. Starting on its second half: that step alone (RunEnd sends
+    // an even step that would give the processor a clock to the plain path).
+    if (!(start & 1) && start < end) {
+        if (draw) std::memcpy(cells.Pos, &cells.SecondHalf, 4);
+        cells.Pos += 4;
+        ++cells.Step;
+    }
+    const TDrawAhead drawAhead{&TWindowCells<mode, draw, memo>::DrawAhead, &cells};
+    while (cells.Step < end) {
+        const int32_t step = cells.Step;
+        LineStep = step;
+        cells.ClockZero = step;
+        const TRunClocks taken = clock(uint32_t(end - step + 1) >> 1, drawAhead);
+        const int32_t last = step + 2 * int32_t(taken.Clocks - 1);  // the step of the last clock
+        // A clock that ends the run leaves its step's TED work, its cell, to Step().
+        cells.DrawUntil(taken.EndRun ? last : last + 1);
+        if (taken.EndRun) {
+            stopped = true;
+            break;
         }
     }
     // The memo pays when at least a third of the cells reuse their neighbour's pixels.
     if constexpr (memo) {
-        if (cells >= 8) TextMemoPays = 3 * (cells - rendered) >= cells;
+        if (cells.Cells >= 8) TextMemoPays = 3 * (cells.Cells - cells.Rendered) >= cells.Cells;
     }
-    LineStep = step;
-    RenderPos = pos - scroll;
-    SecondHalf = secondHalf;
-    if (step > start) InBorder = false;
+    LineStep = cells.Step;
+    RenderPos = cells.Pos - scroll;
+    SecondHalf = cells.SecondHalf;
+    if (cells.Step > start) InBorder = false;
     ApplyPendingTicks();
     TicksPendingFrom = -1;
     return stopped;

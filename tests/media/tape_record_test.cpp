@@ -53,6 +53,20 @@ TEST(TapeRecord, PulsesAreRoundedToSixteenStepsOrCountedInPairs) {
     EXPECT_EQ(PulseBytes(tape), expected);
 }
 
+TEST(TapeRecord, StepsCountedInBulkMakeTheSamePulses) {
+    TTape stepped = RecordSquareWave({400, 7, 70000, 40000000, 1000});
+    TTape advanced;
+    advanced.WriteLine(0);
+    advanced.StartRecording();
+    int level = 0;
+    for (int steps : {400, 7, 70000, 40000000, 1000}) {
+        advanced.Advance(steps / 2);
+        advanced.Advance(steps - steps / 2);
+        advanced.WriteLine(level ^= 1);
+    }
+    EXPECT_EQ(PulseBytes(advanced), PulseBytes(stepped));
+}
+
 TEST(TapeRecord, LongestPulseIsCappedAtTheLargestCount) {
     const TTape tape = RecordSquareWave({40000000});
     EXPECT_EQ(PulseBytes(tape), (Bytes{0, 0xFF, 0xFF, 0xFF}));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "media/tape.h"
 #include "media_test_support.h"
 
@@ -138,6 +140,34 @@ TEST(TapePlay, PlayingInPiecesGivesTheSameSignal) {
     const std::vector<int> rest = Play(pieces, 400);  // Stop and Play again in between: no steps
     paused.insert(paused.end(), rest.begin(), rest.end());
     EXPECT_EQ(paused, Play(whole, 477));
+}
+
+// The frame loop advances the tape in bulk between the program's port reads.
+TEST(TapePlay, AdvancingInBulkEqualsSteppingOneStepAtATime) {
+    std::srand(7);
+    for (int image = 0; image < 60; ++image) {
+        // Short and zero pulses, long counts, and an end that may cut a count short.
+        Bytes pulses;
+        for (int i = 0; i < 40; ++i) {
+            if (std::rand() % 6) pulses.push_back(uint8_t(1 + std::rand() % 4));
+            else pulses.insert(pulses.end(), {0, uint8_t(std::rand() % 3 ? std::rand() % 90 : 0), 0, 0});
+        }
+        pulses.resize(pulses.size() - size_t(std::rand() % 3));
+        const uint8_t version = image % 2 ? 1 : 2;
+        TTape stepped, advanced;
+        ASSERT_GT(stepped.LoadImage(TapImage(version, pulses)), 0);
+        advanced.LoadImage(TapImage(version, pulses));
+        for (int chunk = 0; chunk < 200; ++chunk) {
+            const int steps = std::rand() % 4 ? std::rand() % 40 : std::rand() % 400;
+            Play(stepped, steps);
+            advanced.Advance(steps);
+            ASSERT_EQ(advanced.Level(), stepped.Level()) << image << " " << chunk;
+            ASSERT_EQ(advanced.ReadPosition, stepped.ReadPosition) << image << " " << chunk;
+            ASSERT_EQ(advanced.Remaining, stepped.Remaining) << image << " " << chunk;
+            ASSERT_EQ(advanced.PulseLength, stepped.PulseLength) << image << " " << chunk;
+        }
+        ASSERT_EQ(advanced.ReadPosition, advanced.ImageLength) << image;  // the ends were reached too
+    }
 }
 
 TEST(TapePlay, RewindStartsTheTapeAgainAtItsFirstLevel) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,6 +65,25 @@ TEST(Keyboard, UnmappedKeysAreAbsorbedAndChangeNothing) {
     keyboard.KeyDown[0xFF] = 0x7F;
     for (int row = 0; row < 8; ++row) EXPECT_EQ(keyboard.ReadKeyboardRow(row), 0xFF) << row;
     EXPECT_EQ(keyboard.KeyMatrix[255], 0x80);
+}
+
+TEST(Keyboard, SelectedRowsReadTogetherEqualTheRowsReadOneByOne) {
+    std::srand(3);
+    TKeyboard together, oneByOne;
+    for (int trial = 0; trial < 300; ++trial) {
+        const uint8_t code = uint8_t(std::rand());
+        const bool down = std::rand() % 3 != 0;
+        together.SetKey(code, down);
+        oneByOne.SetKey(code, down);
+        const uint8_t select = uint8_t(std::rand() % 4 ? std::rand() : 0xFF);
+        uint8_t expected = 0xFF;
+        for (int line = 0; line < 8; ++line)
+            if (!(select & (1 << line))) expected &= oneByOne.ReadKeyboardRow(line);
+        ASSERT_EQ(together.ReadSelectedRows(select), expected) << trial;
+        ASSERT_EQ(std::memcmp(together.KeyMatrix, oneByOne.KeyMatrix, 256), 0) << trial;
+    }
+    together.ClearKeys();
+    EXPECT_EQ(together.ReadSelectedRows(0x00), 0xFF);
 }
 
 TEST(Keyboard, HostKeysStandingInForMachineKeys) {

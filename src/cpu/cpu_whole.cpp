@@ -1,0 +1,160 @@
+// The whole-instruction path: one instruction's clocks in one call. Where all its accesses fall
+// on plain RAM or ROM pages, its family takes them at once (cpu_whole_families.h); otherwise
+// each clock is the micro-code's own micro-step, with Cycle set as Step would find it. Either
+// way the bus accesses, their order and values, the latches and every register are the
+// micro-code's; only the per-clock dispatch and the frame loop's per-clock work are gone.
+#include "cpu/cpu.h"
+
+#include <array>
+#include <utility>
+
+#include "cpu/cpu_opcode_map.h"
+#include "cpu/cpu_whole_families.h"
+#include "memory/memory.h"
+
+namespace {
+
+// The most clocks each opcode takes, the fetch included (page crossings and taken branches to
+// another page counted). 0: the illegal opcodes, which stay with the micro-code after their
+// fetch, because their report calls the host from inside the clock.
+constexpr uint8_t MostClocks[256] = {
+    7, 6, 2, 0, 3, 3, 5, 0, 3, 2, 2, 2, 4, 4, 6, 0,  // $00
+    4, 6, 2, 0, 4, 4, 6, 0, 2, 5, 2, 0, 5, 5, 7, 0,  // $10
+    6, 6, 2, 0, 3, 3, 5, 0, 4, 2, 2, 2, 4, 4, 6, 0,  // $20
+    4, 6, 2, 0, 4, 4, 6, 0, 2, 5, 2, 0, 5, 5, 7, 7,  // $30
+    6, 6, 2, 0, 3, 3, 5, 0, 3, 2, 2, 2, 3, 4, 6, 6,  // $40
+    4, 6, 2, 7, 4, 4, 6, 0, 2, 5, 2, 0, 5, 5, 7, 0,  // $50
+    6, 6, 2, 0, 3, 3, 5, 0, 4, 2, 2, 0, 5, 4, 6, 0,  // $60
+    4, 6, 2, 0, 4, 4, 6, 0, 2, 5, 2, 0, 5, 5, 7, 7,  // $70
+    2, 6, 2, 0, 3, 3, 3, 0, 2, 2, 2, 0, 4, 4, 4, 4,  // $80
+    4, 6, 2, 0, 4, 4, 4, 0, 2, 5, 2, 0, 0, 5, 0, 0,  // $90
+    2, 6, 2, 6, 3, 3, 3, 3, 2, 2, 2, 0, 4, 4, 4, 4,  // $A0
+    4, 6, 2, 6, 4, 4, 4, 4, 2, 5, 2, 0, 5, 5, 5, 5,  // $B0
+    2, 6, 2, 8, 3, 3, 5, 5, 2, 2, 2, 0, 4, 4, 6, 6,  // $C0
+    4, 6, 2, 0, 4, 4, 6, 6, 2, 5, 2, 7, 5, 5, 7, 7,  // $D0
+    2, 6, 2, 0, 3, 3, 5, 5, 2, 2, 2, 2, 4, 4, 6, 6,  // $E0
+    4, 6, 2, 0, 4, 4, 6, 6, 2, 5, 2, 7, 5, 5, 7, 7,  // $F0
+};
+
+// The earliest clock in which each opcode may change memory (a bus write or a stack push), 0
+// for none: from there on each clock is announced where the TED draws from memory.
+constexpr uint8_t FirstWrites[256] = {
+    3, 0, 0, 0, 0, 0, 4, 0, 3, 0, 0, 0, 0, 0, 5, 0,  // $00
+    0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 6, 0,  // $10
+    4, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 5, 0,  // $20
+    0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 6, 6,  // $30
+    0, 0, 0, 0, 0, 0, 4, 0, 3, 0, 0, 0, 0, 0, 5, 5,  // $40
+    0, 0, 0, 6, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 6, 0,  // $50
+    0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 5, 0,  // $60
+    0, 0, 0, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 6, 6,  // $70
+    0, 6, 0, 0, 3, 3, 3, 0, 0, 0, 0, 0, 4, 4, 4, 4,  // $80
+    0, 5, 0, 0, 4, 4, 4, 0, 0, 4, 0, 0, 0, 4, 0, 0,  // $90
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // $A0
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // $B0
+    0, 0, 0, 7, 0, 0, 4, 4, 0, 0, 0, 0, 0, 0, 5, 5,  // $C0
+    0, 0, 0, 0, 0, 0, 5, 5, 0, 0, 0, 6, 0, 0, 6, 6,  // $D0
+    0, 0, 0, 0, 0, 0, 4, 4, 0, 0, 0, 0, 0, 0, 5, 5,  // $E0
+    0, 0, 0, 0, 0, 0, 5, 5, 0, 0, 0, 6, 0, 0, 6, 6,  // $F0
+};
+
+// Whether clock `cycle` of `opcode` may write (a bus write or a stack push).
+constexpr bool MayWrite(uint8_t opcode, uint32_t cycle) { return FirstWrites[opcode] != 0 && cycle >= FirstWrites[opcode]; }
+
+}  // namespace
+
+uint32_t TCPU::FirstWriteClock(uint8_t opcode) { return FirstWrites[opcode]; }
+
+// Clock `cycle` of `opcode`, then the ones after it up to `last`, while clocks are `left`: the
+// micro-step, then Cycle advanced as Step advances it. The call ends after the clock that ends
+// the instruction, when no clock is left (the instruction then goes on clock by clock), and
+// after a clock that made a decoded write, which may change what the caller's run depends on
+// (a decoded read changes nothing a run depends on: its effects on the TED and the tape are
+// kept exact through TTED::SyncToProcessorClock). Every family ends by its last clock, so the
+// compiler folds the chain to the clocks the instruction can really take. Returns the clocks
+// still left.
+template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce>
+CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t left) {
+    if (left == 0) return 0;
+    Cycle = cycle;
+    if constexpr (announce && MayWrite(opcode, cycle)) WriteAhead(WriteAheadContext, ClocksIntoRunInstructions());
+    Execute<opcode>();
+    --left;
+    if (Cycle == 0) {
+        Cycle = 1;
+        return left;
+    }
+    Cycle = cycle + 1;
+    if constexpr (cycle < last) {
+        if constexpr (MayWrite(opcode, cycle)) {
+            if (Memory->DecodedWrites != WritesBefore) return left;
+        }
+        return WholeClocks<opcode, cycle + 1, last, announce>(left);
+    }
+    return left;
+}
+
+// One instruction after its fetch, then the next one's fetch and a jump to its own function:
+// each instruction dispatches its successor, so the host's predictor sees which opcode follows
+// which. Where the instruction's clocks are all left and its family takes it at once
+// (cpu_whole_families.h), that; else its micro-steps. `left` counts the clocks left after the
+// fetch.
+template <uint8_t opcode, bool announce>
+uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left) {
+    TWholeFamilies<announce> atOnce{cpu};
+    if (left + 1 >= MostClocks[opcode]) VisitFamily<opcode>(atOnce);
+    if (atOnce.Clocks != 0) {
+        left -= atOnce.Clocks - 1;
+        cpu.Cycle = 1;
+    } else {
+        left = cpu.WholeClocks<opcode, 2, MostClocks[opcode], announce>(left);
+        if (cpu.Cycle != 1) return left;
+        if constexpr (FirstWrites[opcode] != 0) {
+            if (cpu.Memory->DecodedWrites != cpu.WritesBefore) return left;
+        }
+    }
+    if (cpu.AtBreakpoint()) [[unlikely]] return left;
+    return cpu.NextInstruction<announce>(left);
+}
+
+// The fetch, then the instruction's own function.
+template <bool announce>
+CPU_INLINE uint32_t TCPU::NextInstruction(uint32_t left) {
+    if (left == 0) return 0;
+    LeftBeforeInstruction = left;
+    Opcode = Memory->Read(PC);
+    ++PC;
+    Cycle = 2;
+    const TWholeEntry& entry = WholeInstructions[Opcode];
+    return (announce ? entry.RunAnnouncing : entry.Run)(*this, left - 1);
+}
+
+template <uint8_t opcode>
+constexpr TCPU::TWholeEntry TCPU::WholeEntry() {
+    if constexpr (MostClocks[opcode] >= 2)
+        return {&TCPU::WholeInstruction<opcode, false>, &TCPU::WholeInstruction<opcode, true>, MostClocks[opcode]};
+    else
+        return {&TCPU::FetchOnly, &TCPU::FetchOnly, 1};
+}
+
+template <size_t... opcodes>
+constexpr std::array<TCPU::TWholeEntry, 256> TCPU::WholeTable(std::index_sequence<opcodes...>) {
+    return {WholeEntry<uint8_t(opcodes)>()...};
+}
+
+const std::array<TCPU::TWholeEntry, 256> TCPU::WholeInstructions = WholeTable(std::make_index_sequence<256>());
+
+// The first instruction's boundary has had its breakpoint check already.
+template <bool announce>
+uint32_t TCPU::RunWholeInstructions(uint32_t budget) {
+    RunBudget = budget;
+    WritesBefore = Memory->DecodedWrites;
+    return budget - NextInstruction<announce>(budget);
+}
+
+uint32_t TCPU::RunInstructions(uint32_t budget) { return RunWholeInstructions<false>(budget); }
+
+uint32_t TCPU::RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context) {
+    WriteAhead = writeAhead;
+    WriteAheadContext = context;
+    return RunWholeInstructions<true>(budget);
+}
