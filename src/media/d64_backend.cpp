@@ -39,14 +39,14 @@ TD64Attach TD64Image::Attach(const std::string& path) {
     return TD64Attach::Attached;
 }
 
-TDosStatus TD64Image::Commit(std::vector<uint8_t>& changed) {
+TDosStatus TD64Image::Commit() {
     if (!Path.empty()) {
-        std::vector<uint8_t> file = changed;
+        std::vector<uint8_t> file = Working;
         file.insert(file.end(), ErrorBytes.begin(), ErrorBytes.end());
         const std::error_code error = WriteHostFileReplacing(Path, file.data(), file.size());
         if (error) return {IsWriteProtection(error) ? DosWriteProtect : DosWriteError};
     }
-    Disk.swap(changed);
+    Disk.swap(Working);
     return {};
 }
 
@@ -62,13 +62,13 @@ const char* D64AttachMessage(TD64Attach result) {
 template <class Change>
 TDosStatus TD64BackEnd::Modify(Change change) {
     if (Protected) return {DosWriteProtect};
-    std::vector<uint8_t> copy = Image.Bytes();
+    std::vector<uint8_t>& copy = Image.WorkingCopy();
     d64::TD64Disk disk(copy.data());
     const TDosStatus status = change(disk);
     if (status.Code != DosOk && status.Code != DosFilesScratched) return status;
     // An operation that changed nothing does not rewrite the host file.
     if (copy == Image.Bytes()) return status;
-    const TDosStatus written = Image.Commit(copy);
+    const TDosStatus written = Image.Commit();
     return written.Code == DosOk ? status : written;
 }
 

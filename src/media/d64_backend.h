@@ -32,8 +32,14 @@ public:
     const std::string& HostFile() const { return Path; }
     bool ReadOnly() const { return Protected; }
 
-    // Keeps `changed` as the disk: writes it to the host file first (unless there is none).
-    TDosStatus Commit(std::vector<uint8_t>& changed);
+    // A copy of the disk for an operation to change. The buffer is kept from one operation to
+    // the next, so that a command does not allocate a whole image.
+    std::vector<uint8_t>& WorkingCopy() {
+        Working.assign(Disk.begin(), Disk.end());
+        return Working;
+    }
+    // Keeps the working copy as the disk: writes it to the host file first (unless there is none).
+    TDosStatus Commit();
 
     // Snapshots (drive_state.cpp): the bytes, the error bytes and the host file. The file is
     // taken back only while it holds exactly these bytes; otherwise the disk lives in memory
@@ -44,6 +50,7 @@ public:
 private:
     std::vector<uint8_t> Disk;
     std::vector<uint8_t> ErrorBytes;
+    std::vector<uint8_t> Working;
     std::string Path;
     bool Protected = false;
 };

@@ -1,5 +1,7 @@
 #include "media/d64_disk.h"
 
+#include <bit>
+
 #include <algorithm>
 
 #include "media/drive.h"
@@ -81,10 +83,10 @@ void TD64Disk::SetFree(int32_t track, int32_t sector, bool free) {
     const auto bit = uint8_t(1 << (sector % 8));
     if (free) entry[1 + sector / 8] |= bit;
     else entry[1 + sector / 8] &= uint8_t(~bit);
-    // The count follows the bits, so a map that disagreed with itself is put right here.
-    int32_t count = 0;
-    for (int32_t s = 0; s < SectorsPerTrack(track); ++s) count += IsFree(track, s);
-    entry[0] = uint8_t(count);
+    // The count follows the bits, so a map that disagreed with itself is put right here. Only
+    // the track's own sectors count, not the spare bits above them.
+    const uint32_t bits = uint32_t(entry[1] | entry[2] << 8 | entry[3] << 16);
+    entry[0] = uint8_t(std::popcount(bits & ((1u << SectorsPerTrack(track)) - 1)));
 }
 
 int32_t TD64Disk::FreeDataSectors() const {

@@ -58,7 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string name(input.Text(input.Byte()));
     const size_t pairs = std::min<size_t>(input.Word(), 2048);
     const Bytes traffic = input.Take(2 * pairs);
-    Bytes image = BaseDisk();
+    // One buffer for the whole run: a whole image is more than the allocator keeps at hand.
+    static Bytes image;
+    image = BaseDisk();
     const bool crafted = ApplySectorRecords(input, image);
 
     auto drive = std::make_unique<TDrive>();

@@ -31,7 +31,9 @@ void CheckStatus(const TDosStatus& status) {
 }
 
 void OnDisk(TInput& input, bool writeProtected) {
-    TD64Image image;
+    // One image for the whole run (attaching replaces all it holds): a new one would cost a
+    // whole image's allocation for each input.
+    static TD64Image image;
     FUZZ_CHECK(image.AttachData(BaseDisk()) == TD64Attach::Attached);
     while (input.Left() > 0) {
         TD64BackEnd backEnd(image, writeProtected);

@@ -14,13 +14,20 @@ using namespace fuzz;
 
 constexpr uint16_t Pointers[] = {0x002D, 0x002F, 0x0031, 0x009D};
 
+// One memory for the whole run, filled afresh for each use: a new one each time would cost the
+// fuzzer more than the loads themselves.
+TMemory& FreshMemory() {
+    static const auto memory = std::make_unique<TMemory>(2);
+    memory->FillRam();
+    return *memory;
+}
+
 // RAM after a load as the format says it must be: the data at its address, and when the end
 // pointer stays at 60000 or below, that pointer stored four times and RUN typed if asked.
 // `load` loads `file` into the memory it is given.
 template <class Load>
 void CheckLoad(const Bytes& file, bool typeRun, Load load) {
-    auto memory = std::make_unique<TMemory>(2);
-    memory->FillRam();
+    TMemory* const memory = &FreshMemory();
     Bytes expected(memory->Ram(), memory->Ram() + TMemory::RamSize);
     const TPrgLoadResult result = load(*memory);
     const uint8_t* ram = memory->Ram();
@@ -50,8 +57,7 @@ void CheckLoad(const Bytes& file, bool typeRun, Load load) {
 }
 
 void CheckSave(const Bytes& file, uint16_t start, uint16_t end) {
-    auto memory = std::make_unique<TMemory>(2);
-    memory->FillRam();
+    TMemory* const memory = &FreshMemory();
     LoadPrgData(*memory, file, false);
     const fs::path path = ScratchRoot() / "saved.prg";
     std::error_code error;

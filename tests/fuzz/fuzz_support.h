@@ -85,8 +85,11 @@ inline void WriteFile(const fs::path& path, const Bytes& bytes) {
 }
 
 inline Bytes ReadFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    Bytes bytes(file ? size_t(file.tellg()) : 0);
+    file.seekg(0);
+    file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bytes;
 }
 
 // The host writer's temporary file (".NAME.varlume-....tmp"): none may be left behind. The

@@ -72,7 +72,11 @@ void Play(const Bytes& file) {
 }
 
 void Record(TInput& input, bool startHigh) {
-    TTape tape;
+    // One recorder for the whole run: each recording reserves its whole buffer at the start,
+    // which a new recorder per input would pay every time. Starting a recording resets all of
+    // its state but the write line's level, set here before it starts.
+    static TTape tape;
+    tape.StopRecording();
     int level = startHigh ? 1 : 0;
     tape.WriteLine(level);
     tape.StartRecording();
