@@ -5,6 +5,7 @@
 
 #include "core/host.h"
 #include "memory/memory.h"
+#include "memory/write_watch.h"
 
 class TMemory;
 class TStateReader;
@@ -43,6 +44,10 @@ public:
     // each processor clock, it draws up to there first.
     using TWriteAhead = void (*)(void* context, uint32_t clocksBefore);
     uint32_t RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context);
+    // The same, announcing only the clocks whose write may land in `watch` (the clocks that
+    // take the micro-code, whose addresses are not known ahead, are all announced). The watch
+    // must stay valid for the call.
+    uint32_t RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context, const TWriteWatch& watch);
     // Inside RunInstructions: the clocks it has taken before the current one.
     uint32_t ClocksIntoRunInstructions() const { return RunBudget - LeftBeforeInstruction + Cycle - 1; }
     // The most clocks RunInstructions takes of `opcode` in one go: all it can take; 1, the
@@ -123,6 +128,8 @@ private:
     uint32_t RunBudget = 0, LeftBeforeInstruction = 0, WritesBefore = 0;
     TWriteAhead WriteAhead = nullptr;
     void* WriteAheadContext = nullptr;
+    const TWriteWatch* Watch = &AllOfRam;
+    static const TWriteWatch AllOfRam;
     template <bool announce> uint32_t RunWholeInstructions(uint32_t budget);
     template <uint8_t opcode> static constexpr TWholeEntry WholeEntry();
     template <size_t... opcodes>

@@ -153,8 +153,15 @@ uint32_t TCPU::RunWholeInstructions(uint32_t budget) {
 
 uint32_t TCPU::RunInstructions(uint32_t budget) { return RunWholeInstructions<false>(budget); }
 
+const TWriteWatch TCPU::AllOfRam{};
+
 uint32_t TCPU::RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context) {
+    return RunInstructions(budget, writeAhead, context, AllOfRam);
+}
+
+uint32_t TCPU::RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context, const TWriteWatch& watch) {
     WriteAhead = writeAhead;
     WriteAheadContext = context;
+    Watch = &watch;
     return RunWholeInstructions<true>(budget);
 }

@@ -41,6 +41,23 @@ inline TTED::TCellContext TTED::CellContext() const {
     return context;
 }
 
+// Within a window line: the attribute and code rows (40 bytes each), and the character set in
+// RAM (2 KB from the character line, wrapping at 64 KB as the fetch does) or the row's bitmap
+// bytes at its character line. A line outside the character rows fetches blanks, not RAM.
+template <TTedDisplayMode mode>
+inline TWriteWatch TTED::CellSources(const TCellContext& context) const {
+    if (Line.Fetch != Video) return TWriteWatch::Nothing();
+    TWriteWatch watch{{Line.AttributeRow, Line.CodeRow, 0}, {40, 40, 0}};
+    if constexpr (mode == TTedDisplayMode::Bitmap || mode == TTedDisplayMode::MulticolourBitmap) {
+        watch.Start[2] = Line.BitmapRow;
+        watch.Length[2] = 40 * 8;
+    } else if (context.CharImage == Video) {
+        watch.Start[2] = context.CharLine;
+        watch.Length[2] = 256 * 8;
+    }
+    return watch;
+}
+
 inline uint8_t TTED::CharacterByte(const TCellContext& context, uint32_t code) {
     return context.CharImage[(context.CharLine + code * 8) & context.CharMask];
 }
@@ -207,7 +224,7 @@ bool TTED::RunBorder(int32_t end, Clock&& clock) {
         if (!InBorder && !(step & 1)) ++step;
         while (step < end) {
             LineStep = step;
-            const TRunClocks taken = clock(uint32_t(end - step), TDrawAhead{nullptr, nullptr});
+            const TRunClocks taken = clock(uint32_t(end - step), TDrawAhead{nullptr, nullptr, nullptr});
             step += int32_t(taken.Clocks);
             if (taken.EndRun) {
                 step -= 1;
@@ -219,7 +236,7 @@ bool TTED::RunBorder(int32_t end, Clock&& clock) {
         ClockStride = 2;
         for (step |= 1; step < end;) {
             LineStep = step;
-            const TRunClocks taken = clock(uint32_t(end - step + 1) >> 1, TDrawAhead{nullptr, nullptr});
+            const TRunClocks taken = clock(uint32_t(end - step + 1) >> 1, TDrawAhead{nullptr, nullptr, nullptr});
             step += 2 * int32_t(taken.Clocks);
             if (taken.EndRun) {
                 step -= 2;
@@ -367,7 +384,9 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
         cells.Pos += 4;
         ++cells.Step;
     }
-    const TDrawAhead drawAhead{&TWindowCells<mode, draw, memo>::DrawAhead, &cells};
+    // A skipped frame draws nothing, so no write need be announced.
+    const TWriteWatch watch = draw ? CellSources<mode>(cells.Context) : TWriteWatch::Nothing();
+    const TDrawAhead drawAhead{&TWindowCells<mode, draw, memo>::DrawAhead, &cells, &watch};
     while (cells.Step < end) {
         const int32_t step = cells.Step;
         LineStep = step;
