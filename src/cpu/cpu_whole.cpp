@@ -104,8 +104,8 @@ uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left) {
     if (left + 1 >= MostClocks[opcode]) VisitFamily<opcode>(atOnce);
     if (atOnce.Clocks != 0) {
         left -= atOnce.Clocks - 1;
-        cpu.Cycle = 1;
     } else {
+        cpu.Cycle = 2;
         left = cpu.WholeClocks<opcode, 2, MostClocks[opcode], announce>(left);
         if (cpu.Cycle != 1) return left;
         if constexpr (FirstWrites[opcode] != 0) {
@@ -123,25 +123,25 @@ CPU_INLINE uint32_t TCPU::NextInstruction(uint32_t left) {
     LeftBeforeInstruction = left;
     Opcode = Memory->Read(PC);
     ++PC;
-    Cycle = 2;
-    const TWholeEntry& entry = WholeInstructions[Opcode];
-    return (announce ? entry.RunAnnouncing : entry.Run)(*this, left - 1);
+    // Cycle stays 1 where the family takes the instruction at once: nothing reads it in between.
+    return WholeInstructions.Run[announce][Opcode](*this, left - 1);
 }
 
-template <uint8_t opcode>
-constexpr TCPU::TWholeEntry TCPU::WholeEntry() {
+template <uint8_t opcode, bool announce>
+constexpr TCPU::TWholeRun TCPU::WholeRun() {
     if constexpr (MostClocks[opcode] >= 2)
-        return {&TCPU::WholeInstruction<opcode, false>, &TCPU::WholeInstruction<opcode, true>, MostClocks[opcode]};
+        return &TCPU::WholeInstruction<opcode, announce>;
     else
-        return {&TCPU::FetchOnly, &TCPU::FetchOnly, 1};
+        return &TCPU::FetchOnly;
 }
 
 template <size_t... opcodes>
-constexpr std::array<TCPU::TWholeEntry, 256> TCPU::WholeTable(std::index_sequence<opcodes...>) {
-    return {WholeEntry<uint8_t(opcodes)>()...};
+constexpr TCPU::TWholeTable TCPU::WholeTable(std::index_sequence<opcodes...>) {
+    return {{{WholeRun<uint8_t(opcodes), false>()...}, {WholeRun<uint8_t(opcodes), true>()...}},
+            {uint8_t(MostClocks[opcodes] >= 2 ? MostClocks[opcodes] : 1)...}};
 }
 
-const std::array<TCPU::TWholeEntry, 256> TCPU::WholeInstructions = WholeTable(std::make_index_sequence<256>());
+const TCPU::TWholeTable TCPU::WholeInstructions = WholeTable(std::make_index_sequence<256>());
 
 // The first instruction's boundary has had its breakpoint check already.
 template <bool announce>

@@ -135,6 +135,7 @@ struct TCPU::TWholeFamilies {
         Cpu.DataLo = 0x01;
         Cpu.Cycle = 3;  // the clock the TED's position is brought to
         const uint8_t value = Bus().ReadPortInClock();
+        Cpu.Cycle = 1;
         Read(0x01, value, 3);
         Cpu.Operate<op>(value);
         Clocks = 3;

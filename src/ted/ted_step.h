@@ -5,6 +5,12 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__GNUC__)
+#define TED_INLINE [[gnu::always_inline]] inline
+#else
+#define TED_INLINE inline
+#endif
+
 namespace TedPixels {
 // Four pixel bytes, left to right, as one 32-bit group in memory order.
 inline uint32_t Pack(uint8_t p0, uint8_t p1, uint8_t p2, uint8_t p3) {
@@ -302,8 +308,9 @@ struct TTED::TWindowCells {
     int32_t Cells = 0, Rendered = 0;
 
     // Draws the cells whose first step is below `until`. The loop works on local copies: a
-    // pixel store may alias anything, and would make the compiler reload every field.
-    void DrawUntil(int32_t until) {
+    // pixel store may alias anything, and would make the compiler reload every field. Inlined
+    // into the run's loop, which calls it after every processor call.
+    TED_INLINE void DrawUntil(int32_t until) {
         if (until > End) until = End;
         int32_t step = Step;
         if (step >= until) return;
