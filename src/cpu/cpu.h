@@ -112,7 +112,8 @@ private:
     // back to back, without and with announcing its writes, and the most clocks the call may
     // take (1 where the opcode is left to the micro-code). One array per kind, so that the
     // dispatch is a single indexed load.
-    using TWholeRun = uint32_t (*)(TCPU&, uint32_t left);
+    // `operand`: where the byte after the opcode lies, null where its page takes the decoder.
+    using TWholeRun = uint32_t (*)(TCPU&, uint32_t left, const uint8_t* operand);
     struct TWholeTable {
         TWholeRun Run[2][256];
         uint8_t Clocks[256];
@@ -120,10 +121,11 @@ private:
     static const TWholeTable WholeInstructions;
     template <bool announce> struct TWholeFamilies;  // cpu_whole_families.h
     template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce> uint32_t WholeClocks(uint32_t left);
-    template <uint8_t opcode, bool announce> static uint32_t WholeInstruction(TCPU& cpu, uint32_t left);
+    template <uint8_t opcode, bool announce>
+    static uint32_t WholeInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand);
     template <bool announce> uint32_t NextInstruction(uint32_t left);
     // The illegal opcodes: their next clock is the micro-code's.
-    static uint32_t FetchOnly(TCPU& cpu, uint32_t left) {
+    static uint32_t FetchOnly(TCPU& cpu, uint32_t left, const uint8_t*) {
         cpu.Cycle = 2;
         return left;
     }

@@ -99,8 +99,8 @@ CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t left) {
 // (cpu_whole_families.h), that; else its micro-steps. `left` counts the clocks left after the
 // fetch.
 template <uint8_t opcode, bool announce>
-uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left) {
-    TWholeFamilies<announce> atOnce{cpu};
+uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand) {
+    TWholeFamilies<announce> atOnce{cpu, operand};
     if (left + 1 >= MostClocks[opcode]) VisitFamily<opcode>(atOnce);
     if (atOnce.Clocks != 0) {
         left -= atOnce.Clocks - 1;
@@ -121,10 +121,18 @@ template <bool announce>
 CPU_INLINE uint32_t TCPU::NextInstruction(uint32_t left) {
     if (left == 0) return 0;
     LeftBeforeInstruction = left;
-    Opcode = Memory->Read(PC);
+    const uint8_t* at = Memory->PlainReadAt(PC);
+    if (at) [[likely]] {
+        Opcode = *at;
+        Memory->LogPlain(PC, Opcode, false, 1);
+    } else {
+        Opcode = Memory->Read(PC);
+    }
     ++PC;
+    // The operand byte lies beside the opcode unless the page ends there.
+    const uint8_t* operand = at && (PC & 0xFF) != 0 ? at + 1 : Memory->PlainReadAt(PC);
     // Cycle stays 1 where the family takes the instruction at once: nothing reads it in between.
-    return WholeInstructions.Run[announce][Opcode](*this, left - 1);
+    return WholeInstructions.Run[announce][Opcode](*this, left - 1, operand);
 }
 
 template <uint8_t opcode, bool announce>

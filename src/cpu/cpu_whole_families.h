@@ -13,6 +13,7 @@
 template <bool announce>
 struct TCPU::TWholeFamilies {
     TCPU& Cpu;
+    const uint8_t* const Operand;  // the byte at PC, or null where its page takes the decoder
     uint32_t Clocks = 0;  // the instruction's clocks, the fetch included; 0 while declined
 
     // ---- helpers ----
@@ -29,7 +30,7 @@ struct TCPU::TWholeFamilies {
     uint32_t Offset(const uint8_t* at) const { return uint32_t(at - Cpu.Memory->Image); }
     static uint32_t StackOffset(uint8_t sp) { return 0x100u + sp; }
     // The operand byte at PC (clock 2) and the one after it (clock 3), when their pages are plain.
-    const uint8_t* Operand1() { return Bus().PlainReadAt(Cpu.PC); }
+    const uint8_t* Operand1() { return Operand; }
     const uint8_t* Operand2(const uint8_t* first) {
         return (Cpu.PC & 0xFF) != 0xFF ? first + 1 : Bus().PlainReadAt(uint16_t(Cpu.PC + 1));
     }
