@@ -20,11 +20,12 @@ struct TCPU::TWholeFamilies {
     TMemory& Bus() { return *Cpu.Memory; }
     void Read(uint16_t address, uint8_t value, uint32_t clock) { Bus().LogPlain(address, value, false, clock); }
     void Wrote(uint16_t address, uint8_t value, uint32_t clock) { Bus().LogPlain(address, value, true, clock); }
+    // The clocks RunInstructions has taken before clock `clock` of this instruction.
+    uint32_t ClocksBefore(uint32_t clock) const { return Cpu.RunBudget - Cpu.LeftBeforeInstruction + clock - 1; }
     // Ahead of a clock that changes the RAM byte at `offset`, where the caller watches it.
     void Announce(uint32_t clock, uint32_t offset) {
         if constexpr (announce) {
-            if (Cpu.Watch->Covers(offset))
-                Cpu.WriteAhead(Cpu.WriteAheadContext, Cpu.RunBudget - Cpu.LeftBeforeInstruction + clock - 1);
+            if (Cpu.Watch->Covers(offset)) Cpu.WriteAhead(Cpu.WriteAheadContext, ClocksBefore(clock));
         }
     }
     uint32_t Offset(const uint8_t* at) const { return uint32_t(at - Cpu.Memory->Image); }
@@ -134,9 +135,7 @@ struct TCPU::TWholeFamilies {
         Read(Cpu.PC, 0x01, 2);
         ++Cpu.PC;
         Cpu.DataLo = 0x01;
-        Cpu.Cycle = 3;  // the clock the TED's position is brought to
-        const uint8_t value = Bus().ReadPortInClock();
-        Cpu.Cycle = 1;
+        const uint8_t value = Bus().ReadPortInClock(ClocksBefore(3));
         Read(0x01, value, 3);
         Cpu.Operate<op>(value);
         Clocks = 3;

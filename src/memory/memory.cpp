@@ -132,8 +132,8 @@ void TMemory::SyncClock() {
     if (Ted && Ted->WholeInstructionFrom >= 0) [[unlikely]] Ted->SyncToProcessorClock();
 }
 
-uint8_t TMemory::ReadPortInClock() {
-    SyncClock();
+uint8_t TMemory::ReadPortInClock(uint32_t clocksBefore) {
+    if (Ted && Ted->WholeInstructionFrom >= 0) Ted->SyncToClock(clocksBefore);
     return ReadPort();
 }
 

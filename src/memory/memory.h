@@ -70,9 +70,10 @@ public:
         const ptrdiff_t base = WritePage[address >> 8];
         return base >= 0 ? Image + base + (address & 0xFF) : nullptr;
     }
-    // A read of the port at $0001 (page 0 or a mirror) inside a processor clock: what Read does
-    // for it, without the decoding, and without the log entry.
-    uint8_t ReadPortInClock();
+    // A read of the port at $0001 inside a whole instruction, in the clock that follows
+    // `clocksBefore` clocks of TCPU::RunInstructions: what Read does for it, without the
+    // decoding, and without the log entry.
+    uint8_t ReadPortInClock(uint32_t clocksBefore);
 #ifdef VARLUME_BUS_LOG
     void LogPlain(uint16_t address, uint8_t value, bool isWrite, uint32_t cycle) {
         AccessLog.push_back({address, value, isWrite, LogCycle ? cycle : 0});

@@ -104,6 +104,8 @@ public:
     int32_t WholeInstructionFrom = -1;
     int32_t ClockStride = 1;
     void SyncToProcessorClock();
+    // The same where the caller knows the clocks the processor's call has taken before it.
+    void SyncToClock(uint32_t clocksBefore) { LineStep = WholeInstructionFrom + ClockStride * int32_t(clocksBefore); }
     // Set by a write that a run cannot take in its stride: a timer (its expiry moves), a sound
     // register, a register the picture reads live, the processor port's motor line. The frame
     // loop ends the run after that clock's step and plans the next one.
