@@ -346,6 +346,17 @@ struct TTED::TWindowCells {
                     pixels = RenderCellOf<mode>(context, column, attribute, code);
                     both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
                     ++rendered;
+                } else {
+                    // A stretch of like cells (a blank area): the next eight compared at once.
+                    std::memcpy(pos, &both, 8);
+                    while (wholeUntil - step > 16 && EightLike(context, column + 1, attribute, code)) {
+                        for (int cell = 1; cell <= 8; ++cell) std::memcpy(pos + 8 * cell, &both, 8);
+                        step += 16;
+                        column += 8;
+                        pos += 64;
+                        cells += 8;
+                    }
+                    continue;
                 }
             } else {
                 pixels = RenderCell<mode>(context, column);
@@ -367,6 +378,14 @@ struct TTED::TWindowCells {
         SecondHalf = pixels.Second;
         Cells = cells;
         Rendered = rendered;
+    }
+    // Whether the eight cells from `column` all have this attribute and code.
+    static bool EightLike(const TCellContext& context, int32_t column, uint8_t attribute, uint8_t code) {
+        constexpr uint64_t everyByte = 0x0101010101010101ull;
+        uint64_t attributes, codes;
+        std::memcpy(&attributes, context.Attributes + column, 8);
+        std::memcpy(&codes, context.Codes + column, 8);
+        return ((attributes ^ attribute * everyByte) | (codes ^ code * everyByte)) == 0;
     }
     static void DrawAhead(void* cells, uint32_t clocksBefore) {
         auto& self = *static_cast<TWindowCells*>(cells);
