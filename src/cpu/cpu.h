@@ -123,7 +123,11 @@ private:
     template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce> uint32_t WholeClocks(uint32_t left);
     template <uint8_t opcode, bool announce>
     static uint32_t WholeInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand);
+    template <uint8_t opcode, bool announce> static uint32_t MicroInstruction(TCPU& cpu, uint32_t left);
+    template <bool announce> uint32_t AfterInstruction(uint32_t left);
+    template <bool announce> static uint32_t AfterInstructionChecked(TCPU& cpu, uint32_t left);
     template <bool announce> uint32_t NextInstruction(uint32_t left);
+    template <bool announce> static uint32_t DecodedFetch(TCPU& cpu, uint32_t left);
     // The illegal opcodes: their next clock is the micro-code's.
     static uint32_t FetchOnly(TCPU& cpu, uint32_t left, const uint8_t*) {
         cpu.Cycle = 2;
