@@ -119,11 +119,13 @@ private:
         uint8_t Clocks[256];
     };
     static const TWholeTable WholeInstructions;
-    template <bool announce> struct TWholeFamilies;  // cpu_whole_families.h
+    template <bool announce, bool port = false> struct TWholeFamilies;  // cpu_whole_families.h
     template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce> uint32_t WholeClocks(uint32_t left);
     template <uint8_t opcode, bool announce>
     static uint32_t WholeInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand);
     template <uint8_t opcode, bool announce> static uint32_t MicroInstruction(TCPU& cpu, uint32_t left);
+    template <uint8_t opcode, bool announce>
+    static uint32_t PortInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand);
     template <bool announce> uint32_t AfterInstruction(uint32_t left);
     template <bool announce> static uint32_t AfterInstructionChecked(TCPU& cpu, uint32_t left);
     template <bool announce> uint32_t NextInstruction(uint32_t left);

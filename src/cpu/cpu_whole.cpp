@@ -103,7 +103,18 @@ template <uint8_t opcode, bool announce>
 uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand) {
     TWholeFamilies<announce> atOnce{cpu, operand};
     if (left + 1 >= MostClocks[opcode]) VisitFamily<opcode>(atOnce);
-    if (atOnce.Clocks == 0) [[unlikely]] return MicroInstruction<opcode, announce>(cpu, left);
+    if (atOnce.Clocks == 0) [[unlikely]] {
+        if (atOnce.PortSeen) return PortInstruction<opcode, announce>(cpu, left, operand);
+        return MicroInstruction<opcode, announce>(cpu, left);
+    }
+    return cpu.AfterInstruction<announce>(left - (atOnce.Clocks - 1));
+}
+
+// LDA $01, BIT $01 and the like, whose clocks are all left.
+template <uint8_t opcode, bool announce>
+CPU_NOINLINE uint32_t TCPU::PortInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand) {
+    TWholeFamilies<announce, true> atOnce{cpu, operand};
+    VisitFamily<opcode>(atOnce);
     return cpu.AfterInstruction<announce>(left - (atOnce.Clocks - 1));
 }
 

@@ -10,11 +10,14 @@
 // cpu_whole.cpp; the differential check (bench/cpu_differential.h) holds them to the micro-code.
 #include "cpu/cpu_sequences.h"
 
-template <bool announce>
+// With `port`, a zero-page read of the port is taken too (it calls out of line, so it is kept
+// apart from the common path); without, such a read declines and sets PortSeen.
+template <bool announce, bool port>
 struct TCPU::TWholeFamilies {
     TCPU& Cpu;
     const uint8_t* const Operand;  // the byte at PC, or null where its page takes the decoder
     uint32_t Clocks = 0;  // the instruction's clocks, the fetch included; 0 while declined
+    bool PortSeen = false;
 
     // ---- helpers ----
     TMemory& Bus() { return *Cpu.Memory; }
@@ -120,7 +123,8 @@ struct TCPU::TWholeFamilies {
     template <TOp op, int indexed, TIndex ix> void ZeroPageAccess() {
         uint8_t address;
         if (!TakeZeroPageOperand<indexed, ix>(address)) {
-            if constexpr (!indexed) PortRead<op>();
+            if constexpr (!indexed && port) PortRead<op>();
+            if constexpr (!indexed && !port) PortSeen = Operand && *Operand == 0x01;
             return;
         }
         Cpu.Operate<op>(ZeroPage(address, 3 + indexed));
