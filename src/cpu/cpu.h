@@ -5,6 +5,7 @@
 
 #include "core/host.h"
 #include "memory/memory.h"
+#include "memory/write_watch.h"
 
 class TMemory;
 class TStateReader;
@@ -43,11 +44,15 @@ public:
     // each processor clock, it draws up to there first.
     using TWriteAhead = void (*)(void* context, uint32_t clocksBefore);
     uint32_t RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context);
+    // The same, announcing only the clocks whose write may land in `watch` (the clocks that
+    // take the micro-code, whose addresses are not known ahead, are all announced). The watch
+    // must stay valid for the call.
+    uint32_t RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context, const TWriteWatch& watch);
     // Inside RunInstructions: the clocks it has taken before the current one.
     uint32_t ClocksIntoRunInstructions() const { return RunBudget - LeftBeforeInstruction + Cycle - 1; }
     // The most clocks RunInstructions takes of `opcode` in one go: all it can take; 1, the
     // fetch, for the opcodes it leaves to the micro-code.
-    static uint32_t WholeInstructionClocks(uint8_t opcode) { return WholeInstructions[opcode].Clocks; }
+    static uint32_t WholeInstructionClocks(uint8_t opcode) { return WholeInstructions.Clocks[opcode]; }
     // The earliest clock in which `opcode` may change memory, 0 for none.
     static uint32_t FirstWriteClock(uint8_t opcode);
     void PowerOn();   // registers to their power-on values, no bus access
@@ -104,29 +109,42 @@ private:
     static const std::array<TMicroStep, 256 * CycleSlots> MicroSteps;
 
     // The whole-instruction path (cpu_whole.cpp): per opcode, the clocks after the fetch run
-    // back to back, and the most clocks the call may take (more than any budget where the
-    // opcode is left to the micro-code).
-    using TWholeRun = uint32_t (*)(TCPU&, uint32_t left);
-    struct TWholeEntry {
-        TWholeRun Run;            // the clocks after the fetch
-        TWholeRun RunAnnouncing;  // the same, announcing its writes
-        uint32_t Clocks;
+    // back to back, without and with announcing its writes, and the most clocks the call may
+    // take (1 where the opcode is left to the micro-code). One array per kind, so that the
+    // dispatch is a single indexed load.
+    // `operand`: where the byte after the opcode lies, null where its page takes the decoder.
+    using TWholeRun = uint32_t (*)(TCPU&, uint32_t left, const uint8_t* operand);
+    struct TWholeTable {
+        TWholeRun Run[2][256];
+        uint8_t Clocks[256];
     };
-    static const std::array<TWholeEntry, 256> WholeInstructions;
-    template <bool announce> struct TWholeFamilies;  // cpu_whole_families.h
+    static const TWholeTable WholeInstructions;
+    template <bool announce, bool port = false> struct TWholeFamilies;  // cpu_whole_families.h
     template <uint8_t opcode, uint32_t cycle, uint32_t last, bool announce> uint32_t WholeClocks(uint32_t left);
-    template <uint8_t opcode, bool announce> static uint32_t WholeInstruction(TCPU& cpu, uint32_t left);
+    template <uint8_t opcode, bool announce>
+    static uint32_t WholeInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand);
+    template <uint8_t opcode, bool announce> static uint32_t MicroInstruction(TCPU& cpu, uint32_t left);
+    template <uint8_t opcode, bool announce>
+    static uint32_t PortInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand);
+    template <bool announce> uint32_t AfterInstruction(uint32_t left);
+    template <bool announce> static uint32_t AfterInstructionChecked(TCPU& cpu, uint32_t left);
     template <bool announce> uint32_t NextInstruction(uint32_t left);
-    static uint32_t FetchOnly(TCPU&, uint32_t left) { return left; }
+    template <bool announce> static uint32_t DecodedFetch(TCPU& cpu, uint32_t left);
+    // The illegal opcodes: their next clock is the micro-code's.
+    static uint32_t FetchOnly(TCPU& cpu, uint32_t left, const uint8_t*) {
+        cpu.Cycle = 2;
+        return left;
+    }
     // RunInstructions: its budget, the clocks left before the current instruction, the
     // decoded writes before the call and where it announces writes.
     uint32_t RunBudget = 0, LeftBeforeInstruction = 0, WritesBefore = 0;
     TWriteAhead WriteAhead = nullptr;
     void* WriteAheadContext = nullptr;
+    const TWriteWatch* Watch = &AllOfRam;
+    static const TWriteWatch AllOfRam;
     template <bool announce> uint32_t RunWholeInstructions(uint32_t budget);
-    template <uint8_t opcode> static constexpr TWholeEntry WholeEntry();
-    template <size_t... opcodes>
-    static constexpr std::array<TWholeEntry, 256> WholeTable(std::index_sequence<opcodes...>);
+    template <uint8_t opcode, bool announce> static constexpr TWholeRun WholeRun();
+    template <size_t... opcodes> static constexpr TWholeTable WholeTable(std::index_sequence<opcodes...>);
 
     // What a sequence family does with its data: the operations of the read, write and
     // modify families, the implied instructions and the branch conditions.

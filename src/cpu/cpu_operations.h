@@ -8,6 +8,7 @@
 #if defined(__GNUC__)
 #define CPU_INLINE [[gnu::always_inline]] inline
 #define CPU_COLD [[gnu::cold, gnu::noinline]]
+#define CPU_NOINLINE [[gnu::noinline]]
 #define CPU_ASSUME(condition) \
     do {                          \
         if (!(condition)) __builtin_unreachable(); \
@@ -15,6 +16,7 @@
 #else
 #define CPU_INLINE inline
 #define CPU_COLD
+#define CPU_NOINLINE
 #define CPU_ASSUME(condition) ((void)0)
 #endif
 

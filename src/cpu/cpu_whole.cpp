@@ -97,22 +97,48 @@ CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t left) {
 // each instruction dispatches its successor, so the host's predictor sees which opcode follows
 // which. Where the instruction's clocks are all left and its family takes it at once
 // (cpu_whole_families.h), that; else its micro-steps. `left` counts the clocks left after the
-// fetch.
+// fetch. Everything that calls out (the micro-steps, the breakpoint list, a decoded fetch) is
+// kept out of line, so that the common path saves no registers.
 template <uint8_t opcode, bool announce>
-uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left) {
-    TWholeFamilies<announce> atOnce{cpu};
+uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand) {
+    TWholeFamilies<announce> atOnce{cpu, operand};
     if (left + 1 >= MostClocks[opcode]) VisitFamily<opcode>(atOnce);
-    if (atOnce.Clocks != 0) {
-        left -= atOnce.Clocks - 1;
-        cpu.Cycle = 1;
-    } else {
-        left = cpu.WholeClocks<opcode, 2, MostClocks[opcode], announce>(left);
-        if (cpu.Cycle != 1) return left;
-        if constexpr (FirstWrites[opcode] != 0) {
-            if (cpu.Memory->DecodedWrites != cpu.WritesBefore) return left;
-        }
+    if (atOnce.Clocks == 0) [[unlikely]] {
+        if (atOnce.PortSeen) return PortInstruction<opcode, announce>(cpu, left, operand);
+        return MicroInstruction<opcode, announce>(cpu, left);
     }
-    if (cpu.AtBreakpoint()) [[unlikely]] return left;
+    return cpu.AfterInstruction<announce>(left - (atOnce.Clocks - 1));
+}
+
+// LDA $01, BIT $01 and the like, whose clocks are all left.
+template <uint8_t opcode, bool announce>
+CPU_NOINLINE uint32_t TCPU::PortInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand) {
+    TWholeFamilies<announce, true> atOnce{cpu, operand};
+    VisitFamily<opcode>(atOnce);
+    return cpu.AfterInstruction<announce>(left - (atOnce.Clocks - 1));
+}
+
+template <uint8_t opcode, bool announce>
+CPU_NOINLINE uint32_t TCPU::MicroInstruction(TCPU& cpu, uint32_t left) {
+    cpu.Cycle = 2;
+    left = cpu.WholeClocks<opcode, 2, MostClocks[opcode], announce>(left);
+    if (cpu.Cycle != 1) return left;
+    if constexpr (FirstWrites[opcode] != 0) {
+        if (cpu.Memory->DecodedWrites != cpu.WritesBefore) return left;
+    }
+    return cpu.AfterInstruction<announce>(left);
+}
+
+// At an instruction boundary: the breakpoint check, then the next instruction.
+template <bool announce>
+CPU_INLINE uint32_t TCPU::AfterInstruction(uint32_t left) {
+    if (BreakpointCount > 0) [[unlikely]] return AfterInstructionChecked<announce>(*this, left);
+    return NextInstruction<announce>(left);
+}
+
+template <bool announce>
+CPU_NOINLINE uint32_t TCPU::AfterInstructionChecked(TCPU& cpu, uint32_t left) {
+    if (cpu.HasBreakpoint(cpu.PC)) return left;
     return cpu.NextInstruction<announce>(left);
 }
 
@@ -121,27 +147,39 @@ template <bool announce>
 CPU_INLINE uint32_t TCPU::NextInstruction(uint32_t left) {
     if (left == 0) return 0;
     LeftBeforeInstruction = left;
-    Opcode = Memory->Read(PC);
+    const uint8_t* at = Memory->PlainReadAt(PC);
+    if (!at) [[unlikely]] return DecodedFetch<announce>(*this, left);
+    Opcode = *at;
+    Memory->LogPlain(PC, Opcode, false, 1);
     ++PC;
-    Cycle = 2;
-    const TWholeEntry& entry = WholeInstructions[Opcode];
-    return (announce ? entry.RunAnnouncing : entry.Run)(*this, left - 1);
+    // The operand byte lies beside the opcode unless the page ends there.
+    const uint8_t* operand = (PC & 0xFF) != 0 ? at + 1 : Memory->PlainReadAt(PC);
+    // Cycle stays 1 where the family takes the instruction at once: nothing reads it in between.
+    return WholeInstructions.Run[announce][Opcode](*this, left - 1, operand);
 }
 
-template <uint8_t opcode>
-constexpr TCPU::TWholeEntry TCPU::WholeEntry() {
+template <bool announce>
+CPU_NOINLINE uint32_t TCPU::DecodedFetch(TCPU& cpu, uint32_t left) {
+    cpu.Opcode = cpu.Memory->Read(cpu.PC);
+    ++cpu.PC;
+    return WholeInstructions.Run[announce][cpu.Opcode](cpu, left - 1, cpu.Memory->PlainReadAt(cpu.PC));
+}
+
+template <uint8_t opcode, bool announce>
+constexpr TCPU::TWholeRun TCPU::WholeRun() {
     if constexpr (MostClocks[opcode] >= 2)
-        return {&TCPU::WholeInstruction<opcode, false>, &TCPU::WholeInstruction<opcode, true>, MostClocks[opcode]};
+        return &TCPU::WholeInstruction<opcode, announce>;
     else
-        return {&TCPU::FetchOnly, &TCPU::FetchOnly, 1};
+        return &TCPU::FetchOnly;
 }
 
 template <size_t... opcodes>
-constexpr std::array<TCPU::TWholeEntry, 256> TCPU::WholeTable(std::index_sequence<opcodes...>) {
-    return {WholeEntry<uint8_t(opcodes)>()...};
+constexpr TCPU::TWholeTable TCPU::WholeTable(std::index_sequence<opcodes...>) {
+    return {{{WholeRun<uint8_t(opcodes), false>()...}, {WholeRun<uint8_t(opcodes), true>()...}},
+            {uint8_t(MostClocks[opcodes] >= 2 ? MostClocks[opcodes] : 1)...}};
 }
 
-const std::array<TCPU::TWholeEntry, 256> TCPU::WholeInstructions = WholeTable(std::make_index_sequence<256>());
+const TCPU::TWholeTable TCPU::WholeInstructions = WholeTable(std::make_index_sequence<256>());
 
 // The first instruction's boundary has had its breakpoint check already.
 template <bool announce>
@@ -153,8 +191,15 @@ uint32_t TCPU::RunWholeInstructions(uint32_t budget) {
 
 uint32_t TCPU::RunInstructions(uint32_t budget) { return RunWholeInstructions<false>(budget); }
 
+const TWriteWatch TCPU::AllOfRam{};
+
 uint32_t TCPU::RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context) {
+    return RunInstructions(budget, writeAhead, context, AllOfRam);
+}
+
+uint32_t TCPU::RunInstructions(uint32_t budget, TWriteAhead writeAhead, void* context, const TWriteWatch& watch) {
     WriteAhead = writeAhead;
     WriteAheadContext = context;
+    Watch = &watch;
     return RunWholeInstructions<true>(budget);
 }

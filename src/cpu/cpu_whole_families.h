@@ -10,21 +10,31 @@
 // cpu_whole.cpp; the differential check (bench/cpu_differential.h) holds them to the micro-code.
 #include "cpu/cpu_sequences.h"
 
-template <bool announce>
+// With `port`, a zero-page read of the port is taken too (it calls out of line, so it is kept
+// apart from the common path); without, such a read declines and sets PortSeen.
+template <bool announce, bool port>
 struct TCPU::TWholeFamilies {
     TCPU& Cpu;
+    const uint8_t* const Operand;  // the byte at PC, or null where its page takes the decoder
     uint32_t Clocks = 0;  // the instruction's clocks, the fetch included; 0 while declined
+    bool PortSeen = false;
 
     // ---- helpers ----
     TMemory& Bus() { return *Cpu.Memory; }
     void Read(uint16_t address, uint8_t value, uint32_t clock) { Bus().LogPlain(address, value, false, clock); }
     void Wrote(uint16_t address, uint8_t value, uint32_t clock) { Bus().LogPlain(address, value, true, clock); }
-    // Ahead of a clock that changes memory.
-    void Announce(uint32_t clock) {
-        if constexpr (announce) Cpu.WriteAhead(Cpu.WriteAheadContext, Cpu.RunBudget - Cpu.LeftBeforeInstruction + clock - 1);
+    // The clocks RunInstructions has taken before clock `clock` of this instruction.
+    uint32_t ClocksBefore(uint32_t clock) const { return Cpu.RunBudget - Cpu.LeftBeforeInstruction + clock - 1; }
+    // Ahead of a clock that changes the RAM byte at `offset`, where the caller watches it.
+    void Announce(uint32_t clock, uint32_t offset) {
+        if constexpr (announce) {
+            if (Cpu.Watch->Covers(offset)) Cpu.WriteAhead(Cpu.WriteAheadContext, ClocksBefore(clock));
+        }
     }
+    uint32_t Offset(const uint8_t* at) const { return uint32_t(at - Cpu.Memory->Image); }
+    static uint32_t StackOffset(uint8_t sp) { return 0x100u + sp; }
     // The operand byte at PC (clock 2) and the one after it (clock 3), when their pages are plain.
-    const uint8_t* Operand1() { return Bus().PlainReadAt(Cpu.PC); }
+    const uint8_t* Operand1() { return Operand; }
     const uint8_t* Operand2(const uint8_t* first) {
         return (Cpu.PC & 0xFF) != 0xFF ? first + 1 : Bus().PlainReadAt(uint16_t(Cpu.PC + 1));
     }
@@ -36,12 +46,12 @@ struct TCPU::TWholeFamilies {
         return value;
     }
     void WriteZeroPage(uint8_t address, uint8_t value, uint32_t clock) {
-        Announce(clock);
+        Announce(clock, address);
         Wrote(address, value, clock);
         Bus().Image[address] = value;
     }
     void Write(uint8_t* at, uint16_t address, uint8_t value, uint32_t clock) {
-        Announce(clock);
+        Announce(clock, Offset(at));
         Wrote(address, value, clock);
         *at = value;
     }
@@ -112,9 +122,27 @@ struct TCPU::TWholeFamilies {
     // LDA $zp (3 clocks) and LDA $zp,X (4): the index is added in clock 3, into DataLo.
     template <TOp op, int indexed, TIndex ix> void ZeroPageAccess() {
         uint8_t address;
-        if (!TakeZeroPageOperand<indexed, ix>(address)) return;
+        if (!TakeZeroPageOperand<indexed, ix>(address)) {
+            if constexpr (!indexed && port) PortRead<op>();
+            if constexpr (!indexed && !port) PortSeen = Operand && *Operand == 0x01;
+            return;
+        }
         Cpu.Operate<op>(ZeroPage(address, 3 + indexed));
         Clocks = 3 + indexed;
+    }
+
+    // LDA $01, BIT $01: a tape loader's poll. The port is read in clock 3, with the TED and the
+    // tape brought up to that clock, as the decoder does it, without the micro-steps.
+    template <TOp op> void PortRead() {
+        const uint8_t* at = Operand1();
+        if (!at || *at != 0x01) return;
+        Read(Cpu.PC, 0x01, 2);
+        ++Cpu.PC;
+        Cpu.DataLo = 0x01;
+        const uint8_t value = Bus().ReadPortInClock(ClocksBefore(3));
+        Read(0x01, value, 3);
+        Cpu.Operate<op>(value);
+        Clocks = 3;
     }
 
     template <TOp op, int indexed, TIndex ix> void ZeroPageStore() {
@@ -329,11 +357,11 @@ struct TCPU::TWholeFamilies {
         Read(Cpu.PC, lo, 2);
         Cpu.DataLo = lo;
         const uint16_t back = uint16_t(Cpu.PC + 1);
-        Announce(4);
+        Announce(4, StackOffset(Cpu.SP));
         Cpu.Push(uint8_t(back >> 8));
-        Announce(5);
+        Announce(5, StackOffset(Cpu.SP));
         Cpu.Push(uint8_t(back));
-        Announce(6);  // a clock after a write, as the micro-steps announce it
+        Announce(6, StackOffset(uint8_t(Cpu.SP + 1)));  // a clock after a write, as the micro-steps announce it
         const uint8_t hi = *second;
         Read(back, hi, 6);
         Cpu.PC = uint16_t(hi << 8 | lo);
@@ -350,7 +378,7 @@ struct TCPU::TWholeFamilies {
     }
 
     template <TOp op> void PushRegister() {
-        Announce(3);
+        Announce(3, StackOffset(Cpu.SP));
         Cpu.Push(op == PHA ? Cpu.A : Cpu.StatusByte(false, true));
         Clocks = 3;
     }

@@ -146,7 +146,7 @@ void TMachine::RunFrame() {
     auto quietClock = [this, &runEnds](uint32_t budget, TTED::TDrawAhead drawAhead) -> TTED::TRunClocks {
         if (Cpu.Cycle == 1) {
             Ted.WholeInstructionFrom = Ted.LineStep;
-            const uint32_t clocks = drawAhead.Draw ? Cpu.RunInstructions(budget, drawAhead.Draw, drawAhead.Cells)
+            const uint32_t clocks = drawAhead.Draw ? Cpu.RunInstructions(budget, drawAhead.Draw, drawAhead.Cells, *drawAhead.Watch)
                                                    : Cpu.RunInstructions(budget);
             Ted.WholeInstructionFrom = -1;
             return {clocks, runEnds()};

@@ -93,15 +93,18 @@ void TMemory::SetRomBanks(uint16_t low, uint16_t high) {
     RebuildPageMaps(0x80);
 }
 
-void TMemory::CatchUpTape() {
+// Inlined in the port's paths: a tape loader polls the port thousands of times a frame.
+BUS_INLINE void TMemory::AdvanceTape() {
     if (TapeStepsFrom < 0 || !Ted) return;
     const int32_t now = Ted->LineStep;
     if (Tape) Tape->Advance(now - TapeStepsFrom);
     TapeStepsFrom = now;
 }
 
-uint8_t TMemory::ReadPort() {
-    CatchUpTape();
+void TMemory::CatchUpTape() { AdvanceTape(); }
+
+BUS_INLINE uint8_t TMemory::ReadPort() {
+    AdvanceTape();
     // Without a tape the cassette read line keeps its last level.
     if (Tape) TapeLevelLatch = Tape->Level();
     return PortValue(TapeLevelLatch);
@@ -115,7 +118,7 @@ uint8_t TMemory::PortValue(int32_t tapeLevel) const {
 }
 
 void TMemory::WritePort(uint8_t value) {
-    CatchUpTape();
+    AdvanceTape();
     Image[0x0001] = value;
     // The motor line is active low.
     Motor = (value & 0x08) ? 0 : 1;
@@ -127,6 +130,11 @@ void TMemory::WritePort(uint8_t value) {
 // A processor clock inside a whole instruction: the TED first catches up with it.
 void TMemory::SyncClock() {
     if (Ted && Ted->WholeInstructionFrom >= 0) [[unlikely]] Ted->SyncToProcessorClock();
+}
+
+uint8_t TMemory::ReadPortInClock(uint32_t clocksBefore) {
+    if (Ted && Ted->WholeInstructionFrom >= 0) Ted->SyncToClock(clocksBefore);
+    return ReadPort();
 }
 
 uint8_t TMemory::DecodeRead(uint16_t address) {

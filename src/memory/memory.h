@@ -70,6 +70,10 @@ public:
         const ptrdiff_t base = WritePage[address >> 8];
         return base >= 0 ? Image + base + (address & 0xFF) : nullptr;
     }
+    // A read of the port at $0001 inside a whole instruction, in the clock that follows
+    // `clocksBefore` clocks of TCPU::RunInstructions: what Read does for it, without the
+    // decoding, and without the log entry.
+    uint8_t ReadPortInClock(uint32_t clocksBefore);
 #ifdef VARLUME_BUS_LOG
     void LogPlain(uint16_t address, uint8_t value, bool isWrite, uint32_t cycle) {
         AccessLog.push_back({address, value, isWrite, LogCycle ? cycle : 0});
@@ -159,6 +163,7 @@ private:
     uint16_t FoldWrite(uint16_t address) const;
     uint8_t DecodedValue(uint16_t folded) const;
     void SyncClock();
+    void AdvanceTape();
     uint8_t ReadPort();
     uint8_t PortValue(int32_t tapeLevel) const;
     void WritePort(uint8_t value);

@@ -69,8 +69,7 @@ void TTED::Reset() {
 }
 
 void TTED::SyncToProcessorClock() {
-    if (WholeInstructionFrom >= 0 && Cpu)
-        LineStep = WholeInstructionFrom + ClockStride * int32_t(Cpu->ClocksIntoRunInstructions());
+    if (WholeInstructionFrom >= 0 && Cpu) SyncToClock(Cpu->ClocksIntoRunInstructions());
 }
 
 void TTED::RaiseSource(bool& flag, bool enable) {

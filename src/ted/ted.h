@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "memory/write_watch.h"
+
 class TMemory;
 class TCPU;
 class THost;
@@ -84,10 +86,12 @@ public:
         bool EndRun;
     };
     // What a window run gives the clock call: the processor calls Draw(Cells, clocks before)
-    // ahead of every clock that may change memory. Null in border runs.
+    // ahead of every clock that may change the RAM in Watch, which the run's cells read. Null
+    // in border runs.
     struct TDrawAhead {
         void (*Draw)(void* cells, uint32_t clocksBefore);
         void* Cells;
+        const TWriteWatch* Watch;
     };
     template <class Clock> bool RunBorder(int32_t end, Clock&& clock);
     template <class Clock> bool RunWindow(int32_t end, Clock&& clock);
@@ -100,6 +104,8 @@ public:
     int32_t WholeInstructionFrom = -1;
     int32_t ClockStride = 1;
     void SyncToProcessorClock();
+    // The same where the caller knows the clocks the processor's call has taken before it.
+    void SyncToClock(uint32_t clocksBefore) { LineStep = WholeInstructionFrom + ClockStride * int32_t(clocksBefore); }
     // Set by a write that a run cannot take in its stride: a timer (its expiry moves), a sound
     // register, a register the picture reads live, the processor port's motor line. The frame
     // loop ends the run after that clock's step and plans the next one.
@@ -236,6 +242,8 @@ private:
     };
     template <TTedDisplayMode mode, bool draw, bool memo> struct TWindowCells;
     TCellContext CellContext() const;
+    // The RAM that a run's cells of `mode` may read.
+    template <TTedDisplayMode mode> TWriteWatch CellSources(const TCellContext& context) const;
     // The 4 pixels of a step in the window; sets SecondHalf for the next step of the cell.
     uint32_t RenderFirstHalf(int32_t column);
     TCellPixels RenderColumn(int32_t column) const;  // a cell in the line's mode

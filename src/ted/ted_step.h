@@ -5,6 +5,12 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__GNUC__)
+#define TED_INLINE [[gnu::always_inline]] inline
+#else
+#define TED_INLINE inline
+#endif
+
 namespace TedPixels {
 // Four pixel bytes, left to right, as one 32-bit group in memory order.
 inline uint32_t Pack(uint8_t p0, uint8_t p1, uint8_t p2, uint8_t p3) {
@@ -39,6 +45,23 @@ inline TTED::TCellContext TTED::CellContext() const {
     context.Reverse = !Chars256;
     context.HideFlashing = !FlashOn;
     return context;
+}
+
+// Within a window line: the attribute and code rows (40 bytes each), and the character set in
+// RAM (2 KB from the character line, wrapping at 64 KB as the fetch does) or the row's bitmap
+// bytes at its character line. A line outside the character rows fetches blanks, not RAM.
+template <TTedDisplayMode mode>
+inline TWriteWatch TTED::CellSources(const TCellContext& context) const {
+    if (Line.Fetch != Video) return TWriteWatch::Nothing();
+    TWriteWatch watch{{Line.AttributeRow, Line.CodeRow, 0}, {40, 40, 0}};
+    if constexpr (mode == TTedDisplayMode::Bitmap || mode == TTedDisplayMode::MulticolourBitmap) {
+        watch.Start[2] = Line.BitmapRow;
+        watch.Length[2] = 40 * 8;
+    } else if (context.CharImage == Video) {
+        watch.Start[2] = context.CharLine;
+        watch.Length[2] = 256 * 8;
+    }
+    return watch;
 }
 
 inline uint8_t TTED::CharacterByte(const TCellContext& context, uint32_t code) {
@@ -207,7 +230,7 @@ bool TTED::RunBorder(int32_t end, Clock&& clock) {
         if (!InBorder && !(step & 1)) ++step;
         while (step < end) {
             LineStep = step;
-            const TRunClocks taken = clock(uint32_t(end - step), TDrawAhead{nullptr, nullptr});
+            const TRunClocks taken = clock(uint32_t(end - step), TDrawAhead{nullptr, nullptr, nullptr});
             step += int32_t(taken.Clocks);
             if (taken.EndRun) {
                 step -= 1;
@@ -219,7 +242,7 @@ bool TTED::RunBorder(int32_t end, Clock&& clock) {
         ClockStride = 2;
         for (step |= 1; step < end;) {
             LineStep = step;
-            const TRunClocks taken = clock(uint32_t(end - step + 1) >> 1, TDrawAhead{nullptr, nullptr});
+            const TRunClocks taken = clock(uint32_t(end - step + 1) >> 1, TDrawAhead{nullptr, nullptr, nullptr});
             step += 2 * int32_t(taken.Clocks);
             if (taken.EndRun) {
                 step -= 2;
@@ -285,8 +308,9 @@ struct TTED::TWindowCells {
     int32_t Cells = 0, Rendered = 0;
 
     // Draws the cells whose first step is below `until`. The loop works on local copies: a
-    // pixel store may alias anything, and would make the compiler reload every field.
-    void DrawUntil(int32_t until) {
+    // pixel store may alias anything, and would make the compiler reload every field. Inlined
+    // into the run's loop, which calls it after every processor call.
+    TED_INLINE void DrawUntil(int32_t until) {
         if (until > End) until = End;
         int32_t step = Step;
         if (step >= until) return;
@@ -322,6 +346,17 @@ struct TTED::TWindowCells {
                     pixels = RenderCellOf<mode>(context, column, attribute, code);
                     both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
                     ++rendered;
+                } else {
+                    // A stretch of like cells (a blank area): the next eight compared at once.
+                    std::memcpy(pos, &both, 8);
+                    while (wholeUntil - step > 16 && EightLike(context, column + 1, attribute, code)) {
+                        for (int cell = 1; cell <= 8; ++cell) std::memcpy(pos + 8 * cell, &both, 8);
+                        step += 16;
+                        column += 8;
+                        pos += 64;
+                        cells += 8;
+                    }
+                    continue;
                 }
             } else {
                 pixels = RenderCell<mode>(context, column);
@@ -343,6 +378,14 @@ struct TTED::TWindowCells {
         SecondHalf = pixels.Second;
         Cells = cells;
         Rendered = rendered;
+    }
+    // Whether the eight cells from `column` all have this attribute and code.
+    static bool EightLike(const TCellContext& context, int32_t column, uint8_t attribute, uint8_t code) {
+        constexpr uint64_t everyByte = 0x0101010101010101ull;
+        uint64_t attributes, codes;
+        std::memcpy(&attributes, context.Attributes + column, 8);
+        std::memcpy(&codes, context.Codes + column, 8);
+        return ((attributes ^ attribute * everyByte) | (codes ^ code * everyByte)) == 0;
     }
     static void DrawAhead(void* cells, uint32_t clocksBefore) {
         auto& self = *static_cast<TWindowCells*>(cells);
@@ -367,7 +410,9 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
         cells.Pos += 4;
         ++cells.Step;
     }
-    const TDrawAhead drawAhead{&TWindowCells<mode, draw, memo>::DrawAhead, &cells};
+    // A skipped frame draws nothing, so no write need be announced.
+    const TWriteWatch watch = draw ? CellSources<mode>(cells.Context) : TWriteWatch::Nothing();
+    const TDrawAhead drawAhead{&TWindowCells<mode, draw, memo>::DrawAhead, &cells, &watch};
     while (cells.Step < end) {
         const int32_t step = cells.Step;
         LineStep = step;

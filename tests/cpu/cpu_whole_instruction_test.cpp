@@ -104,6 +104,32 @@ TEST_F(WholeInstructionTest, EveryClockThatMayChangeMemoryIsAnnouncedBeforeIt) {
     EXPECT_EQ(Cpu.PC, 0x4000);
 }
 
+// Where the caller watches only part of RAM, only the writes into it are announced; the
+// ranges wrap at 64 KB.
+TEST_F(WholeInstructionTest, OnlyWritesIntoTheWatchAreAnnounced) {
+    std::vector<uint32_t> seen;
+    auto note = [](void* context, uint32_t clocksBefore) {
+        static_cast<std::vector<uint32_t>*>(context)->push_back(clocksBefore);
+    };
+    Cpu.A = 0x77;
+    Cpu.X = 0x02;
+    Cpu.SP = 0xF0;
+    // STA $3000; STA $3001; INC $12,X; JSR $4000 (pushes to $01F0 and $01EF)
+    Place(0x2000, {0x8D, 0x00, 0x30, 0x8D, 0x01, 0x30, 0xF6, 0x10, 0x20, 0x00, 0x40});
+    const TWriteWatch watch{{0x3001, 0x01EF, 0xFFFE}, {1, 1, 0x17}};  // the last from $FFFE to $0014
+    EXPECT_EQ(Cpu.RunInstructions(20, note, &seen, watch), 20u);
+    // STA $3001 writes in clock 8, INC $14 in 13 and 14; JSR's second push is in clock 19, and
+    // its last clock follows it.
+    EXPECT_EQ(seen, (std::vector<uint32_t>{7, 12, 13, 18, 19}));
+    EXPECT_EQ(Mem.Image[0x3000], 0x77);
+    EXPECT_EQ(Cpu.PC, 0x4000);
+
+    seen.clear();
+    Cpu.PC = 0x2000;
+    EXPECT_EQ(Cpu.RunInstructions(8, note, &seen, TWriteWatch::Nothing()), 8u);
+    EXPECT_TRUE(seen.empty());
+}
+
 TEST_F(WholeInstructionTest, StopsAtABreakpointWithoutReportingIt) {
     Place(0x2000, {0xEA, 0xEA, 0xEA, 0xEA});
     Cpu.Breakpoints[0] = 0x2002;

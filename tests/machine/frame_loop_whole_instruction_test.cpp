@@ -130,6 +130,46 @@ TEST(WholeInstructionRuns, InterruptsRisingAtEveryClockOfAnInstruction) {
     EXPECT_GT(fast.Machine->Memory.Image[0xF9], 0);  // the handler ran
 }
 
+// The window's cells are fetched after their clocks, so a write to anything a cell reads must
+// reach it at its clock and no other. Every code on the screen is 0 and the loop keeps changing
+// that character's bytes in RAM, a column of the first bitmap row, codes and, with the screen
+// matrix at $0000, attributes through zero-page and stack writes; in each display mode.
+TEST(WholeInstructionRuns, WritesToWhatTheCellsReadInEveryMode) {
+    struct TMode {
+        int Control6, Control7;
+    };
+    for (const TMode mode : {TMode{0x1B, 0x08}, TMode{0x5B, 0x08}, TMode{0x1B, 0x18}, TMode{0x3B, 0x08},
+                             TMode{0x3B, 0x18}}) {
+        Workload::TMiniAsm a(0x1000);
+        a.Bytes({0x78, 0xA2, 0xFF, 0x9A})
+            .Bytes({0xA9, mode.Control6, 0x8D, 0x06, 0xFF, 0xA9, mode.Control7, 0x8D, 0x07, 0xFF})
+            .Bytes({0xA9, 0x00, 0x8D, 0x14, 0xFF})              // matrix at $0000
+            .Bytes({0xA9, 0x30, 0x8D, 0x13, 0xFF})              // characters at $3000
+            .Bytes({0xA9, 0x08, 0x8D, 0x12, 0xFF})              // bitmap at $2000, characters in RAM
+            .Label("loop")
+            .Bytes({0x69, 0x35});                              // ADC #$35
+        for (int line = 0; line < 8; ++line) a.Bytes({0x8D, line, 0x30});         // STA $3000+line
+        for (int line = 0; line < 8; ++line) a.Bytes({0x9D, line, 0x20});         // STA $2000+line,X
+        for (int row = 0; row < 6; ++row) a.Bytes({0x9D, 40 * row, 0x04});     // STA $0400+40*row,X: codes
+        a.Bytes({0xE6, 0x10, 0x85, 0x11})                   // INC $10; STA $11
+            .Bytes({0x48}).Absolute(0x20, "sub").Bytes({0x68})  // PHA; JSR sub; PLA
+            .Bytes({0x48, 0x8A, 0x69, 0x08, 0xAA, 0x68})       // X += 8 (and carry)
+            .Absolute(0x4C, "loop")
+            .Label("sub")
+            .Bytes({0x1E, 0x00, 0x01, 0x60});                  // ASL $0100,X; RTS
+        const std::vector<uint8_t> program = a.Finish();
+        TTwin fast, plain;
+        ForBoth(fast, plain, [&](TMachine& m) {
+            SetUpRomless(m, program);
+            // Attributes unlike the background, so that every pattern shows.
+            for (uint16_t at = 0x0002; at < 0x0400; ++at) m.Memory.Image[at] = 0x71;
+            for (uint16_t at = 0x0400; at < 0x0800; ++at) m.Memory.Image[at] = 0x00;
+        });
+        SCOPED_TRACE("$FF06 " + std::to_string(mode.Control6) + ", $FF07 " + std::to_string(mode.Control7));
+        RunAndCompare(fast, plain, 12);
+    }
+}
+
 // Breakpoints set and cleared from inside the frame loop's call (at each end of frame, which
 // falls inside a call after the single clocks), in the main loop and on the subroutine in page
 // $FF; at each hit the front-end looks at the TED and the pixels from inside the clock.
