@@ -1,8 +1,7 @@
 #include "media/d64_disk.h"
 
-#include <bit>
-
 #include <algorithm>
+#include <bit>
 
 #include "media/drive.h"
 
