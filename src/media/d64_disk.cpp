@@ -1,6 +1,7 @@
 #include "media/d64_disk.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 #include "media/drive.h"
@@ -14,11 +15,19 @@ int32_t SectorsPerTrack(int32_t track) {
     return 17;
 }
 
+// Where each track starts in the image (every sector lookup needs it).
+constexpr auto TrackStarts = [] {
+    std::array<int32_t, Tracks + 1> starts{};
+    for (int32_t track = 1; track <= Tracks; ++track) {
+        const int32_t sectors = track <= 17 ? 21 : track <= 24 ? 19 : track <= 30 ? 18 : 17;
+        starts[size_t(track)] = starts[size_t(track - 1)] + 256 * sectors;
+    }
+    return starts;
+}();
+
 int32_t SectorOffset(int32_t track, int32_t sector) {
     if (track < 1 || track > Tracks || sector < 0 || sector >= SectorsPerTrack(track)) return -1;
-    int32_t offset = 0;
-    for (int32_t t = 1; t < track; ++t) offset += 256 * SectorsPerTrack(t);
-    return offset + 256 * sector;
+    return TrackStarts[size_t(track - 1)] + 256 * sector;
 }
 
 std::string_view EntryName(const uint8_t* entry) {
@@ -75,6 +84,15 @@ int32_t TD64Disk::ListedBlocksFree() const {
 bool TD64Disk::IsFree(int32_t track, int32_t sector) const {
     const uint8_t* entry = Bam() + 4 + 4 * (track - 1);
     return (entry[1 + sector / 8] >> (sector % 8)) & 1;
+}
+
+void TD64Disk::FreeAllSectors() {
+    uint8_t* entry = Bam() + 4;
+    for (int32_t track = 1; track <= Tracks; ++track, entry += 4) {
+        const uint32_t mask = (1u << SectorsPerTrack(track)) - 1;
+        for (int32_t i = 0; i < 3; ++i) entry[1 + i] |= uint8_t(mask >> (8 * i));
+        entry[0] = uint8_t(SectorsPerTrack(track));
+    }
 }
 
 void TD64Disk::SetFree(int32_t track, int32_t sector, bool free) {

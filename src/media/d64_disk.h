@@ -93,6 +93,8 @@ public:
     // The block availability map's bits (1 = free) and its free counts.
     bool IsFree(int32_t track, int32_t sector) const;
     void SetFree(int32_t track, int32_t sector, bool free);
+    // Every sector of every track free (spare bits above a track's sectors are kept).
+    void FreeAllSectors();
     // Free sectors by the map's bits, the directory track left out.
     int32_t FreeDataSectors() const;
 

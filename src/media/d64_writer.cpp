@@ -180,8 +180,7 @@ void TD64Disk::WriteBam(std::string_view diskName, const uint8_t* id) {
     bam[0] = DirectoryTrack;
     bam[1] = 1;
     bam[2] = 'A';  // the DOS version of the disk format
-    for (int32_t track = 1; track <= Tracks; ++track)
-        for (int32_t sector = 0; sector < SectorsPerTrack(track); ++sector) SetFree(track, sector, true);
+    FreeAllSectors();
     SetFree(DirectoryTrack, 0, false);
     SetFree(DirectoryTrack, 1, false);
     WriteName(bam + 0x90, diskName, 16);
@@ -208,8 +207,7 @@ void TD64Disk::Format(std::string_view diskName, std::string_view id, bool newId
 }
 
 void TD64Disk::Validate() {
-    for (int32_t track = 1; track <= Tracks; ++track)
-        for (int32_t sector = 0; sector < SectorsPerTrack(track); ++sector) SetFree(track, sector, true);
+    FreeAllSectors();
     SetFree(DirectoryTrack, 0, false);
     SetChainFree(Bam()[0], Bam()[1], false);
     ForEachEntry([&](uint8_t* entry) {
