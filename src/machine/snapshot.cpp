@@ -6,6 +6,7 @@
 #include <memory>
 #include <system_error>
 
+#include "core/crc32.h"
 #include "core/state_stream.h"
 #include "machine/machine.h"
 #include "media/host_files.h"
@@ -28,21 +29,6 @@ constexpr TTag MachineTag{'M', 'A', 'C', 'H'}, CpuTag{'C', 'P', 'U', ' '}, Memor
 // Every section but the synthesizer's must be there, once.
 constexpr TTag RequiredTags[] = {MachineTag, CpuTag,    MemoryTag, TedTag, KeysTag,
                                  Drive8Tag,  Drive9Tag, TapeTag,   FrameTag};
-
-uint32_t Crc32(const uint8_t* data, size_t size) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
-}
 
 // The ROM slots as the machine type's images filled them.
 uint32_t RomChecksum(const TMachine& machine) {
@@ -186,6 +172,8 @@ std::unique_ptr<TMachine> Rehearse(const TParsed& parsed, const std::vector<std:
 
 std::vector<uint8_t> SaveSnapshot(const TMachine& machine, const TSoundSynth* synth) {
     TStateWriter file;
+    // The memory and the picture are nearly all of it: one allocation rather than a dozen.
+    file.Bytes.reserve(TMemory::RamSize + sizeof machine.Frame.Pixels + 16384);
     file.PutBytes(reinterpret_cast<const uint8_t*>(Magic), sizeof Magic);
     file.Put(SnapshotVersion);
     file.Put(uint8_t(machine.MachineType));
@@ -230,10 +218,10 @@ bool LoadSnapshot(TMachine& machine, const uint8_t* data, size_t size, std::stri
         return false;
     }
     // Every byte is good: the machine takes them. The same bytes read the same way again, so
-    // this cannot fail half-way.
-    if (RomChecksum(machine) != romChecksum)
-        std::memcpy(machine.Memory.Image + TMemory::RamSize, scratch->Memory.Image + TMemory::RamSize,
-                    TMemory::ImageSize - TMemory::RamSize);
+    // this cannot fail half-way. The rehearsal's ROMs are the snapshot's: copying them costs
+    // less than checking whether the machine's differ.
+    std::memcpy(machine.Memory.Image + TMemory::RamSize, scratch->Memory.Image + TMemory::RamSize,
+                TMemory::ImageSize - TMemory::RamSize);
     uint32_t unused = 0;
     Restore(machine, parsed, unused, synth, notes);
     error.clear();

@@ -42,12 +42,14 @@ bool TD64Image::RestoreState(TStateReader& in, bool& unlinked) {
     if (!errors.empty() && errors.size() != size_t(ImageWithErrorsSize - ImageSize)) return in.Fail();
     // The host file is written to again only while it still holds the snapshot's disk: a disk
     // changed since must not be overwritten by the older one.
-    TD64Image file;
-    if (!path.empty() && file.Attach(path) == TD64Attach::Attached && file.Disk == disk && file.ErrorBytes == errors) {
-        *this = std::move(file);
-        return true;
+    if (!path.empty()) {
+        TD64Image file;
+        if (file.Attach(path) == TD64Attach::Attached && file.Disk == disk && file.ErrorBytes == errors) {
+            *this = std::move(file);
+            return true;
+        }
+        unlinked = true;
     }
-    unlinked = !path.empty();
     Disk = std::move(disk);
     ErrorBytes = std::move(errors);
     Path.clear();

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <memory>
 
+#include "core/crc32.h"
 #include "core/host.h"
 #include "fuzz_support.h"
 #include "machine/machine.h"
@@ -63,12 +64,7 @@ TBaseMachine& BaseMachine(int which) {
 void PutCrc(Bytes& file) {
     // The END section is the last 12 bytes: tag, length 4, the CRC-32 of everything before it.
     if (file.size() < 12) return;
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < file.size() - 12; ++i) {
-        crc ^= file[i];
-        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-    }
-    crc ^= 0xFFFFFFFFu;
+    const uint32_t crc = Crc32(file.data(), file.size() - 12);
     for (int i = 0; i < 4; ++i) file[file.size() - 4 + size_t(i)] = uint8_t(crc >> (8 * i));
 }
 
