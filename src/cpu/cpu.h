@@ -36,8 +36,10 @@ public:
     // StepQuiet would, for `budget` clocks, and returns the clocks taken. It stops early after
     // any clock that made a decoded write (TMemory::DecodedWrites: I/O, the port, page $FF),
     // so that the caller sees that write's effects at its clock; at an instruction boundary
-    // whose PC is a breakpoint; and after the fetch of an illegal opcode. An instruction left
-    // unfinished goes on with StepQuiet, clock by clock.
+    // whose PC is a breakpoint; after the fetch of an illegal opcode; and, with the IRQ line
+    // up, after the fetch of CLI, PLP or RTI, which may unmask it. An instruction left
+    // unfinished goes on with StepQuiet, clock by clock (StepInRun with the line up). With the
+    // line up it is exact while I is set, which only those three can change.
     uint32_t RunInstructions(uint32_t budget);
     // The same, calling `writeAhead(context, clocks taken before it)` ahead of every clock that
     // may change memory (a bus write or a stack push): where the TED draws from memory after

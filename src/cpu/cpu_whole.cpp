@@ -101,6 +101,12 @@ CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t left) {
 // kept out of line, so that the common path saves no registers.
 template <uint8_t opcode, bool announce>
 uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand) {
+    // CLI, PLP and RTI may clear I: with the IRQ line up, the clocks after that sample it, so
+    // the caller takes them one by one.
+    if constexpr (opcode == 0x58 || opcode == 0x28 || opcode == 0x40) {
+        if (cpu.IrqLine != 0) [[unlikely]]
+            return FetchOnly(cpu, left, operand);
+    }
     TWholeFamilies<announce> atOnce{cpu, operand};
     if (left + 1 >= MostClocks[opcode]) VisitFamily<opcode>(atOnce);
     if (atOnce.Clocks == 0) [[unlikely]] {

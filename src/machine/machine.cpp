@@ -154,9 +154,12 @@ void TMachine::RunFrame() {
         Cpu.StepQuiet();
         return {1, runEnds()};
     };
-    // With the line up, clock by clock, sampling it. An opcode fetch only reads, and no read
-    // stops the machine or changes the plan.
-    auto clock = [this, &runEnds](uint32_t, TTED::TDrawAhead) -> TTED::TRunClocks {
+    // With the line up: while I masks it nothing samples it, so whole instructions from a
+    // boundary too (the processor hands back CLI, PLP and RTI after their fetch); else clock
+    // by clock, sampling it. An opcode fetch only reads, and no read stops the machine or
+    // changes the plan.
+    auto clock = [this, &runEnds, &quietClock](uint32_t budget, TTED::TDrawAhead drawAhead) -> TTED::TRunClocks {
+        if (Cpu.Cycle == 1 && Cpu.I != 0) return quietClock(budget, drawAhead);
         return {1, Cpu.StepInRun() && runEnds()};
     };
     auto run = [this](int32_t start, int32_t end, auto& cpuClock) {

@@ -10,7 +10,7 @@ namespace {
 
 TEST(WholeInstructionDifferential, RandomProgramsMatchTheMicroCodeClockForClock) {
     Differential::TChecker checker(20240613);
-    EXPECT_EQ(checker.Run(1500, 24), "");
+    EXPECT_EQ(checker.Run(3000, 24), "");
     const Differential::TStatistics& seen = checker.Statistics;
     EXPECT_GT(seen.WholeClocks, seen.Clocks / 2);
     // The path takes every instruction whole, however long it runs, and the announced clocks

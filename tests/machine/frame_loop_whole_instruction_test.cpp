@@ -130,6 +130,43 @@ TEST(WholeInstructionRuns, InterruptsRisingAtEveryClockOfAnInstruction) {
     EXPECT_GT(fast.Machine->Memory.Image[0xF9], 0);  // the handler ran
 }
 
+// The line stays up while I masks it (a tape loader's state): the masked stretches run whole,
+// and CLI, PLP and an RTI from a handler that left the line up unmask it, so the delay counts
+// and the interrupt comes, at the clocks the plain loop gives.
+TEST(WholeInstructionRuns, InterruptsPendingWhileMaskedAndUnmaskedByCliPlpAndRti) {
+    Workload::TMiniAsm a(0x1000);
+    a.Bytes({0x78, 0xA2, 0xFF, 0x9A})
+        .LowByteOf(0xA9, "irq").Bytes({0x8D, 0xFE, 0xFF})
+        .HighByteOf(0xA9, "irq").Bytes({0x8D, 0xFF, 0xFF})
+        .Bytes({0xA9, 0x1B, 0x8D, 0x06, 0xFF, 0xA9, 0x08, 0x8D, 0x14, 0xFF, 0xA9, 0x30, 0x8D, 0x13, 0xFF})
+        .Bytes({0xA9, 0x83, 0x8D, 0x00, 0xFF, 0xA9, 0x00, 0x8D, 0x01, 0xFF})  // timer 1: 131
+        .Bytes({0xA9, 0x08, 0x8D, 0x0A, 0xFF})                 // timer 1 interrupts, still masked
+        .Label("main")
+        .Bytes({0x58, 0xEA, 0x08, 0x78})                       // CLI; NOP; PHP with I clear; SEI
+        .Bytes({0xFE, 0x00, 0x0C, 0xB1, 0xF4, 0x91, 0xF6})     // INC $0C00,X; LDA ($F4),Y; STA ($F6),Y
+        .Absolute(0x20, "sub")
+        .Bytes({0xE8, 0xC8, 0x0E, 0x00, 0x08})                 // INX; INY; ASL $0800
+        .Bytes({0x28, 0xEA, 0xEA, 0x78})                       // PLP unmasks; NOP; NOP; SEI
+        .Bytes({0xB5, 0x10, 0x95, 0x20, 0x48, 0x68})           // LDA $10,X; STA $20,X; PHA; PLA
+        .Absolute(0x20, "sub")
+        .Absolute(0x4C, "main")
+        .Label("sub")
+        .Bytes({0xE6, 0xF8, 0x60})                             // INC $F8; RTS
+        .Label("irq")
+        .Bytes({0x48, 0xE6, 0xF9, 0xA5, 0xF9, 0x8D, 0x19, 0xFF})  // PHA; count into the border
+        .Bytes({0x29, 0x01, 0xF0, 0x06})                       // every second time:
+        .Bytes({0xAD, 0x09, 0xFF, 0x8D, 0x09, 0xFF})           // acknowledge
+        .Bytes({0x68, 0x40});                                  // PLA; RTI, perhaps with the line up
+    const std::vector<uint8_t> program = a.Finish();
+    TTwin fast, plain;
+    ForBoth(fast, plain, [&](TMachine& m) {
+        SetUpRomless(m, program);
+        Workload::Place(m.Memory, 0x00F4, {0x00, 0x30, 0x00, 0x0C});  // ($F4) = $3000, ($F6) = $0C00
+    });
+    RunAndCompare(fast, plain, 50);
+    EXPECT_GT(fast.Machine->Memory.Image[0xF9], 1);  // the handler ran, with and without acknowledging
+}
+
 // The window's cells are fetched after their clocks, so a write to anything a cell reads must
 // reach it at its clock and no other. Every code on the screen is 0 and the loop keeps changing
 // that character's bytes in RAM, a column of the first bitmap row, codes and, with the screen
