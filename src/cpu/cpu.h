@@ -128,6 +128,7 @@ private:
     template <uint8_t opcode, bool announce> static uint32_t MicroInstruction(TCPU& cpu, uint32_t left);
     template <uint8_t opcode, bool announce>
     static uint32_t PortInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand);
+    uint32_t PortWaitTurns(uint32_t left);
     template <bool announce> uint32_t AfterInstruction(uint32_t left);
     template <bool announce> static uint32_t AfterInstructionChecked(TCPU& cpu, uint32_t left);
     template <bool announce> uint32_t NextInstruction(uint32_t left);

@@ -20,6 +20,10 @@ bool TCPU::RestoreState(TStateReader& in) {
     // Between two clocks the sequencer is at 1 (an opcode fetch next) or inside a sequence.
     in.GetIn(Cycle, 1u, CycleSlots - 1);
     for (uint8_t* latch : {&Opcode, &DataLo, &Temp, &DataHi}) in.Get(*latch);
+    // Inside an instruction, a clock its sequence has: past its last one nothing would end it,
+    // and the processor would never fetch again. The reporting opcodes end in their clock 2.
+    const uint32_t last = WholeInstructionClocks(Opcode) > 2 ? WholeInstructionClocks(Opcode) : 2;
+    if (Cycle > last) in.Fail();
     in.Get(EffAddr);
     in.Get(Result16);
     in.GetIn(IrqLine, int16_t(0), int16_t(1));

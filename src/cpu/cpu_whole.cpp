@@ -121,7 +121,40 @@ template <uint8_t opcode, bool announce>
 CPU_NOINLINE uint32_t TCPU::PortInstruction(TCPU& cpu, uint32_t left, const uint8_t* operand) {
     TWholeFamilies<announce, true> atOnce{cpu, operand};
     VisitFamily<opcode>(atOnce);
-    return cpu.AfterInstruction<announce>(left - (atOnce.Clocks - 1));
+    left -= atOnce.Clocks - 1;
+    if constexpr (opcode == 0x24) left = cpu.PortWaitTurns(left);
+    return cpu.AfterInstruction<announce>(left);
+}
+
+// BIT $01, then BEQ or BNE back to it: a tape loader waiting for an edge. While the port's
+// value holds, every turn of the loop makes the same accesses with the same values and leaves
+// the same state, so the turns that fit in the clocks left and end before the value may change
+// are taken at once (and logged one by one in the test build). Just after the BIT.
+uint32_t TCPU::PortWaitTurns(uint32_t left) {
+    constexpr uint32_t turnClocks = 6;  // the branch taken within its page, then the BIT
+    if (left < turnClocks || BreakpointCount > 0) return left;
+    const uint16_t loop = uint16_t(PC - 2);
+    // The loop's four bytes within one page, so that the branch takes 3 clocks.
+    if ((loop & 0xFF) > 0xFB) return left;
+    const uint8_t* at = Memory->PlainReadAt(loop);
+    if (!at || at[0] != 0x24 || at[1] != 0x01 || at[3] != 0xFC) return left;
+    const bool taken = at[2] == 0xF0 ? Z != 0 : at[2] == 0xD0 && Z == 0;
+    if (!taken) return left;
+    uint32_t turns = left / turnClocks;
+    const uint32_t holds = Memory->ClocksPortHolds() / turnClocks;
+    if (holds < turns) turns = holds;
+#ifdef VARLUME_BUS_LOG
+    const uint8_t value = Memory->AccessLog.back().Value;  // the BIT's read of the port
+    for (uint32_t turn = 0; turn < turns; ++turn) {
+        Memory->LogPlain(uint16_t(loop + 2), at[2], false, 1);
+        Memory->LogPlain(uint16_t(loop + 3), 0xFC, false, 3);
+        Memory->LogPlain(loop, 0x24, false, 1);
+        Memory->LogPlain(uint16_t(loop + 1), 0x01, false, 2);
+        Memory->LogPlain(0x0001, value, false, 3);
+    }
+#endif
+    if (turns > 0) EffAddr = loop;
+    return left - turns * turnClocks;
 }
 
 template <uint8_t opcode, bool announce>

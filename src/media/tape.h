@@ -1,4 +1,5 @@
 #pragma once
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,6 +56,16 @@ public:
         else AdvanceHalfWave(steps);
     }
     int Level() const { return LevelBit; }
+    // How many steps Advance may take from here with Level unchanged at every one of them (a
+    // lower bound: 0 where the next step may change it).
+    int32_t StepsWithSameLevel() const {
+        if (Recording || !Loaded) return INT32_MAX;
+        if (!WholeWave) return Remaining;  // the step after the countdown reloads and toggles
+        // A whole wave is low while its countdown is above half the pulse, then high.
+        const int32_t half = PulseLength / 2;
+        if (Remaining <= half) return LevelBit ? Remaining : 0;
+        return LevelBit ? 0 : Remaining - half;
+    }
     // Read position as a fraction of the image (0 with no image); 1.0 at the end of the tape.
     double Position() const { return ImageLength ? double(ReadPosition) / double(ImageLength) : 0.0; }
     bool IsLoaded() const { return Loaded; }

@@ -74,6 +74,9 @@ public:
     // `clocksBefore` clocks of TCPU::RunInstructions: what Read does for it, without the
     // decoding, and without the log entry.
     uint8_t ReadPortInClock(uint32_t clocksBefore);
+    // For how many processor clocks after such a read a read of the port gives the same value:
+    // only the tape's level can change it within a run (a write to the port ends the call).
+    uint32_t ClocksPortHolds() const;
 #ifdef VARLUME_BUS_LOG
     void LogPlain(uint16_t address, uint8_t value, bool isWrite, uint32_t cycle) {
         AccessLog.push_back({address, value, isWrite, LogCycle ? cycle : 0});

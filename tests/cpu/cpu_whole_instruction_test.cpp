@@ -27,6 +27,37 @@ TEST(WholeInstructionDifferential, RandomProgramsMatchTheMicroCodeClockForClock)
     }
 }
 
+// BIT $01 and a branch back: a tape loader waiting for an edge, whose turns the path takes at
+// once while the port holds. Against the micro-code, clock for clock, with every access logged:
+// BEQ and BNE, budgets that end inside a turn, and a loop across a page end (taken clock by clock).
+TEST(WholeInstructionPortWait, TurnsTakenAtOnceMatchTheMicroCode) {
+    for (const uint16_t origin : {uint16_t(0x2000), uint16_t(0x20FD)}) {
+        for (const uint8_t branch : {uint8_t(0xF0), uint8_t(0xD0)}) {
+            for (const uint32_t budget : {5u, 6u, 47u, 300u}) {
+                Differential::TSide whole, micro;
+                for (Differential::TSide* side : {&whole, &micro}) {
+                    const uint8_t loop[] = {0x24, 0x01, branch, 0xFC};
+                    for (int i = 0; i < 4; ++i) side->Memory.Image[uint16_t(origin + i)] = loop[i];
+                    side->Cpu.PC = origin;
+                    side->Cpu.A = branch == 0xF0 ? 0x10 : 0x40;  // the level bit is low: both loop
+                    side->Cpu.I = 1;
+                }
+                uint32_t clocks = whole.Cpu.RunInstructions(budget);
+                while (whole.Cpu.Cycle != 1) {
+                    whole.Cpu.StepQuiet();
+                    ++clocks;
+                }
+                for (uint32_t clock = 0; clock < clocks; ++clock) micro.Cpu.Step();
+                const std::string at = "origin " + std::to_string(origin) + " branch " + std::to_string(branch) +
+                                       " budget " + std::to_string(budget);
+                EXPECT_EQ(whole.Memory.AccessLog, micro.Memory.AccessLog) << at;
+                EXPECT_EQ(Differential::Registers(whole.Cpu), Differential::Registers(micro.Cpu)) << at;
+                EXPECT_GE(clocks, budget) << at;
+            }
+        }
+    }
+}
+
 class WholeInstructionTest : public CpuTest {
 protected:
     WholeInstructionTest() { Mem.LogCycle = &Cpu.Cycle; }

@@ -280,3 +280,29 @@ TEST(FrameLoopEquivalence, TapePlayingWhileTheProgramReadsItAndSwitchesTheMotor)
     EXPECT_GT(highSeen, 0);
     EXPECT_GT(lowSeen, 0);
 }
+
+// The KERNAL's own loader: an interrupt pending while it masks it, and its wait for an edge
+// (BIT $01 and a branch back), whose turns the runs take at once while the level holds; half
+// and whole waves.
+TEST(FrameLoopEquivalence, TheKernalTapeLoaderWaitingForEdges) {
+    for (const uint8_t version : {uint8_t(2), uint8_t(1)}) {
+        TTwin fast, plain;
+        ForBoth(fast, plain, [](TMachine& m) { Workload::BootToPrompt(m, MachineC16); });
+        ForBoth(fast, plain, [&](TMachine& m) {
+            Workload::StartTapeLoad(m);
+            std::vector<uint8_t> image = m.Tape.Image;
+            image[0x0C] = version;
+            m.Tape.LoadImage(image);
+        });
+        TClockCounter counter;
+        for (int call = 0; call < 30; ++call) {
+            fast.Machine->RunFrame();
+            plain.Machine->RunFrameObserved(counter);
+            ASSERT_EQ(Difference(*fast.Machine, *plain.Machine), "") << "version " << int(version) << ", call " << call;
+            ASSERT_EQ(fast.Machine->Tape.ReadPosition, plain.Machine->Tape.ReadPosition) << "call " << call;
+            ASSERT_EQ(fast.Machine->Tape.Remaining, plain.Machine->Tape.Remaining) << "call " << call;
+            ASSERT_EQ(fast.Machine->Tape.LevelBit, plain.Machine->Tape.LevelBit) << "call " << call;
+        }
+        EXPECT_GT(fast.Machine->Tape.ReadPosition, 5000);
+    }
+}

@@ -213,6 +213,12 @@ TEST(Snapshot, EveryDamagedTruncatedOrForeignFileIsRefusedAndTheMachineIsUntouch
     badCycle[SectionAt(badCycle, "CPU ") + 8 + 2 + 4 + 7] = 0;  // sequencer step 0
     Reseal(badCycle);
     refused(badCycle, SnapshotDamaged, "a sequencer step no clock leaves");
+    std::vector<uint8_t> pastTheEnd = good;
+    const size_t cpu = SectionAt(pastTheEnd, "CPU ") + 8;
+    pastTheEnd[cpu + 2 + 4 + 7] = 3;   // clock 3 of
+    pastTheEnd[cpu + 2 + 4 + 7 + 4] = 0xEA;  // NOP, which has 2
+    Reseal(pastTheEnd);
+    refused(pastTheEnd, SnapshotDamaged, "a sequencer step past its instruction's last clock");
 
     // The same machine with other ROM images: a Plus4's snapshot needs the Plus4 images, which a
     // machine whose ROM directory is empty cannot find.

@@ -170,6 +170,37 @@ TEST(TapePlay, AdvancingInBulkEqualsSteppingOneStepAtATime) {
     }
 }
 
+// A tape loader's poll is skipped while the level is said to hold: it must, at every step.
+TEST(TapePlay, TheLevelHoldsForAsManyStepsAsItIsSaidTo) {
+    std::srand(11);
+    for (int image = 0; image < 20; ++image) {
+        Bytes pulses;
+        for (int i = 0; i < 30; ++i) {
+            if (std::rand() % 6) pulses.push_back(uint8_t(1 + std::rand() % 4));
+            else pulses.insert(pulses.end(), {0, uint8_t(std::rand() % 90), 0, 0});
+        }
+        TTape tape;
+        ASSERT_GT(tape.LoadImage(TapImage(image % 2 ? 1 : 2, pulses)), 0);
+        int positions = 0, holding = 0;
+        for (; tape.ReadPosition < tape.ImageLength; tape.Step(), ++positions) {
+            const int32_t said = tape.StepsWithSameLevel();
+            TTape ahead = tape;
+            int32_t held = 0;
+            while (held < said) {
+                ahead.Step();
+                if (ahead.Level() != tape.Level()) break;
+                ++held;
+            }
+            ASSERT_EQ(held, said) << image << " at step " << positions;
+            if (said > 0) ++holding;
+        }
+        // Most steps have a level that holds: the bound is of use, not always 0.
+        EXPECT_GT(2 * holding, positions) << image;
+    }
+    TTape empty;
+    EXPECT_GT(empty.StepsWithSameLevel(), 1000000);
+}
+
 TEST(TapePlay, RewindStartsTheTapeAgainAtItsFirstLevel) {
     for (uint8_t version : {uint8_t(1), uint8_t(2)}) {
         TTape tape;
