@@ -106,6 +106,17 @@ Workload::TMiniAsm& TimerInterruptsEvery131Ticks(Workload::TMiniAsm& a) {
         .Bytes({0xA9, 0x08, 0x8D, 0x0A, 0xFF});
 }
 
+// Runs such a program fast and plain for 50 calls, comparing; returns the handler's count at $F9.
+int RunInterruptProgram(const std::vector<uint8_t>& program) {
+    TTwin fast, plain;
+    ForBoth(fast, plain, [&](TMachine& m) {
+        SetUpRomless(m, program);
+        Workload::Place(m.Memory, 0x00F4, {0x00, 0x30, 0x00, 0x0C});  // ($F4) = $3000, ($F6) = $0C00
+    });
+    RunAndCompare(fast, plain, 50);
+    return fast.Machine->Memory.Image[0xF9];
+}
+
 // Timer 1 interrupts every 131 ticks, a count prime to the main loop's length, so the line
 // rises at every clock of every instruction of the loop (2 to 7 clocks, stack traffic among
 // them); the loop also masks and unmasks, so the delay counts on and off.
@@ -127,14 +138,7 @@ TEST(WholeInstructionRuns, InterruptsRisingAtEveryClockOfAnInstruction) {
         .Bytes({0x48, 0xAD, 0x09, 0xFF, 0x8D, 0x09, 0xFF})     // PHA; acknowledge
         .Bytes({0xE6, 0xF9, 0xA5, 0xF9, 0x8D, 0x19, 0xFF})     // count into the border
         .Bytes({0x68, 0x40});
-    const std::vector<uint8_t> program = a.Finish();
-    TTwin fast, plain;
-    ForBoth(fast, plain, [&](TMachine& m) {
-        SetUpRomless(m, program);
-        Workload::Place(m.Memory, 0x00F4, {0x00, 0x30, 0x00, 0x0C});  // ($F4) = $3000, ($F6) = $0C00
-    });
-    RunAndCompare(fast, plain, 50);
-    EXPECT_GT(fast.Machine->Memory.Image[0xF9], 0);  // the handler ran
+    EXPECT_GT(RunInterruptProgram(a.Finish()), 0);  // the handler ran
 }
 
 // The line stays up while I masks it (a tape loader's state): the masked stretches run whole,
@@ -159,14 +163,7 @@ TEST(WholeInstructionRuns, InterruptsPendingWhileMaskedAndUnmaskedByCliPlpAndRti
         .Bytes({0x29, 0x01, 0xF0, 0x06})                       // every second time:
         .Bytes({0xAD, 0x09, 0xFF, 0x8D, 0x09, 0xFF})           // acknowledge
         .Bytes({0x68, 0x40});                                  // PLA; RTI, perhaps with the line up
-    const std::vector<uint8_t> program = a.Finish();
-    TTwin fast, plain;
-    ForBoth(fast, plain, [&](TMachine& m) {
-        SetUpRomless(m, program);
-        Workload::Place(m.Memory, 0x00F4, {0x00, 0x30, 0x00, 0x0C});  // ($F4) = $3000, ($F6) = $0C00
-    });
-    RunAndCompare(fast, plain, 50);
-    EXPECT_GT(fast.Machine->Memory.Image[0xF9], 1);  // the handler ran, with and without acknowledging
+    EXPECT_GT(RunInterruptProgram(a.Finish()), 1);  // the handler ran, with and without acknowledging
 }
 
 // The window's cells are fetched after their clocks, so a write to anything a cell reads must
