@@ -1,24 +1,39 @@
 #pragma once
 // CRC-32 as zip and PNG have it (reflected, polynomial 0xEDB88320), eight bytes a step: a
 // snapshot seals and checks some 200 KB with it on every save and load.
-#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CRC32_ADDRESS_CHECKED 1
+#endif
+#elif defined(__SANITIZE_ADDRESS__)
+#define CRC32_ADDRESS_CHECKED 1
+#endif
+#ifdef CRC32_ADDRESS_CHECKED
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace crc32_detail {
 
-// Table k gives the effect of a byte followed by k zero bytes.
-constexpr auto Tables = [] {
-    std::array<std::array<uint32_t, 256>, 8> tables{};
+// Table k gives the effect of a byte followed by k zero bytes. A plain array, so that indexing it
+// is no call even where the checksum is built without the sanitizers and its callers with them.
+struct TTables {
+    uint32_t Of[8][256];
+};
+constexpr TTables Tables = [] {
+    TTables tables{};
+    auto& t = tables.Of;
     for (uint32_t n = 0; n < 256; ++n) {
         uint32_t c = n;
         for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        tables[0][n] = c;
+        t[0][n] = c;
     }
     for (size_t k = 1; k < 8; ++k)
-        for (size_t n = 0; n < 256; ++n) tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFF];
+        for (size_t n = 0; n < 256; ++n) t[k][n] = (t[k - 1][n] >> 8) ^ t[0][t[k - 1][n] & 0xFF];
     return tables;
 }();
 
@@ -35,7 +50,12 @@ inline uint32_t LittleWord(const uint8_t* bytes) {
 }  // namespace crc32_detail
 
 inline uint32_t Crc32(const uint8_t* data, size_t size) {
-    const auto& t = crc32_detail::Tables;
+#ifdef CRC32_ADDRESS_CHECKED
+    // The fuzzers build this function without a check per load (it costs them more than the
+    // rest of a snapshot): the whole range is checked here at once instead.
+    if (size > 0 && __asan_region_is_poisoned(const_cast<uint8_t*>(data), size) != nullptr) __builtin_trap();
+#endif
+    const auto& t = crc32_detail::Tables.Of;
     uint32_t crc = 0xFFFFFFFFu;
     for (; size >= 8; data += 8, size -= 8) {
         const uint32_t low = crc32_detail::LittleWord(data) ^ crc;

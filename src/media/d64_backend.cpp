@@ -10,7 +10,12 @@
 
 namespace fs = std::filesystem;
 
-TD64Image::TD64Image() : Disk(size_t(ImageSize), 0) {}
+TD64Image::TD64Image() = default;
+
+const std::vector<uint8_t>& TD64Image::BlankImage() {
+    static const std::vector<uint8_t> blank(size_t(ImageSize), 0);
+    return blank;
+}
 
 TD64Attach TD64Image::AttachData(const std::vector<uint8_t>& image) {
     if (image.size() != size_t(ImageSize) && image.size() != size_t(ImageWithErrorsSize)) return TD64Attach::NotAnImage;

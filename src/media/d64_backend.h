@@ -28,14 +28,14 @@ public:
     // An image with no host file: changes stay in memory.
     TD64Attach AttachData(const std::vector<uint8_t>& image);
 
-    const std::vector<uint8_t>& Bytes() const { return Disk; }
+    const std::vector<uint8_t>& Bytes() const { return Disk.empty() ? BlankImage() : Disk; }
     const std::string& HostFile() const { return Path; }
     bool ReadOnly() const { return Protected; }
 
     // A copy of the disk for an operation to change. The buffer is kept from one operation to
     // the next, so that a command does not allocate a whole image.
     std::vector<uint8_t>& WorkingCopy() {
-        Working.assign(Disk.begin(), Disk.end());
+        Working.assign(Bytes().begin(), Bytes().end());
         return Working;
     }
     // Keeps the working copy as the disk: writes it to the host file first (unless there is none).
@@ -48,7 +48,10 @@ public:
     bool RestoreState(TStateReader& in, bool& unlinked);
 
 private:
-    std::vector<uint8_t> Disk;
+    // The zeros of a drive without a disk, one image shared by every drive.
+    static const std::vector<uint8_t>& BlankImage();
+
+    std::vector<uint8_t> Disk;  // empty: the blank image
     std::vector<uint8_t> ErrorBytes;
     std::vector<uint8_t> Working;
     std::string Path;

@@ -1,6 +1,6 @@
 // A drive's part of a machine snapshot: everything the drive and its channels hold, so that a
 // restored drive answers the next byte on its port as the saved one would have.
-#include <algorithm>
+#include <cstring>
 
 #include "core/state_stream.h"
 #include "media/drive.h"
@@ -8,9 +8,15 @@
 namespace {
 
 // A buffer up to its last byte that is not zero: the zeros after it come back on restore.
+// Zeros are skipped a word at a time: a disk is mostly empty towards its end.
 void PutTrimmed(TStateWriter& out, const std::vector<uint8_t>& bytes) {
-    const auto last = std::find_if(bytes.rbegin(), bytes.rend(), [](uint8_t b) { return b != 0; });
-    out.PutBlock(bytes.data(), size_t(bytes.rend() - last));
+    size_t size = bytes.size();
+    for (uint64_t word = 0; size >= 8; size -= 8) {
+        std::memcpy(&word, bytes.data() + size - 8, 8);
+        if (word != 0) break;
+    }
+    while (size > 0 && bytes[size - 1] == 0) --size;
+    out.PutBlock(bytes.data(), size);
 }
 
 bool GetTrimmed(TStateReader& in, std::vector<uint8_t>& bytes, size_t size) {
@@ -19,11 +25,18 @@ bool GetTrimmed(TStateReader& in, std::vector<uint8_t>& bytes, size_t size) {
     return true;
 }
 
+// A disk's bytes as they were saved; none at all stand for the blank image.
+bool GetTrimmedDisk(TStateReader& in, std::vector<uint8_t>& disk) {
+    if (!in.GetBlock(disk, size_t(TD64Image::ImageSize))) return false;
+    if (!disk.empty()) disk.resize(size_t(TD64Image::ImageSize), 0);
+    return true;
+}
+
 }  // namespace
 
 void TD64Image::SaveState(TStateWriter& out) const {
     // A drive without a disk holds a blank one: a few bytes rather than 170 KB of zeros.
-    PutTrimmed(out, Disk);
+    PutTrimmed(out, Disk);  // none: the blank image
     out.PutBlock(ErrorBytes);
     out.PutString(Path);
     out.Put(Protected);
@@ -34,7 +47,7 @@ bool TD64Image::RestoreState(TStateReader& in, bool& unlinked) {
     std::vector<uint8_t> disk, errors;
     std::string path;
     bool writeProtected = false;
-    GetTrimmed(in, disk, size_t(ImageSize));
+    GetTrimmedDisk(in, disk);
     in.GetBlock(errors, size_t(ImageWithErrorsSize - ImageSize));
     in.GetString(path, 4096);
     in.Get(writeProtected);
@@ -44,7 +57,7 @@ bool TD64Image::RestoreState(TStateReader& in, bool& unlinked) {
     // changed since must not be overwritten by the older one.
     if (!path.empty()) {
         TD64Image file;
-        if (file.Attach(path) == TD64Attach::Attached && file.Disk == disk && file.ErrorBytes == errors) {
+        if (file.Attach(path) == TD64Attach::Attached && file.Bytes() == (disk.empty() ? BlankImage() : disk) && file.ErrorBytes == errors) {
             *this = std::move(file);
             return true;
         }

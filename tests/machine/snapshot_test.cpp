@@ -296,3 +296,33 @@ TEST(Snapshot, ADiskFileThatChangedSinceIsNotOverwrittenByTheSnapshotsOlderDisk)
     EXPECT_NE(notes[0].find("drive 9"), std::string::npos) << notes[0];
     std::filesystem::remove_all(dir);
 }
+
+TEST(Snapshot, ADriveWithoutADiskOrWithAnEmptyOneTakesAFewBytesAndComesBackBlank) {
+    auto machine = NewMachine();
+    const std::vector<uint8_t> snapshot = SaveSnapshot(*machine);
+    const size_t drive8 = SectionAt(snapshot, "DRV8");
+    ASSERT_NE(drive8, std::string::npos);
+    EXPECT_LT(snapshot[drive8 + 4] | snapshot[drive8 + 5] << 8 | snapshot[drive8 + 6] << 16, 4096);
+
+    // Restored over a drive that holds a disk, the drive holds a blank one again.
+    auto copy = NewMachine();
+    ASSERT_EQ(copy->Drive8.AttachImageData(media_test::TD64Builder().Image), TD64Attach::Attached);
+    EXPECT_EQ(Restored(snapshot, copy), snapshot);
+    EXPECT_EQ(copy->Drive8.DiskImage(), std::vector<uint8_t>(size_t(TD64Image::ImageSize), 0));
+
+    // A host file of zeros is saved as the blank disk, and the restored drive is its file again.
+    const auto dir = std::filesystem::temp_directory_path() / ("varlume-snapblank-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string image = (dir / "zeros.d64").string();
+    const std::vector<uint8_t> zeros(size_t(TD64Image::ImageSize), 0);
+    std::ofstream(image, std::ios::binary).write(reinterpret_cast<const char*>(zeros.data()), std::streamsize(zeros.size()));
+    ASSERT_EQ(machine->Drive8.AttachImage(image), TD64Attach::Attached);
+    const std::vector<uint8_t> withFile = SaveSnapshot(*machine);
+    std::string error;
+    std::vector<std::string> notes;
+    ASSERT_TRUE(LoadSnapshot(*copy, withFile.data(), withFile.size(), error, nullptr, &notes)) << error;
+    EXPECT_TRUE(notes.empty());
+    EXPECT_EQ(copy->Drive8.ImageFile(), image);
+    EXPECT_EQ(SaveSnapshot(*copy), withFile);
+    std::filesystem::remove_all(dir);
+}
