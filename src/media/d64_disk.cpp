@@ -8,20 +8,11 @@
 
 namespace d64 {
 
-int32_t SectorsPerTrack(int32_t track) {
-    if (track <= 17) return 21;
-    if (track <= 24) return 19;
-    if (track <= 30) return 18;
-    return 17;
-}
-
 // Where each track starts in the image (every sector lookup needs it).
 constexpr auto TrackStarts = [] {
     std::array<int32_t, Tracks + 1> starts{};
-    for (int32_t track = 1; track <= Tracks; ++track) {
-        const int32_t sectors = track <= 17 ? 21 : track <= 24 ? 19 : track <= 30 ? 18 : 17;
-        starts[size_t(track)] = starts[size_t(track - 1)] + 256 * sectors;
-    }
+    for (int32_t track = 1; track <= Tracks; ++track)
+        starts[size_t(track)] = starts[size_t(track - 1)] + 256 * SectorsPerTrack(track);
     return starts;
 }();
 

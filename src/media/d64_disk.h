@@ -23,7 +23,13 @@ constexpr int32_t SectorDataBytes = 254;
 constexpr uint8_t TypeClosed = 0x80;
 constexpr uint8_t TypeLocked = 0x40;
 
-int32_t SectorsPerTrack(int32_t track);
+// The four speed zones of the 1541's tracks.
+constexpr int32_t SectorsPerTrack(int32_t track) {
+    if (track <= 17) return 21;
+    if (track <= 24) return 19;
+    if (track <= 30) return 18;
+    return 17;
+}
 // Offset of a sector in the image, or -1 when the track or sector lies outside the disk.
 int32_t SectorOffset(int32_t track, int32_t sector);
 
