@@ -57,7 +57,8 @@ bool TD64Image::RestoreState(TStateReader& in, bool& unlinked) {
     // changed since must not be overwritten by the older one.
     if (!path.empty()) {
         TD64Image file;
-        if (file.Attach(path) == TD64Attach::Attached && file.Bytes() == (disk.empty() ? BlankImage() : disk) && file.ErrorBytes == errors) {
+        const std::vector<uint8_t>& saved = disk.empty() ? BlankImage() : disk;
+        if (file.Attach(path) == TD64Attach::Attached && file.Bytes() == saved && file.ErrorBytes == errors) {
             *this = std::move(file);
             return true;
         }
