@@ -25,18 +25,11 @@ bool GetTrimmed(TStateReader& in, std::vector<uint8_t>& bytes, size_t size) {
     return true;
 }
 
-// A disk's bytes as they were saved; none at all stand for the blank image.
-bool GetTrimmedDisk(TStateReader& in, std::vector<uint8_t>& disk) {
-    if (!in.GetBlock(disk, size_t(TD64Image::ImageSize))) return false;
-    if (!disk.empty()) disk.resize(size_t(TD64Image::ImageSize), 0);
-    return true;
-}
-
 }  // namespace
 
 void TD64Image::SaveState(TStateWriter& out) const {
-    // A drive without a disk holds a blank one: a few bytes rather than 170 KB of zeros.
-    PutTrimmed(out, Disk);  // none: the blank image
+    // A blank disk is saved as no bytes at all rather than 170 KB of zeros.
+    PutTrimmed(out, Disk);
     out.PutBlock(ErrorBytes);
     out.PutString(Path);
     out.Put(Protected);
@@ -47,7 +40,8 @@ bool TD64Image::RestoreState(TStateReader& in, bool& unlinked) {
     std::vector<uint8_t> disk, errors;
     std::string path;
     bool writeProtected = false;
-    GetTrimmedDisk(in, disk);
+    // No bytes stand for the blank image, which the drive keeps as an empty disk.
+    if (in.GetBlock(disk, size_t(ImageSize)) && !disk.empty()) disk.resize(size_t(ImageSize), 0);
     in.GetBlock(errors, size_t(ImageWithErrorsSize - ImageSize));
     in.GetString(path, 4096);
     in.Get(writeProtected);
