@@ -1,7 +1,6 @@
 #include "ted/ted.h"
 
 #include <cstring>
-#include <vector>
 
 #include "core/host.h"
 #include "cpu/cpu.h"
@@ -16,27 +15,11 @@ const uint8_t BlankImage[TMemory::ImageSize] = {};
 // Where the TED draws while no frame buffer is set. Shared: nobody looks at it.
 uint8_t ScratchFrame[TTED::FrameBytes];
 
-// For every background b, foreground f and 4-bit pattern n: the 4 pixels, left to right, where
-// pixel k shows f when bit 3 - k of n is set. One lookup gives a hires step's whole group.
-const uint32_t* SharedExpandTable() {
-    static const std::vector<uint32_t> table = [] {
-        std::vector<uint32_t> t(256 * 256 * 16);
-        for (uint32_t b = 0; b < 256; ++b)
-            for (uint32_t f = 0; f < 256; ++f)
-                for (uint32_t n = 0; n < 16; ++n) {
-                    auto pixel = [&](int k) { return uint8_t((n >> (3 - k)) & 1 ? f : b); };
-                    t[b * 4096 + f * 16 + n] = TedPixels::Pack(pixel(0), pixel(1), pixel(2), pixel(3));
-                }
-        return t;
-    }();
-    return table.data();
-}
-
 constexpr int32_t NoWindow = 1 << 20;  // a first window step that no step reaches
 
 }  // namespace
 
-TTED::TTED() : Video(BlankImage), FrameStart(ScratchFrame), RenderPos(ScratchFrame), ExpandTable(SharedExpandTable()) {
+TTED::TTED() : Video(BlankImage), FrameStart(ScratchFrame), RenderPos(ScratchFrame) {
     // The frame buffer starts 52 lines before raster 0: its first line is raster 260.
     for (int32_t line = 0; line < LinesPerFrame; ++line)
         RasterTable[line] = uint16_t(line < 52 ? line + 260 : line - 52);

@@ -230,7 +230,6 @@ private:
         const uint8_t* Attributes;   // the current text row's attributes
         const uint8_t* Codes;        // and character codes (or bitmap colours)
         const uint8_t* BitmapBytes;  // the row's bitmap bytes at its character line
-        const uint32_t* Expand;
         uint8_t Background[4];
         uint8_t MulticolourBitmap0, MulticolourBitmap3;
         bool Reverse;                // 128 characters: code bit 7 reverses
@@ -240,6 +239,7 @@ private:
     struct TCellPixels {
         uint32_t First, Second;
     };
+    static_assert(sizeof(TCellPixels) == 8, "a cell's pixels are stored as one block");
     template <TTedDisplayMode mode, bool draw, bool memo> struct TWindowCells;
     TCellContext CellContext() const;
     // The RAM that a run's cells of `mode` may read.
@@ -251,7 +251,8 @@ private:
     template <TTedDisplayMode mode>
     static TCellPixels RenderCellOf(const TCellContext& context, int32_t column, uint8_t attribute, uint32_t code);
     static uint8_t CharacterByte(const TCellContext& context, uint32_t code);
-    static TCellPixels Hires(const TCellContext& context, uint8_t background, uint8_t foreground, uint8_t pattern);
+    static TCellPixels Select(uint8_t background, uint8_t foreground, uint64_t mask);
+    static TCellPixels Hires(uint8_t background, uint8_t foreground, uint8_t pattern);
     static TCellPixels MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern);
 
     TMemory* Memory = nullptr;
@@ -261,7 +262,6 @@ private:
     const uint8_t* Video = nullptr;  // the memory image the picture is fetched from
     uint8_t* FrameStart = nullptr;
     uint8_t* RenderPos = nullptr;
-    const uint32_t* ExpandTable = nullptr;  // shared by every TTED, built once
     uint16_t RasterTable[LinesPerFrame] = {};
     TLineLatch Line;
     uint32_t SecondHalf = 0;  // the pixels of the second step of the current cell

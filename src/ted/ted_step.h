@@ -38,7 +38,6 @@ inline TTED::TCellContext TTED::CellContext() const {
     context.Attributes = Line.Fetch + Line.AttributeRow;
     context.Codes = Line.Fetch + Line.CodeRow;
     context.BitmapBytes = Line.Fetch + Line.BitmapRow;
-    context.Expand = ExpandTable;
     std::memcpy(context.Background, BackgroundColour, 4);
     context.MulticolourBitmap0 = Line.MulticolourBitmap0;
     context.MulticolourBitmap3 = Line.MulticolourBitmap3;
@@ -68,12 +67,6 @@ inline uint8_t TTED::CharacterByte(const TCellContext& context, uint32_t code) {
     return context.CharImage[(context.CharLine + code * 8) & context.CharMask];
 }
 
-inline TTED::TCellPixels TTED::Hires(const TCellContext& context, uint8_t background, uint8_t foreground,
-                                     uint8_t pattern) {
-    const uint32_t* entry = context.Expand + uint32_t(background) * 4096 + uint32_t(foreground) * 16;
-    return {entry[pattern >> 4], entry[pattern & 0x0F]};
-}
-
 namespace TedPixels {
 // For each pattern byte, the 8 pixel bytes (memory order, left to right) of its four
 // double-width pixels: all ones where the pixel's bit pair has its `bit` (1: high, 0: low) set.
@@ -87,6 +80,17 @@ inline constexpr std::array<uint64_t, 256> PairBitMasks(int bit) {
     }
     return masks;
 }
+// For each pattern byte, its 8 pixel bytes (memory order, left to right): all ones where the bit is set.
+inline constexpr std::array<uint64_t, 256> SingleBitMasks() {
+    std::array<uint64_t, 256> masks{};
+    for (uint32_t pattern = 0; pattern < 256; ++pattern) {
+        std::array<uint8_t, 8> bytes{};
+        for (int pixel = 0; pixel < 8; ++pixel) bytes[size_t(pixel)] = ((pattern >> (7 - pixel)) & 1) ? 0xFF : 0x00;
+        masks[pattern] = std::bit_cast<uint64_t>(bytes);
+    }
+    return masks;
+}
+inline constexpr std::array<uint64_t, 256> BitMasks = SingleBitMasks();
 inline constexpr std::array<uint64_t, 256> HighBitMasks = PairBitMasks(1);
 inline constexpr std::array<uint64_t, 256> LowBitMasks = PairBitMasks(0);
 }  // namespace TedPixels
@@ -103,6 +107,18 @@ inline TTED::TCellPixels TTED::MulticolourPixels(const uint8_t (&colour)[4], uin
     return std::bit_cast<TCellPixels>(pixels);
 }
 
+// Each set bit of `mask`'s bytes picks the foreground byte, each clear one the background.
+inline TTED::TCellPixels TTED::Select(uint8_t background, uint8_t foreground, uint64_t mask) {
+    constexpr uint64_t everyByte = 0x0101010101010101ull;
+    const uint64_t back = background * everyByte, front = foreground * everyByte;
+    return std::bit_cast<TCellPixels>(back ^ ((back ^ front) & mask));
+}
+
+// Each pattern bit picks the foreground or the background byte; all 8 at once by a mask.
+inline TTED::TCellPixels TTED::Hires(uint8_t background, uint8_t foreground, uint8_t pattern) {
+    return Select(background, foreground, TedPixels::BitMasks[pattern]);
+}
+
 template <TTedDisplayMode mode>
 inline TTED::TCellPixels TTED::RenderCell(const TCellContext& context, int32_t column) {
     return RenderCellOf<mode>(context, column, context.Attributes[column], context.Codes[column]);
@@ -113,23 +129,25 @@ inline TTED::TCellPixels TTED::RenderCellOf(const TCellContext& context, int32_t
                                             uint32_t code) {
     const uint8_t* background = context.Background;
     if constexpr (mode == TTedDisplayMode::Text) {
-        uint8_t foreground = attribute, back = background[0];
-        if ((code & 0x80) && context.Reverse) {  // hardware reverse
-            back = attribute;
-            foreground = background[0];
+        // A hardware reversed cell swaps its colours: its mask inverted. A hidden flashing one
+        // shows its (possibly swapped) background alone.
+        uint64_t invert = 0;
+        if ((code & 0x80) && context.Reverse) {
+            invert = ~uint64_t(0);
             code &= 0x7F;
         }
-        if ((attribute & 0x80) && context.HideFlashing) foreground = back;
-        return Hires(context, back, foreground, CharacterByte(context, code));
+        uint64_t mask = TedPixels::BitMasks[CharacterByte(context, code)] ^ invert;
+        if ((attribute & 0x80) && context.HideFlashing) mask = invert;
+        return Select(background[0], attribute, mask);
     } else if constexpr (mode == TTedDisplayMode::ExtendedColourText) {
         const uint8_t back = background[code >> 6];
         const uint8_t foreground = ((attribute & 0x80) && context.HideFlashing) ? back : attribute;
-        return Hires(context, back, foreground, CharacterByte(context, code & 0x3F));
+        return Hires(back, foreground, CharacterByte(context, code & 0x3F));
     } else if constexpr (mode == TTedDisplayMode::MulticolourText) {
         if (context.Reverse) code &= 0x7F;
         const uint8_t pattern = CharacterByte(context, code);
         // Attribute bit 3 clear: a plain hires cell, never reversed, never flashing.
-        if (!(attribute & 0x08)) return Hires(context, background[0], attribute, pattern);
+        if (!(attribute & 0x08)) return Hires(background[0], attribute, pattern);
         const uint8_t colour[4] = {background[0], background[1], background[2], uint8_t(attribute & 0x77)};
         return MulticolourPixels(colour, pattern);
     } else {
@@ -137,7 +155,7 @@ inline TTED::TCellPixels TTED::RenderCellOf(const TCellContext& context, int32_t
         const uint8_t pattern = context.BitmapBytes[uint32_t(column) * 8];
         const uint8_t foreground = uint8_t(code >> 4 | attribute << 4);
         const uint8_t back = uint8_t((attribute & 0xF0) | (code & 0x0F));
-        if constexpr (mode == TTedDisplayMode::Bitmap) return Hires(context, back, foreground, pattern);
+        if constexpr (mode == TTedDisplayMode::Bitmap) return Hires(back, foreground, pattern);
         const uint8_t colour[4] = {context.MulticolourBitmap0, foreground, back, context.MulticolourBitmap3};
         return MulticolourPixels(colour, pattern);
     }
@@ -207,13 +225,18 @@ inline int32_t TTED::RunEnd(int32_t maxSteps) const {
         end = windowEnd;
     }
     if (maxSteps < end - step) end = step + maxSteps;
-    // A timer at n ticks from 0 fires in the odd step that gives its n-th tick; 0 is 65536 ticks off.
+    // A timer at n ticks from 0 fires in the odd step that gives its n-th tick; 0 is 65536 ticks
+    // off. The nearest timer is the one with the fewest ticks left.
+    int32_t ticks = 0x10000;
+    bool running = false;
     for (const TTedTimer& timer : Timer) {
         if (!timer.Running) continue;
-        const int32_t ticks = timer.Counter ? timer.Counter : 0x10000;
-        const int32_t fireStep = 2 * ((step >> 1) + ticks) - 1;
-        if (fireStep < end) end = fireStep;
+        running = true;
+        const int32_t left = timer.Counter ? timer.Counter : 0x10000;
+        ticks = left < ticks ? left : ticks;
     }
+    const int32_t fireStep = 2 * ((step >> 1) + ticks) - 1;
+    if (running && fireStep < end) end = fireStep;
     return end;
 }
 
@@ -329,7 +352,7 @@ struct TTED::TWindowCells {
         uint8_t* pos = Pos;
         uint32_t lastKey = LastKey;
         TCellPixels pixels = Pixels;
-        uint64_t both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
+        uint64_t both = std::bit_cast<uint64_t>(pixels);
         int32_t cells = Cells, rendered = Rendered;
         int32_t column = (step - 17) >> 1;
         // Whole cells: both steps inside the run.
@@ -344,7 +367,7 @@ struct TTED::TWindowCells {
                 if (key != lastKey) {
                     lastKey = key;
                     pixels = RenderCellOf<mode>(context, column, attribute, code);
-                    both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
+                    both = std::bit_cast<uint64_t>(pixels);
                     ++rendered;
                 } else {
                     // A stretch of like cells (a blank area): the next eight compared at once.
@@ -360,7 +383,7 @@ struct TTED::TWindowCells {
                 }
             } else {
                 pixels = RenderCell<mode>(context, column);
-                both = uint64_t(pixels.First) | uint64_t(pixels.Second) << 32;
+                both = std::bit_cast<uint64_t>(pixels);
             }
             std::memcpy(pos, &both, 8);
         }
