@@ -251,7 +251,6 @@ private:
     template <TTedDisplayMode mode>
     static TCellPixels RenderCellOf(const TCellContext& context, int32_t column, uint8_t attribute, uint32_t code);
     static uint8_t CharacterByte(const TCellContext& context, uint32_t code);
-    static TCellPixels Select(uint8_t background, uint8_t foreground, uint64_t mask);
     static TCellPixels Hires(uint8_t background, uint8_t foreground, uint8_t pattern);
     static TCellPixels MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern);
 

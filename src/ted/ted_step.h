@@ -68,55 +68,43 @@ inline uint8_t TTED::CharacterByte(const TCellContext& context, uint32_t code) {
 }
 
 namespace TedPixels {
-// For each pattern byte, the 8 pixel bytes (memory order, left to right) of its four
-// double-width pixels: all ones where the pixel's bit pair has its `bit` (1: high, 0: low) set.
-inline constexpr std::array<uint64_t, 256> PairBitMasks(int bit) {
+// For each pattern byte, its 8 pixel bytes (memory order, left to right): all ones where the
+// pattern bit `bitOf(pixel)` is set.
+template <class BitOf>
+inline constexpr std::array<uint64_t, 256> PixelMasks(BitOf bitOf) {
     std::array<uint64_t, 256> masks{};
     for (uint32_t pattern = 0; pattern < 256; ++pattern) {
         std::array<uint8_t, 8> bytes{};
-        for (int pixel = 0; pixel < 8; ++pixel)
-            bytes[size_t(pixel)] = ((pattern >> (6 - 2 * (pixel >> 1) + bit)) & 1) ? 0xFF : 0x00;
+        for (int pixel = 0; pixel < 8; ++pixel) bytes[size_t(pixel)] = ((pattern >> bitOf(pixel)) & 1) ? 0xFF : 0x00;
         masks[pattern] = std::bit_cast<uint64_t>(bytes);
     }
     return masks;
 }
-// For each pattern byte, its 8 pixel bytes (memory order, left to right): all ones where the bit is set.
-inline constexpr std::array<uint64_t, 256> SingleBitMasks() {
-    std::array<uint64_t, 256> masks{};
-    for (uint32_t pattern = 0; pattern < 256; ++pattern) {
-        std::array<uint8_t, 8> bytes{};
-        for (int pixel = 0; pixel < 8; ++pixel) bytes[size_t(pixel)] = ((pattern >> (7 - pixel)) & 1) ? 0xFF : 0x00;
-        masks[pattern] = std::bit_cast<uint64_t>(bytes);
-    }
-    return masks;
-}
-inline constexpr std::array<uint64_t, 256> BitMasks = SingleBitMasks();
-inline constexpr std::array<uint64_t, 256> HighBitMasks = PairBitMasks(1);
-inline constexpr std::array<uint64_t, 256> LowBitMasks = PairBitMasks(0);
+// Hires: a bit a pixel. Multicolour: a bit pair a double-width pixel, its high and its low bit.
+inline constexpr std::array<uint64_t, 256> BitMasks = PixelMasks([](int pixel) { return 7 - pixel; });
+inline constexpr std::array<uint64_t, 256> HighBitMasks = PixelMasks([](int pixel) { return 7 - 2 * (pixel >> 1); });
+inline constexpr std::array<uint64_t, 256> LowBitMasks = PixelMasks([](int pixel) { return 6 - 2 * (pixel >> 1); });
+
+// A colour byte in all 8 lanes.
+inline constexpr uint64_t Fill(uint8_t colour) { return colour * 0x0101010101010101ull; }
+// The lanes of `front` where `mask` is all ones, of `back` elsewhere.
+inline constexpr uint64_t Choose(uint64_t back, uint64_t front, uint64_t mask) { return back ^ ((back ^ front) & mask); }
 }  // namespace TedPixels
 
 // Each bit pair is one double-width pixel: the colour is picked for all 8 bytes at once by
 // masks, without a lookup per pixel.
 inline TTED::TCellPixels TTED::MulticolourPixels(const uint8_t (&colour)[4], uint8_t pattern) {
-    constexpr uint64_t everyByte = 0x0101010101010101ull;
-    const uint64_t high = TedPixels::HighBitMasks[pattern], low = TedPixels::LowBitMasks[pattern];
-    const uint64_t c0 = colour[0] * everyByte, c1 = colour[1] * everyByte;
-    const uint64_t c2 = colour[2] * everyByte, c3 = colour[3] * everyByte;
-    const uint64_t lowHalf = c0 ^ ((c0 ^ c1) & low), highHalf = c2 ^ ((c2 ^ c3) & low);
-    const uint64_t pixels = lowHalf ^ ((lowHalf ^ highHalf) & high);
-    return std::bit_cast<TCellPixels>(pixels);
-}
-
-// Each set bit of `mask`'s bytes picks the foreground byte, each clear one the background.
-inline TTED::TCellPixels TTED::Select(uint8_t background, uint8_t foreground, uint64_t mask) {
-    constexpr uint64_t everyByte = 0x0101010101010101ull;
-    const uint64_t back = background * everyByte, front = foreground * everyByte;
-    return std::bit_cast<TCellPixels>(back ^ ((back ^ front) & mask));
+    using namespace TedPixels;
+    const uint64_t high = HighBitMasks[pattern], low = LowBitMasks[pattern];
+    const uint64_t lowHalf = Choose(Fill(colour[0]), Fill(colour[1]), low);
+    const uint64_t highHalf = Choose(Fill(colour[2]), Fill(colour[3]), low);
+    return std::bit_cast<TCellPixels>(Choose(lowHalf, highHalf, high));
 }
 
 // Each pattern bit picks the foreground or the background byte; all 8 at once by a mask.
 inline TTED::TCellPixels TTED::Hires(uint8_t background, uint8_t foreground, uint8_t pattern) {
-    return Select(background, foreground, TedPixels::BitMasks[pattern]);
+    using namespace TedPixels;
+    return std::bit_cast<TCellPixels>(Choose(Fill(background), Fill(foreground), BitMasks[pattern]));
 }
 
 template <TTedDisplayMode mode>
@@ -138,7 +126,7 @@ inline TTED::TCellPixels TTED::RenderCellOf(const TCellContext& context, int32_t
         }
         uint64_t mask = TedPixels::BitMasks[CharacterByte(context, code)] ^ invert;
         if ((attribute & 0x80) && context.HideFlashing) mask = invert;
-        return Select(background[0], attribute, mask);
+        return std::bit_cast<TCellPixels>(TedPixels::Choose(TedPixels::Fill(background[0]), TedPixels::Fill(attribute), mask));
     } else if constexpr (mode == TTedDisplayMode::ExtendedColourText) {
         const uint8_t back = background[code >> 6];
         const uint8_t foreground = ((attribute & 0x80) && context.HideFlashing) ? back : attribute;
@@ -227,16 +215,14 @@ inline int32_t TTED::RunEnd(int32_t maxSteps) const {
     if (maxSteps < end - step) end = step + maxSteps;
     // A timer at n ticks from 0 fires in the odd step that gives its n-th tick; 0 is 65536 ticks
     // off. The nearest timer is the one with the fewest ticks left.
-    int32_t ticks = 0x10000;
-    bool running = false;
+    int32_t ticks = 0x20000;  // with none running: a step beyond any line
     for (const TTedTimer& timer : Timer) {
         if (!timer.Running) continue;
-        running = true;
         const int32_t left = timer.Counter ? timer.Counter : 0x10000;
         ticks = left < ticks ? left : ticks;
     }
     const int32_t fireStep = 2 * ((step >> 1) + ticks) - 1;
-    if (running && fireStep < end) end = fireStep;
+    if (fireStep < end) end = fireStep;
     return end;
 }
 
@@ -404,11 +390,10 @@ struct TTED::TWindowCells {
     }
     // Whether the eight cells from `column` all have this attribute and code.
     static bool EightLike(const TCellContext& context, int32_t column, uint8_t attribute, uint8_t code) {
-        constexpr uint64_t everyByte = 0x0101010101010101ull;
         uint64_t attributes, codes;
         std::memcpy(&attributes, context.Attributes + column, 8);
         std::memcpy(&codes, context.Codes + column, 8);
-        return ((attributes ^ attribute * everyByte) | (codes ^ code * everyByte)) == 0;
+        return ((attributes ^ TedPixels::Fill(attribute)) | (codes ^ TedPixels::Fill(code))) == 0;
     }
     static void DrawAhead(void* cells, uint32_t clocksBefore) {
         auto& self = *static_cast<TWindowCells*>(cells);
