@@ -4,8 +4,8 @@
 #include <functional>
 
 // A status-bar panel that the window draws itself: filled with its colour (the button face
-// when none is set) and its text centred as the original drew it, half the text width left of
-// the middle and one pixel below the top.
+// when none is set) and its text centred: half the text width left of the middle and one
+// pixel below the top.
 class TStatusPanel : public QFrame {
     Q_OBJECT
 public:

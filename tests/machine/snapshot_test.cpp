@@ -17,7 +17,7 @@
 #include "ted/sound_synth.h"
 
 // Snapshots of a machine running BASIC on the real ROMs: restored, it goes on exactly as the
-// original; every bad file is refused and leaves the machine as it was.
+// machine it was taken from; every bad file is refused and leaves the machine as it was.
 
 namespace {
 

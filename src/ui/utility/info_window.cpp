@@ -59,8 +59,8 @@ TForm_Info::TForm_Info(TMachineView view, QWidget* parent)
     setWindowTitle(QStringLiteral("BASIC System Information"));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
-    // The address pairs and the longest description need a little more than the original
-    // font did.
+    // The address pairs and the longest description need a little more room than the
+    // column widths alone give in the fixed-pitch font.
     ListView = NewReportList(
         this, {{"Description", 220, Qt::AlignLeft}, {"Address", 110, Qt::AlignHCenter}, {"Value", 70, Qt::AlignHCenter}});
     ListView->setMinimumHeight(290);
