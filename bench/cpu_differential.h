@@ -51,10 +51,10 @@ struct TSide {
 };
 
 // What the processor holds between two clocks; equal sides have equal snapshots.
-inline std::array<uint32_t, 16> Registers(const TCPU& c) {
+inline std::array<uint32_t, 19> Registers(const TCPU& c) {
     return {c.PC,     c.A,      c.X,      c.Y,    c.SP,    c.StatusByte(false, false), c.B,
             c.Cycle,  c.Opcode, c.DataLo, c.DataHi, c.Temp, c.EffAddr, c.Result16,
-            uint32_t(c.IrqLine), uint32_t(c.IrqDelay)};
+            uint32_t(c.IrqLine), c.IrqSample, c.InterruptDue, c.InterruptEntry, c.BranchIrqSample};
 }
 
 struct TStatistics {
@@ -112,7 +112,6 @@ private:
         const uint8_t p = uint8_t(Random());
         cpu.N = p & 0x80, cpu.V = p & 0x40, cpu.B = p & 0x10, cpu.D = p & 0x08;
         cpu.I = p & 0x04, cpu.Z = p & 0x02, cpu.C = p & 0x01;
-        cpu.IrqDelay = int16_t(Below(8));
         // In a quarter of the cases the IRQ line is up for the whole case: the runs take whole
         // instructions then only while I masks it, and clock by clock otherwise, as the frame
         // loop does. Interrupts are taken there, so those cases keep out of the statistics.
@@ -131,10 +130,13 @@ private:
         to.Memory.SetRomBanks(from.Memory.LowRomBank(), from.Memory.HighRomBank());
         const TCPU& c = from.Cpu;
         TCPU& d = to.Cpu;
+        d.PowerOn();  // the undocumented opcodes' log starts afresh on both sides
         d.PC = c.PC, d.A = c.A, d.X = c.X, d.Y = c.Y, d.SP = c.SP;
         d.N = c.N, d.V = c.V, d.B = c.B, d.D = c.D, d.I = c.I, d.Z = c.Z, d.C = c.C;
         d.Cycle = c.Cycle, d.Opcode = c.Opcode, d.DataLo = c.DataLo, d.DataHi = c.DataHi, d.Temp = c.Temp;
-        d.EffAddr = c.EffAddr, d.Result16 = c.Result16, d.IrqLine = c.IrqLine, d.IrqDelay = c.IrqDelay;
+        d.EffAddr = c.EffAddr, d.Result16 = c.Result16, d.IrqLine = c.IrqLine;
+        d.IrqSample = c.IrqSample, d.InterruptDue = c.InterruptDue, d.InterruptEntry = c.InterruptEntry;
+        d.BranchIrqSample = c.BranchIrqSample;
         d.BreakpointCount = c.BreakpointCount;
         std::memcpy(d.Breakpoints, c.Breakpoints, sizeof d.Breakpoints);
     }
@@ -167,7 +169,7 @@ private:
         const bool announce = Below(2) == 0;
         const uint32_t budget = Below(4) == 0 ? 1 + Below(8) : 1 + Below(40);
         uint32_t taken = 0;  // by RunInstructions
-        if (w.Cpu.IrqLine == 0 || w.Cpu.I != 0) {
+        if (w.Cpu.AtOpcodeFetch() && (w.Cpu.IrqLine == 0 || w.Cpu.I != 0)) {
             taken = announce ? w.Cpu.RunInstructions(budget, &TSide::Announce, &w) : w.Cpu.RunInstructions(budget);
             if (taken == 0 || taken > budget)
                 return "took " + std::to_string(taken) + " clocks on a budget of " + std::to_string(budget);
@@ -215,7 +217,13 @@ private:
         if (m.Memory.RomEnabled() != w.Memory.RomEnabled() || m.Memory.LowRomBank() != w.Memory.LowRomBank() ||
             m.Memory.HighRomBank() != w.Memory.HighRomBank())
             return at + "ROM switching";
-        if (m.Host.Reports != w.Host.Reports) return at + "reports";
+        if (m.Host.Reports != w.Host.Reports) {
+            std::string reports = at + "reports";
+            for (const std::string& r : m.Host.Reports) reports += " [" + r + "]";
+            reports += " against";
+            for (const std::string& r : w.Host.Reports) reports += " [" + r + "]";
+            return reports;
+        }
         // A jam opcode, or a jump or branch to itself, would hold the rest of the case there.
         if (m.Cpu.PC == pc) m.Cpu.PC = w.Cpu.PC = uint16_t(Random());
         return {};

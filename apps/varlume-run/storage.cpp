@@ -133,7 +133,7 @@ bool TStorage::Prepare(std::string& error) {
 }
 
 bool TStorage::AfterFrame(std::string& error) {
-    if (!PrgPending() || !AutoLoadReady(Machine.Cpu.PC)) return true;
+    if (!PrgPending() || !AutoLoadReady(Machine.Cpu.PC, Machine.Cpu.Cycle)) return true;
     PrgLoaded = true;
     if (LoadPrgFile(Machine.Memory, Options.Prg, true).Status == TPrgLoadStatus::CannotRead) {
         error = std::string(MessageCannotLoadGiven) + " '" + Options.Prg + "'";

@@ -26,7 +26,7 @@ void TTypist::AfterFrame(TMachine& machine) {
     if (Done()) return;
     switch (Phase) {
         case TPhase::WaitForInput:
-            if (!AutoLoadReady(machine.Cpu.PC)) return;
+            if (!AutoLoadReady(machine.Cpu.PC, machine.Cpu.Cycle)) return;
             HasStarted = true;
             Press(machine);
             return;

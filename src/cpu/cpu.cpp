@@ -5,21 +5,28 @@
 #include <utility>
 
 #include "cpu/cpu_opcode_map.h"
+#include "cpu/disassembler.h"
 #include "memory/memory.h"
 
 // One micro-step: the clock `cycle` of opcode `opcode`, with the selections on both folded
-// away. Clock 1 of every opcode is the opcode fetch.
+// away. Clock 1 of every opcode is the opcode fetch, which StepWith makes itself.
 template <uint32_t key>
 void TCPU::MicroStep(TCPU& cpu) {
+    constexpr uint8_t opcode = uint8_t(key / CycleSlots);
     constexpr uint32_t cycle = key % CycleSlots;
+    using Family = CpuMap::FamilyOf<opcode>;
     if constexpr (cycle == 1) {
         cpu.Opcode = cpu.Fetch();
-    } else {
-        // The last slot takes every clock number from there on: no sequence has such a clock.
-        if constexpr (cycle < CycleSlots - 1) {
-            CPU_ASSUME(cpu.Cycle == cycle);
+    } else if constexpr (cycle >= 2 && cycle <= Family::Clocks) {
+        if constexpr (cycle == 2 && CpuMap::IsUndocumented(opcode)) {
+            if (!cpu.InterruptEntry) cpu.NoteUndocumented();
         }
-        cpu.Execute<uint8_t(key / CycleSlots)>();
+        Family::template Clock<cycle>::Run(cpu);
+    } else {
+        // No sequence has such a clock (only a damaged state could ask for one): the instruction
+        // ends with a read of the next byte, so the processor goes on fetching.
+        cpu.Read(cpu.PC);
+        cpu.End();
     }
 }
 
@@ -33,16 +40,21 @@ const std::array<TCPU::TMicroStep, 256 * TCPU::CycleSlots> TCPU::MicroSteps =
 
 void TCPU::Step() { StepWith<true, true>(); }
 
-// The entry takes no clock of its own: the clock that performs it goes on to fetch the
-// handler's first opcode.
-void TCPU::EnterInterrupt() {
-    Push(uint8_t(PC >> 8));
-    Push(uint8_t(PC));
-    Push(StatusByte(false, false));
-    I = 1;
-    PC = Memory->ReadWord(0xFFFE);
-    Cycle = 1;
-    IrqDelay = 7;
+uint32_t TCPU::WholeInstructionClocks(uint8_t opcode) { return CpuMap::Facts[opcode].Clocks; }
+uint32_t TCPU::FirstWriteClock(uint8_t opcode) { return CpuMap::Facts[opcode].FirstWrite; }
+bool TCPU::WritesInClock(uint8_t opcode, uint32_t cycle) {
+    return cycle < 16 && (CpuMap::Facts[opcode].WriteClocks >> cycle & 1) != 0;
+}
+bool TCPU::IsUndocumented(uint8_t opcode) { return CpuMap::IsUndocumented(opcode); }
+
+// The clock that would fetch an opcode reads it and throws it away, PC stays, and BRK's
+// sequence follows as the interrupt entry: 7 clocks in all.
+CPU_NOINLINE void TCPU::BeginInterrupt() {
+    Read(PC);
+    Opcode = 0x00;
+    InterruptEntry = 1;
+    InterruptDue = 0;
+    Cycle = 2;
 }
 
 void TCPU::PowerOn() {
@@ -54,18 +66,21 @@ void TCPU::PowerOn() {
     Opcode = 0;
     DataLo = DataHi = Temp = 0;
     EffAddr = Result16 = 0;
-    IrqDelay = 7;
     IrqLine = 0;
+    IrqSample = InterruptDue = InterruptEntry = BranchIrqSample = 0;
+    for (uint64_t& bits : UndocumentedSeen) bits = 0;
+    UndocumentedLogged = 0;
 }
 
-// The reset pushes like an interrupt but leaves I alone, and abandons any instruction in
-// progress.
+// The reset pushes like an interrupt entry but leaves I alone, and abandons any instruction in
+// progress, an interrupt entry included.
 void TCPU::Reset() {
     Push(uint8_t(PC >> 8));
     Push(uint8_t(PC));
-    Push(StatusByte(false, false));
+    Push(StatusByte(true, false));
     PC = Memory->ReadWord(0xFFFC);
     Cycle = 1;
+    InterruptDue = InterruptEntry = 0;
 }
 
 uint8_t TCPU::StatusByte(bool bit5, bool bit4) const {
@@ -73,13 +88,20 @@ uint8_t TCPU::StatusByte(bool bit5, bool bit4) const {
                    (D ? 0x08 : 0) | (I ? 0x04 : 0) | (Z ? 0x02 : 0) | (C ? 0x01 : 0));
 }
 
-// An illegal opcode is reported and skipped; PC already points past it.
-CPU_COLD void TCPU::ReportIllegalOpcode() {
-    char line[48];
-    Host->StatusMessage("Illegal opcode!");
-    std::snprintf(line, sizeof line, "Illegal opcode at PC:%.4X ", unsigned(PC));
-    Host->AppendLog(line);
-    std::snprintf(line, sizeof line, "Opcode: %.2X", unsigned(Opcode));
+// The first undocumented opcode met at each address gets one log line, up to a limit; PC is
+// past the opcode.
+CPU_COLD void TCPU::NoteUndocumented() {
+    const uint16_t at = uint16_t(PC - 1);
+    uint64_t& bits = UndocumentedSeen[at >> 6];
+    const uint64_t bit = uint64_t(1) << (at & 63);
+    if ((bits & bit) != 0 || UndocumentedLogged > UndocumentedLogLimit) return;
+    bits |= bit;
+    char line[64];
+    if (++UndocumentedLogged > UndocumentedLogLimit)
+        std::snprintf(line, sizeof line, "More undocumented opcodes are not logged.");
+    else
+        std::snprintf(line, sizeof line, "Undocumented opcode %.2X (%s) at %.4X", unsigned(Opcode),
+                      MnemonicTable[Opcode].Name, unsigned(at));
     Host->AppendLog(line);
 }
 
@@ -113,9 +135,30 @@ bool TCPU::RemoveBreakpoint(uint16_t address) {
     return false;
 }
 
-// At an instruction boundary whose PC is in the list (once, even when it is there twice),
-// before the next opcode is fetched.
+// At an instruction boundary: a breakpoint on PC, or the undocumented opcode the next clock
+// would fetch (not while an interrupt entry comes first).
+bool TCPU::StopsHere() const {
+    if (BreakpointCount > 0 && HasBreakpoint(PC)) return true;
+    return StopOnUndocumented && !InterruptDue && IsUndocumented(Memory->Peek(PC));
+}
+
+// Before the opcode at PC is fetched. A breakpoint takes precedence over the undocumented
+// opcode's report.
 CPU_COLD void TCPU::ReportBreakpoint() {
+    if (BreakpointCount > 0 && HasBreakpoint(PC)) {
+        Host->BreakpointReached();
+        Host->StatusMessage("A breakpoint has been reached.");
+        return;
+    }
+    ReportUndocumentedStop();
+}
+
+CPU_COLD void TCPU::ReportUndocumentedStop() {
+    char line[48];
     Host->BreakpointReached();
-    Host->StatusMessage("A breakpoint has been reached.");
+    Host->StatusMessage("Illegal opcode!");
+    std::snprintf(line, sizeof line, "Illegal opcode at PC:%.4X ", unsigned(PC));
+    Host->AppendLog(line);
+    std::snprintf(line, sizeof line, "Opcode: %.2X", unsigned(Memory->Peek(PC)));
+    Host->AppendLog(line);
 }

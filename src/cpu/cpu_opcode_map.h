@@ -1,308 +1,139 @@
 #pragma once
-// The opcode map: which sequence family, with which operation, each opcode runs. It names the
-// family to a set of families: the micro-code's (TCPU itself, one clock at a time: Execute)
-// and the whole-instruction path's (cpu_whole.cpp). Included by those two only.
-#include "cpu/cpu_sequences.h"
+// The opcode map: which sequence family, with which operation, each opcode runs, as a grid of
+// sixteen rows by the high nibble. Everything the rest of the system knows about an opcode's
+// clocks is read off its family here: how many clocks it takes at most, which of them write,
+// and what the micro-code view says of each. Included by the processor's sources only.
+#include <array>
+#include <tuple>
 
-// The opcode map, one opcode a line, in rows of sixteen. Every instruction is one sequence
-// family parameterised by its operation (cpu_sequences.h, cpu_operations.h).
-//
-// $4B has no documented behaviour on this processor. It runs here as ANL #imm, the NMOS
-// 6502's: A = (A AND value) shifted right by one, C = the bit shifted out, N and Z of A, two
-// clocks. So every opcode reaches an instruction boundary.
-template <uint8_t opcode, class Families>
-CPU_INLINE void TCPU::VisitFamily(Families& f) {
-    // ---- $00 ----
-    if constexpr (opcode == 0x00) f.Brk();
-    else if constexpr (opcode == 0x01) f.template IndexedIndirectRead<ORA>();
-    else if constexpr (opcode == 0x02) f.Jam();
-    else if constexpr (opcode == 0x03) f.Illegal();
-    else if constexpr (opcode == 0x04) f.NopZeroPage();
-    else if constexpr (opcode == 0x05) f.template ZeroPageRead<ORA>();
-    else if constexpr (opcode == 0x06) f.template ZeroPageModify<ASL>();
-    else if constexpr (opcode == 0x07) f.Illegal();
-    else if constexpr (opcode == 0x08) f.template PushRegister<PHP>();
-    else if constexpr (opcode == 0x09) f.template Immediate<ORA>();
-    else if constexpr (opcode == 0x0A) f.template Implied<ASL_A>();
-    else if constexpr (opcode == 0x0B) f.template Immediate<ANN>();
-    else if constexpr (opcode == 0x0C) f.NopAbsolute();
-    else if constexpr (opcode == 0x0D) f.template AbsoluteRead<ORA>();
-    else if constexpr (opcode == 0x0E) f.template AbsoluteModify<ASL>();
-    else if constexpr (opcode == 0x0F) f.Illegal();
+#include "cpu/cpu_clocks.h"
 
-    // ---- $10 ----
-    else if constexpr (opcode == 0x10) f.template Branch<BPL>();
-    else if constexpr (opcode == 0x11) f.template IndirectIndexedRead<ORA>();
-    else if constexpr (opcode == 0x12) f.Jam();
-    else if constexpr (opcode == 0x13) f.Illegal();
-    else if constexpr (opcode == 0x14) f.NopZeroPageIndexed();
-    else if constexpr (opcode == 0x15) f.template ZeroPageIndexedRead<ORA, ByX>();
-    else if constexpr (opcode == 0x16) f.template ZeroPageIndexedModify<ASL, ByX>();
-    else if constexpr (opcode == 0x17) f.Illegal();
-    else if constexpr (opcode == 0x18) f.template Implied<CLC>();
-    else if constexpr (opcode == 0x19) f.template AbsoluteIndexedRead<ORA, ByY>();
-    else if constexpr (opcode == 0x1A) f.NopImplied();
-    else if constexpr (opcode == 0x1B) f.Illegal();
-    else if constexpr (opcode == 0x1C) f.NopAbsoluteIndexed();
-    else if constexpr (opcode == 0x1D) f.template AbsoluteIndexedRead<ORA, ByX>();
-    else if constexpr (opcode == 0x1E) f.template AbsoluteIndexedModify<ASL, ByX>();
-    else if constexpr (opcode == 0x1F) f.Illegal();
+// Inside the processor's scope, where its operations and index names are at hand.
+struct TCPU::TOpcodes {
+    using F = TClocks;
 
-    // ---- $20 ----
-    else if constexpr (opcode == 0x20) f.Jsr();
-    else if constexpr (opcode == 0x21) f.template IndexedIndirectRead<AND>();
-    else if constexpr (opcode == 0x22) f.Jam();
-    else if constexpr (opcode == 0x23) f.Illegal();
-    else if constexpr (opcode == 0x24) f.template ZeroPageRead<BIT>();
-    else if constexpr (opcode == 0x25) f.template ZeroPageRead<AND>();
-    else if constexpr (opcode == 0x26) f.template ZeroPageModify<ROL>();
-    else if constexpr (opcode == 0x27) f.Illegal();
-    else if constexpr (opcode == 0x28) f.template PullRegister<PLP>();
-    else if constexpr (opcode == 0x29) f.template Immediate<AND>();
-    else if constexpr (opcode == 0x2A) f.template Implied<ROL_A>();
-    else if constexpr (opcode == 0x2B) f.template Immediate<ANN>();
-    else if constexpr (opcode == 0x2C) f.template AbsoluteRead<BIT>();
-    else if constexpr (opcode == 0x2D) f.template AbsoluteRead<AND>();
-    else if constexpr (opcode == 0x2E) f.template AbsoluteModify<ROL>();
-    else if constexpr (opcode == 0x2F) f.Illegal();
+    // Short names of the families for the grid; X and Y name the index, W a store, M a
+    // read-modify-write, U a store that ANDs in the address's high byte. SKP reads and discards.
+    template <TOp op> using Imp = F::Implied<op>;
+    template <TOp op> using Imm = F::Immediate<op>;
+    template <TOp op> using Zp = F::ZeroPageRead<op>;
+    template <TOp op> using ZpW = F::ZeroPageWrite<op>;
+    template <TOp op> using ZpM = F::ZeroPageModify<op>;
+    template <TOp op> using ZpX = F::ZeroPageIndexedRead<op, ByX>;
+    template <TOp op> using ZpY = F::ZeroPageIndexedRead<op, ByY>;
+    template <TOp op> using ZpXW = F::ZeroPageIndexedWrite<op, ByX>;
+    template <TOp op> using ZpYW = F::ZeroPageIndexedWrite<op, ByY>;
+    template <TOp op> using ZpXM = F::ZeroPageIndexedModify<op, ByX>;
+    template <TOp op> using Ab = F::AbsoluteRead<op>;
+    template <TOp op> using AbW = F::AbsoluteWrite<op>;
+    template <TOp op> using AbM = F::AbsoluteModify<op>;
+    template <TOp op> using AbX = F::AbsoluteIndexedRead<op, ByX>;
+    template <TOp op> using AbY = F::AbsoluteIndexedRead<op, ByY>;
+    template <TOp op> using AbXW = F::AbsoluteIndexedWrite<op, ByX>;
+    template <TOp op> using AbYW = F::AbsoluteIndexedWrite<op, ByY>;
+    template <TOp op> using AbXM = F::AbsoluteIndexedModify<op, ByX>;
+    template <TOp op> using AbYM = F::AbsoluteIndexedModify<op, ByY>;
+    template <TOp op> using AbXU = F::AbsoluteIndexedUnstable<op, ByX>;
+    template <TOp op> using AbYU = F::AbsoluteIndexedUnstable<op, ByY>;
+    template <TOp op> using IzX = F::IndexedIndirectRead<op>;
+    template <TOp op> using IzXW = F::IndexedIndirectWrite<op>;
+    template <TOp op> using IzXM = F::IndexedIndirectModify<op>;
+    template <TOp op> using IzY = F::IndirectIndexedRead<op>;
+    template <TOp op> using IzYW = F::IndirectIndexedWrite<op>;
+    template <TOp op> using IzYM = F::IndirectIndexedModify<op>;
+    template <TOp op> using IzYU = F::IndirectIndexedUnstable<op>;
+    template <TOp op> using Br = F::Branch<op>;
+    template <TOp op> using Psh = F::Push<op>;
+    template <TOp op> using Pul = F::Pull<op>;
+    using Brk = F::Brk;
+    using Jsr = F::Jsr;
+    using Rts = F::Rts;
+    using Rti = F::Rti;
+    using Jmp = F::JmpAbsolute;
+    using JmpI = F::JmpIndirect;
+    using Jam = F::JamFamily;
 
-    // ---- $30 ----
-    else if constexpr (opcode == 0x30) f.template Branch<BMI>();
-    else if constexpr (opcode == 0x31) f.template IndirectIndexedRead<AND>();
-    else if constexpr (opcode == 0x32) f.Jam();
-    else if constexpr (opcode == 0x33) f.Illegal();
-    else if constexpr (opcode == 0x34) f.NopZeroPageIndexed();
-    else if constexpr (opcode == 0x35) f.template ZeroPageIndexedRead<AND, ByX>();
-    else if constexpr (opcode == 0x36) f.template ZeroPageIndexedModify<ROL, ByX>();
-    else if constexpr (opcode == 0x37) f.Illegal();
-    else if constexpr (opcode == 0x38) f.template Implied<SEC>();
-    else if constexpr (opcode == 0x39) f.template AbsoluteIndexedRead<AND, ByY>();
-    else if constexpr (opcode == 0x3A) f.NopImplied();
-    else if constexpr (opcode == 0x3B) f.Illegal();
-    else if constexpr (opcode == 0x3C) f.NopAbsoluteIndexed();
-    else if constexpr (opcode == 0x3D) f.template AbsoluteIndexedRead<AND, ByX>();
-    else if constexpr (opcode == 0x3E) f.template AbsoluteIndexedModify<ROL, ByX>();
-    else if constexpr (opcode == 0x3F) f.template AbsoluteIndexedModify<RAN, ByX>();
+    using Grid = std::tuple<
+        /* $00 */ std::tuple<Brk, IzX<ORA>, Jam, IzXM<SLO>, Zp<SKP>, Zp<ORA>, ZpM<ASL>, ZpM<SLO>,
+                             Psh<PHP>, Imm<ORA>, Imp<ASL_A>, Imm<ANC>, Ab<SKP>, Ab<ORA>, AbM<ASL>, AbM<SLO>>,
+        /* $10 */ std::tuple<Br<BPL>, IzY<ORA>, Jam, IzYM<SLO>, ZpX<SKP>, ZpX<ORA>, ZpXM<ASL>, ZpXM<SLO>,
+                             Imp<CLC>, AbY<ORA>, Imp<NOP>, AbYM<SLO>, AbX<SKP>, AbX<ORA>, AbXM<ASL>, AbXM<SLO>>,
+        /* $20 */ std::tuple<Jsr, IzX<AND>, Jam, IzXM<RLA>, Zp<BIT>, Zp<AND>, ZpM<ROL>, ZpM<RLA>,
+                             Pul<PLP>, Imm<AND>, Imp<ROL_A>, Imm<ANC>, Ab<BIT>, Ab<AND>, AbM<ROL>, AbM<RLA>>,
+        /* $30 */ std::tuple<Br<BMI>, IzY<AND>, Jam, IzYM<RLA>, ZpX<SKP>, ZpX<AND>, ZpXM<ROL>, ZpXM<RLA>,
+                             Imp<SEC>, AbY<AND>, Imp<NOP>, AbYM<RLA>, AbX<SKP>, AbX<AND>, AbXM<ROL>, AbXM<RLA>>,
+        /* $40 */ std::tuple<Rti, IzX<EOR>, Jam, IzXM<SRE>, Zp<SKP>, Zp<EOR>, ZpM<LSR>, ZpM<SRE>,
+                             Psh<PHA>, Imm<EOR>, Imp<LSR_A>, Imm<ALR>, Jmp, Ab<EOR>, AbM<LSR>, AbM<SRE>>,
+        /* $50 */ std::tuple<Br<BVC>, IzY<EOR>, Jam, IzYM<SRE>, ZpX<SKP>, ZpX<EOR>, ZpXM<LSR>, ZpXM<SRE>,
+                             Imp<CLI>, AbY<EOR>, Imp<NOP>, AbYM<SRE>, AbX<SKP>, AbX<EOR>, AbXM<LSR>, AbXM<SRE>>,
+        /* $60 */ std::tuple<Rts, IzX<ADC>, Jam, IzXM<RRA>, Zp<SKP>, Zp<ADC>, ZpM<ROR>, ZpM<RRA>,
+                             Pul<PLA>, Imm<ADC>, Imp<ROR_A>, Imm<ARR>, JmpI, Ab<ADC>, AbM<ROR>, AbM<RRA>>,
+        /* $70 */ std::tuple<Br<BVS>, IzY<ADC>, Jam, IzYM<RRA>, ZpX<SKP>, ZpX<ADC>, ZpXM<ROR>, ZpXM<RRA>,
+                             Imp<SEI>, AbY<ADC>, Imp<NOP>, AbYM<RRA>, AbX<SKP>, AbX<ADC>, AbXM<ROR>, AbXM<RRA>>,
+        /* $80 */ std::tuple<Imm<SKP>, IzXW<STA>, Imm<SKP>, IzXW<SAX>, ZpW<STY>, ZpW<STA>, ZpW<STX>, ZpW<SAX>,
+                             Imp<DEY>, Imm<SKP>, Imp<TXA>, Imm<ANE>, AbW<STY>, AbW<STA>, AbW<STX>, AbW<SAX>>,
+        /* $90 */ std::tuple<Br<BCC>, IzYW<STA>, Jam, IzYU<SHA>, ZpXW<STY>, ZpXW<STA>, ZpYW<STX>, ZpYW<SAX>,
+                             Imp<TYA>, AbYW<STA>, Imp<TXS>, AbYU<TAS>, AbXU<SHY>, AbXW<STA>, AbYU<SHX>, AbYU<SHA>>,
+        /* $A0 */ std::tuple<Imm<LDY>, IzX<LDA>, Imm<LDX>, IzX<LAX>, Zp<LDY>, Zp<LDA>, Zp<LDX>, Zp<LAX>,
+                             Imp<TAY>, Imm<LDA>, Imp<TAX>, Imm<LXA>, Ab<LDY>, Ab<LDA>, Ab<LDX>, Ab<LAX>>,
+        /* $B0 */ std::tuple<Br<BCS>, IzY<LDA>, Jam, IzY<LAX>, ZpX<LDY>, ZpX<LDA>, ZpY<LDX>, ZpY<LAX>,
+                             Imp<CLV>, AbY<LDA>, Imp<TSX>, AbY<LAS>, AbX<LDY>, AbX<LDA>, AbY<LDX>, AbY<LAX>>,
+        /* $C0 */ std::tuple<Imm<CPY>, IzX<CMP>, Imm<SKP>, IzXM<DCP>, Zp<CPY>, Zp<CMP>, ZpM<DEC>, ZpM<DCP>,
+                             Imp<INY>, Imm<CMP>, Imp<DEX>, Imm<SBX>, Ab<CPY>, Ab<CMP>, AbM<DEC>, AbM<DCP>>,
+        /* $D0 */ std::tuple<Br<BNE>, IzY<CMP>, Jam, IzYM<DCP>, ZpX<SKP>, ZpX<CMP>, ZpXM<DEC>, ZpXM<DCP>,
+                             Imp<CLD>, AbY<CMP>, Imp<NOP>, AbYM<DCP>, AbX<SKP>, AbX<CMP>, AbXM<DEC>, AbXM<DCP>>,
+        /* $E0 */ std::tuple<Imm<CPX>, IzX<SBC>, Imm<SKP>, IzXM<ISC>, Zp<CPX>, Zp<SBC>, ZpM<INC>, ZpM<ISC>,
+                             Imp<INX>, Imm<SBC>, Imp<NOP>, Imm<SBC>, Ab<CPX>, Ab<SBC>, AbM<INC>, AbM<ISC>>,
+        /* $F0 */ std::tuple<Br<BEQ>, IzY<SBC>, Jam, IzYM<ISC>, ZpX<SKP>, ZpX<SBC>, ZpXM<INC>, ZpXM<ISC>,
+                             Imp<SED>, AbY<SBC>, Imp<NOP>, AbYM<ISC>, AbX<SKP>, AbX<SBC>, AbXM<INC>, AbXM<ISC>>>;
+};
 
-    // ---- $40 ----
-    else if constexpr (opcode == 0x40) f.Rti();
-    else if constexpr (opcode == 0x41) f.template IndexedIndirectRead<EOR>();
-    else if constexpr (opcode == 0x42) f.Jam();
-    else if constexpr (opcode == 0x43) f.Illegal();
-    else if constexpr (opcode == 0x44) f.NopZeroPage();
-    else if constexpr (opcode == 0x45) f.template ZeroPageRead<EOR>();
-    else if constexpr (opcode == 0x46) f.template ZeroPageModify<LSR>();
-    else if constexpr (opcode == 0x47) f.Illegal();
-    else if constexpr (opcode == 0x48) f.template PushRegister<PHA>();
-    else if constexpr (opcode == 0x49) f.template Immediate<EOR>();
-    else if constexpr (opcode == 0x4A) f.template Implied<LSR_A>();
-    else if constexpr (opcode == 0x4B) f.template Immediate<ANL>();
-    else if constexpr (opcode == 0x4C) f.JmpAbsolute();
-    else if constexpr (opcode == 0x4D) f.template AbsoluteRead<EOR>();
-    else if constexpr (opcode == 0x4E) f.template AbsoluteModify<LSR>();
-    else if constexpr (opcode == 0x4F) f.template AbsoluteModify<LSE>();
+namespace CpuMap {
 
-    // ---- $50 ----
-    else if constexpr (opcode == 0x50) f.template Branch<BVC>();
-    else if constexpr (opcode == 0x51) f.template IndirectIndexedRead<EOR>();
-    else if constexpr (opcode == 0x52) f.Jam();
-    else if constexpr (opcode == 0x53) f.template IndirectIndexedModify<LSE>();
-    else if constexpr (opcode == 0x54) f.NopZeroPageIndexed();
-    else if constexpr (opcode == 0x55) f.template ZeroPageIndexedRead<EOR, ByX>();
-    else if constexpr (opcode == 0x56) f.template ZeroPageIndexedModify<LSR, ByX>();
-    else if constexpr (opcode == 0x57) f.Illegal();
-    else if constexpr (opcode == 0x58) f.template Implied<CLI>();
-    else if constexpr (opcode == 0x59) f.template AbsoluteIndexedRead<EOR, ByY>();
-    else if constexpr (opcode == 0x5A) f.NopImplied();
-    else if constexpr (opcode == 0x5B) f.Illegal();
-    else if constexpr (opcode == 0x5C) f.NopAbsoluteIndexed();
-    else if constexpr (opcode == 0x5D) f.template AbsoluteIndexedRead<EOR, ByX>();
-    else if constexpr (opcode == 0x5E) f.template AbsoluteIndexedModify<LSR, ByX>();
-    else if constexpr (opcode == 0x5F) f.Illegal();
-
-    // ---- $60 ----
-    else if constexpr (opcode == 0x60) f.Rts();
-    else if constexpr (opcode == 0x61) f.template IndexedIndirectRead<ADC>();
-    else if constexpr (opcode == 0x62) f.Jam();
-    else if constexpr (opcode == 0x63) f.Illegal();
-    else if constexpr (opcode == 0x64) f.NopZeroPage();
-    else if constexpr (opcode == 0x65) f.template ZeroPageRead<ADC>();
-    else if constexpr (opcode == 0x66) f.template ZeroPageModify<ROR>();
-    else if constexpr (opcode == 0x67) f.Illegal();
-    else if constexpr (opcode == 0x68) f.template PullRegister<PLA>();
-    else if constexpr (opcode == 0x69) f.template Immediate<ADC>();
-    else if constexpr (opcode == 0x6A) f.template Implied<ROR_A>();
-    else if constexpr (opcode == 0x6B) f.Illegal();
-    else if constexpr (opcode == 0x6C) f.JmpIndirect();
-    else if constexpr (opcode == 0x6D) f.template AbsoluteRead<ADC>();
-    else if constexpr (opcode == 0x6E) f.template AbsoluteModify<ROR>();
-    else if constexpr (opcode == 0x6F) f.Illegal();
-
-    // ---- $70 ----
-    else if constexpr (opcode == 0x70) f.template Branch<BVS>();
-    else if constexpr (opcode == 0x71) f.template IndirectIndexedRead<ADC>();
-    else if constexpr (opcode == 0x72) f.Jam();
-    else if constexpr (opcode == 0x73) f.Illegal();
-    else if constexpr (opcode == 0x74) f.NopZeroPageIndexed();
-    else if constexpr (opcode == 0x75) f.template ZeroPageIndexedRead<ADC, ByX>();
-    else if constexpr (opcode == 0x76) f.template ZeroPageIndexedModify<ROR, ByX>();
-    else if constexpr (opcode == 0x77) f.Illegal();
-    else if constexpr (opcode == 0x78) f.template Implied<SEI>();
-    else if constexpr (opcode == 0x79) f.template AbsoluteIndexedRead<ADC, ByY>();
-    else if constexpr (opcode == 0x7A) f.NopImplied();
-    else if constexpr (opcode == 0x7B) f.Illegal();
-    else if constexpr (opcode == 0x7C) f.NopAbsoluteIndexed();
-    else if constexpr (opcode == 0x7D) f.template AbsoluteIndexedRead<ADC, ByX>();
-    else if constexpr (opcode == 0x7E) f.template AbsoluteIndexedModify<ROR, ByX>();
-    else if constexpr (opcode == 0x7F) f.template AbsoluteIndexedModify<RAD, ByX>();
-
-    // ---- $80 ----
-    else if constexpr (opcode == 0x80) f.NopOneByte();
-    else if constexpr (opcode == 0x81) f.template IndexedIndirectWrite<STA>();
-    else if constexpr (opcode == 0x82) f.NopOneByte();
-    else if constexpr (opcode == 0x83) f.Illegal();
-    else if constexpr (opcode == 0x84) f.template ZeroPageWrite<STY>();
-    else if constexpr (opcode == 0x85) f.template ZeroPageWrite<STA>();
-    else if constexpr (opcode == 0x86) f.template ZeroPageWrite<STX>();
-    else if constexpr (opcode == 0x87) f.Illegal();
-    else if constexpr (opcode == 0x88) f.template Implied<DEY>();
-    else if constexpr (opcode == 0x89) f.NopOneByte();
-    else if constexpr (opcode == 0x8A) f.template Implied<TXA>();
-    else if constexpr (opcode == 0x8B) f.Illegal();
-    else if constexpr (opcode == 0x8C) f.template AbsoluteWrite<STY>();
-    else if constexpr (opcode == 0x8D) f.template AbsoluteWrite<STA>();
-    else if constexpr (opcode == 0x8E) f.template AbsoluteWrite<STX>();
-    else if constexpr (opcode == 0x8F) f.template AbsoluteWrite<AAX>();
-
-    // ---- $90 ----
-    else if constexpr (opcode == 0x90) f.template Branch<BCC>();
-    else if constexpr (opcode == 0x91) f.template IndirectIndexedWrite<STA>();
-    else if constexpr (opcode == 0x92) f.Jam();
-    else if constexpr (opcode == 0x93) f.Illegal();
-    else if constexpr (opcode == 0x94) f.template ZeroPageIndexedWrite<STY, ByX>();
-    else if constexpr (opcode == 0x95) f.template ZeroPageIndexedWrite<STA, ByX>();
-    else if constexpr (opcode == 0x96) f.template ZeroPageIndexedWrite<STX, ByY>();
-    else if constexpr (opcode == 0x97) f.Illegal();
-    else if constexpr (opcode == 0x98) f.template Implied<TYA>();
-    else if constexpr (opcode == 0x99) f.template AbsoluteIndexedWrite<STA, ByY>();
-    else if constexpr (opcode == 0x9A) f.template Implied<TXS>();
-    else if constexpr (opcode == 0x9B) f.Illegal();
-    else if constexpr (opcode == 0x9C) f.Illegal();
-    else if constexpr (opcode == 0x9D) f.template AbsoluteIndexedWrite<STA, ByX>();
-    else if constexpr (opcode == 0x9E) f.Illegal();
-    else if constexpr (opcode == 0x9F) f.Illegal();
-
-    // ---- $A0 ----
-    else if constexpr (opcode == 0xA0) f.template Immediate<LDY>();
-    else if constexpr (opcode == 0xA1) f.template IndexedIndirectRead<LDA>();
-    else if constexpr (opcode == 0xA2) f.template Immediate<LDX>();
-    else if constexpr (opcode == 0xA3) f.template IndexedIndirectRead<LDT>();
-    else if constexpr (opcode == 0xA4) f.template ZeroPageRead<LDY>();
-    else if constexpr (opcode == 0xA5) f.template ZeroPageRead<LDA>();
-    else if constexpr (opcode == 0xA6) f.template ZeroPageRead<LDX>();
-    else if constexpr (opcode == 0xA7) f.template ZeroPageRead<LDT>();
-    else if constexpr (opcode == 0xA8) f.template Implied<TAY>();
-    else if constexpr (opcode == 0xA9) f.template Immediate<LDA>();
-    else if constexpr (opcode == 0xAA) f.template Implied<TAX>();
-    else if constexpr (opcode == 0xAB) f.Illegal();
-    else if constexpr (opcode == 0xAC) f.template AbsoluteRead<LDY>();
-    else if constexpr (opcode == 0xAD) f.template AbsoluteRead<LDA>();
-    else if constexpr (opcode == 0xAE) f.template AbsoluteRead<LDX>();
-    else if constexpr (opcode == 0xAF) f.template AbsoluteRead<LDT>();
-
-    // ---- $B0 ----
-    else if constexpr (opcode == 0xB0) f.template Branch<BCS>();
-    else if constexpr (opcode == 0xB1) f.template IndirectIndexedRead<LDA>();
-    else if constexpr (opcode == 0xB2) f.Jam();
-    else if constexpr (opcode == 0xB3) f.template IndirectIndexedRead<LDT>();
-    else if constexpr (opcode == 0xB4) f.template ZeroPageIndexedRead<LDY, ByX>();
-    else if constexpr (opcode == 0xB5) f.template ZeroPageIndexedRead<LDA, ByX>();
-    else if constexpr (opcode == 0xB6) f.template ZeroPageIndexedRead<LDX, ByY>();
-    else if constexpr (opcode == 0xB7) f.template ZeroPageIndexedRead<LDT, ByY>();
-    else if constexpr (opcode == 0xB8) f.template Implied<CLV>();
-    else if constexpr (opcode == 0xB9) f.template AbsoluteIndexedRead<LDA, ByY>();
-    else if constexpr (opcode == 0xBA) f.template Implied<TSX>();
-    else if constexpr (opcode == 0xBB) f.Illegal();
-    else if constexpr (opcode == 0xBC) f.template AbsoluteIndexedRead<LDY, ByX>();
-    else if constexpr (opcode == 0xBD) f.template AbsoluteIndexedRead<LDA, ByX>();
-    else if constexpr (opcode == 0xBE) f.template AbsoluteIndexedRead<LDX, ByY>();
-    else if constexpr (opcode == 0xBF) f.template AbsoluteIndexedRead<LDT, ByY>();
-
-    // ---- $C0 ----
-    else if constexpr (opcode == 0xC0) f.template Immediate<CPY>();
-    else if constexpr (opcode == 0xC1) f.template IndexedIndirectRead<CMP>();
-    else if constexpr (opcode == 0xC2) f.NopOneByte();
-    else if constexpr (opcode == 0xC3) f.template IndexedIndirectModify<DEM>();
-    else if constexpr (opcode == 0xC4) f.template ZeroPageRead<CPY>();
-    else if constexpr (opcode == 0xC5) f.template ZeroPageRead<CMP>();
-    else if constexpr (opcode == 0xC6) f.template ZeroPageModify<DEC>();
-    else if constexpr (opcode == 0xC7) f.template ZeroPageModify<DEM>();
-    else if constexpr (opcode == 0xC8) f.template Implied<INY>();
-    else if constexpr (opcode == 0xC9) f.template Immediate<CMP>();
-    else if constexpr (opcode == 0xCA) f.template Implied<DEX>();
-    else if constexpr (opcode == 0xCB) f.Illegal();
-    else if constexpr (opcode == 0xCC) f.template AbsoluteRead<CPY>();
-    else if constexpr (opcode == 0xCD) f.template AbsoluteRead<CMP>();
-    else if constexpr (opcode == 0xCE) f.template AbsoluteModify<DEC>();
-    else if constexpr (opcode == 0xCF) f.template AbsoluteModify<DEM>();
-
-    // ---- $D0 ----
-    else if constexpr (opcode == 0xD0) f.template Branch<BNE>();
-    else if constexpr (opcode == 0xD1) f.template IndirectIndexedRead<CMP>();
-    else if constexpr (opcode == 0xD2) f.Jam();
-    else if constexpr (opcode == 0xD3) f.Illegal();
-    else if constexpr (opcode == 0xD4) f.NopZeroPageIndexed();
-    else if constexpr (opcode == 0xD5) f.template ZeroPageIndexedRead<CMP, ByX>();
-    else if constexpr (opcode == 0xD6) f.template ZeroPageIndexedModify<DEC, ByX>();
-    else if constexpr (opcode == 0xD7) f.template ZeroPageIndexedModify<DEM, ByY>();
-    else if constexpr (opcode == 0xD8) f.template Implied<CLD>();
-    else if constexpr (opcode == 0xD9) f.template AbsoluteIndexedRead<CMP, ByY>();
-    else if constexpr (opcode == 0xDA) f.NopImplied();
-    else if constexpr (opcode == 0xDB) f.template AbsoluteIndexedModify<DEM, ByY>();
-    else if constexpr (opcode == 0xDC) f.NopAbsoluteIndexed();
-    else if constexpr (opcode == 0xDD) f.template AbsoluteIndexedRead<CMP, ByX>();
-    else if constexpr (opcode == 0xDE) f.template AbsoluteIndexedModify<DEC, ByX>();
-    else if constexpr (opcode == 0xDF) f.template AbsoluteIndexedModify<DEM, ByX>();
-
-    // ---- $E0 ----
-    else if constexpr (opcode == 0xE0) f.template Immediate<CPX>();
-    else if constexpr (opcode == 0xE1) f.template IndexedIndirectRead<SBC>();
-    else if constexpr (opcode == 0xE2) f.NopOneByte();
-    else if constexpr (opcode == 0xE3) f.Illegal();
-    else if constexpr (opcode == 0xE4) f.template ZeroPageRead<CPX>();
-    else if constexpr (opcode == 0xE5) f.template ZeroPageRead<SBC>();
-    else if constexpr (opcode == 0xE6) f.template ZeroPageModify<INC>();
-    else if constexpr (opcode == 0xE7) f.template ZeroPageModify<INB>();
-    else if constexpr (opcode == 0xE8) f.template Implied<INX>();
-    else if constexpr (opcode == 0xE9) f.template Immediate<SBC>();
-    else if constexpr (opcode == 0xEA) f.template Implied<NOP>();
-    else if constexpr (opcode == 0xEB) f.template Immediate<SBC>();
-    else if constexpr (opcode == 0xEC) f.template AbsoluteRead<CPX>();
-    else if constexpr (opcode == 0xED) f.template AbsoluteRead<SBC>();
-    else if constexpr (opcode == 0xEE) f.template AbsoluteModify<INC>();
-    else if constexpr (opcode == 0xEF) f.template AbsoluteModify<INB_A>();
-
-    // ---- $F0 ----
-    else if constexpr (opcode == 0xF0) f.template Branch<BEQ>();
-    else if constexpr (opcode == 0xF1) f.template IndirectIndexedRead<SBC>();
-    else if constexpr (opcode == 0xF2) f.Jam();
-    else if constexpr (opcode == 0xF3) f.Illegal();
-    else if constexpr (opcode == 0xF4) f.NopZeroPageIndexed();
-    else if constexpr (opcode == 0xF5) f.template ZeroPageIndexedRead<SBC, ByX>();
-    else if constexpr (opcode == 0xF6) f.template ZeroPageIndexedModify<INC, ByX>();
-    else if constexpr (opcode == 0xF7) f.template ZeroPageIndexedModify<INB, ByX>();
-    else if constexpr (opcode == 0xF8) f.template Implied<SED>();
-    else if constexpr (opcode == 0xF9) f.template AbsoluteIndexedRead<SBC, ByY>();
-    else if constexpr (opcode == 0xFA) f.NopImplied();
-    else if constexpr (opcode == 0xFB) f.template AbsoluteIndexedModify<INB, ByY>();
-    else if constexpr (opcode == 0xFC) f.NopAbsoluteIndexed();
-    else if constexpr (opcode == 0xFD) f.template AbsoluteIndexedRead<SBC, ByX>();
-    else if constexpr (opcode == 0xFE) f.template AbsoluteIndexedModify<INC, ByX>();
-    else if constexpr (opcode == 0xFF) f.template AbsoluteIndexedModify<INB, ByX>();
-    }
-
-// Micro-step Cycle (2 and above) of `opcode`.
 template <uint8_t opcode>
-CPU_INLINE void TCPU::Execute() {
-    VisitFamily<opcode>(*this);
+using FamilyOf = std::tuple_element_t<opcode & 15, std::tuple_element_t<(opcode >> 4), TCPU::TOpcodes::Grid>>;
+
+// The 151 opcodes of the 6502's documentation, a bit per opcode in rows by the high nibble.
+constexpr uint16_t Documented[16] = {0x6763, 0x6363, 0x7773, 0x6363, 0x7763, 0x6363, 0x7763, 0x6363,
+                                     0x7572, 0x2773, 0x7777, 0x7773, 0x7773, 0x6363, 0x7773, 0x6363};
+constexpr bool IsUndocumented(uint8_t opcode) { return !(Documented[opcode >> 4] >> (opcode & 15) & 1); }
+
+// What is read off each family once.
+constexpr uint32_t MaxClocks = 8;
+struct TOpcodeFacts {
+    uint8_t Clocks = 0;      // the most it takes, the fetch included
+    uint8_t FirstWrite = 0;  // its earliest clock that writes, 0 for none
+    uint16_t WriteClocks = 0;  // bit n: clock n writes
+    // The micro-code view's text of clocks 2 to 8; the interrupt entry's own texts where they
+    // differ from BRK's.
+    std::array<const char*, MaxClocks - 1> Texts{};
+    std::array<const char*, MaxClocks - 1> EntryTexts{};
+};
+
+template <class Family, uint32_t cycle> constexpr void ReadClock(TOpcodeFacts& facts) {
+    using Clock = typename Family::template Clock<cycle>;
+    if (Clock::Writes) {
+        facts.WriteClocks |= uint16_t(1u << cycle);
+        if (facts.FirstWrite == 0) facts.FirstWrite = uint8_t(cycle);
+    }
+    facts.Texts[cycle - 2] = Clock::Text;
+    if constexpr (requires { Clock::EntryText; })
+        facts.EntryTexts[cycle - 2] = Clock::EntryText;
+    else
+        facts.EntryTexts[cycle - 2] = Clock::Text;
 }
+
+template <class Family, uint32_t... n> constexpr TOpcodeFacts FactsOf(std::integer_sequence<uint32_t, n...>) {
+    TOpcodeFacts facts;
+    facts.Clocks = uint8_t(Family::Clocks);
+    (ReadClock<Family, n + 2>(facts), ...);
+    return facts;
+}
+
+template <size_t... opcodes> constexpr std::array<TOpcodeFacts, 256> AllFacts(std::index_sequence<opcodes...>) {
+    return {FactsOf<FamilyOf<uint8_t(opcodes)>>(std::make_integer_sequence<uint32_t, FamilyOf<uint8_t(opcodes)>::Clocks - 1>())...};
+}
+
+inline constexpr std::array<TOpcodeFacts, 256> Facts = AllFacts(std::make_index_sequence<256>());
+
+}  // namespace CpuMap

@@ -1,23 +1,19 @@
 #pragma once
-// The processor's operations and ALU, included only by the micro-code (cpu_sequences.h).
+// The processor's bus primitives, operations and ALU, included only by the sequences
+// (cpu_clocks.h).
 #include "cpu/cpu.h"
 #include "memory/memory.h"
 
-// The micro-code is written as many small functions; the clock step only stays fast when all
+// The sequences are written as many small functions; the clock step only stays fast when all
 // of them are folded into it.
 #if defined(__GNUC__)
 #define CPU_INLINE [[gnu::always_inline]] inline
 #define CPU_COLD [[gnu::cold, gnu::noinline]]
 #define CPU_NOINLINE [[gnu::noinline]]
-#define CPU_ASSUME(condition) \
-    do {                          \
-        if (!(condition)) __builtin_unreachable(); \
-    } while (0)
 #else
 #define CPU_INLINE inline
 #define CPU_COLD
 #define CPU_NOINLINE
-#define CPU_ASSUME(condition) ((void)0)
 #endif
 
 CPU_INLINE uint8_t TCPU::Read(uint16_t address) { return Memory->Read(address); }
@@ -31,13 +27,14 @@ CPU_INLINE uint8_t TCPU::Fetch() {
     return value;
 }
 
-// The stack lives in RAM page 1 whatever the decoder would show there, and has no I/O.
+// The stack lives in RAM page 1 whatever the decoder would show there, and has no I/O: its
+// accesses are bus cycles like any other, but never reach a device.
 CPU_INLINE void TCPU::Push(uint8_t value) {
-    Memory->Image[0x100 + SP] = value;
+    Memory->StackWrite(SP, value);
     --SP;
 }
 
-CPU_INLINE uint8_t TCPU::StackByte() const { return Memory->Image[0x100 + SP]; }
+CPU_INLINE uint8_t TCPU::ReadStack() { return Memory->StackRead(SP); }
 
 // Bits 7 6 3 2 1 0 of a pulled status byte; B (bit 4) is the caller's business.
 CPU_INLINE void TCPU::SetStatus(uint8_t p) {
@@ -104,14 +101,47 @@ inline void TCPU::SubtractDecimal(uint8_t value) {
     A = uint8_t(r);
 }
 
+// ADC and SBC, and the additions of RRA and ISC, follow the decimal flag.
+CPU_INLINE void TCPU::AddWithCarry(uint8_t value) {
+    if (D) AddDecimal(value);
+    else AddBinary(value);
+}
+
+CPU_INLINE void TCPU::SubtractWithBorrow(uint8_t value) {
+    if (D) SubtractDecimal(value);
+    else SubtractBinary(value);
+}
+
+// ARR: (A AND value) rotated right through C, with the flags of the adder that works beside
+// the rotation. In decimal mode that adder also corrects the digits.
+inline void TCPU::RotateAndAdjust(uint8_t value) {
+    const uint8_t anded = A & value;
+    uint8_t result = uint8_t(anded >> 1 | (C ? 0x80 : 0));
+    if (!D) {
+        A = result;
+        SetNZ(A);
+        C = A & 0x40;
+        V = (A ^ (A << 1)) & 0x40;
+        return;
+    }
+    N = C ? 0x80 : 0;
+    Z = result == 0;
+    V = (anded ^ result) & 0x40;
+    if ((anded & 0x0F) + (anded & 0x01) > 5) result = uint8_t((result & 0xF0) | ((result + 6) & 0x0F));
+    const bool high = (anded & 0xF0) + (anded & 0x10) > 0x50;
+    if (high) result = uint8_t(result + 0x60);
+    C = high;
+    A = result;
+}
+
 // Read operations: the value fetched or read from memory.
 template <TCPU::TOp op>
 CPU_INLINE void TCPU::Operate(uint8_t value) {
     if constexpr (op == ORA) { A |= value; SetNZ(A); }
     else if constexpr (op == AND) { A &= value; SetNZ(A); }
     else if constexpr (op == EOR) { A ^= value; SetNZ(A); }
-    else if constexpr (op == ADC) { if (D) AddDecimal(value); else AddBinary(value); }
-    else if constexpr (op == SBC) { if (D) SubtractDecimal(value); else SubtractBinary(value); }
+    else if constexpr (op == ADC) AddWithCarry(value);
+    else if constexpr (op == SBC) SubtractWithBorrow(value);
     else if constexpr (op == CMP) Compare(A, value);
     else if constexpr (op == CPX) Compare(X, value);
     else if constexpr (op == CPY) Compare(Y, value);
@@ -119,68 +149,63 @@ CPU_INLINE void TCPU::Operate(uint8_t value) {
     else if constexpr (op == LDA) { A = value; SetNZ(A); }
     else if constexpr (op == LDX) { X = value; SetNZ(X); }
     else if constexpr (op == LDY) { Y = value; SetNZ(Y); }
-    else if constexpr (op == LDT) { A = X = value; SetNZ(A); }
-    else if constexpr (op == ANN) { A &= value; SetNZ(A); C = N != 0; }
-    else if constexpr (op == ANL) {
-        // $4B: AND, then shift right; as on the NMOS 6502.
+    else if constexpr (op == LAX) { A = X = value; SetNZ(A); }
+    else if constexpr (op == ANC) { A &= value; SetNZ(A); C = N != 0; }
+    else if constexpr (op == ALR) {
         const uint8_t anded = A & value;
         C = anded & 0x01;
         A = anded >> 1;
         SetNZ(A);
     }
+    else if constexpr (op == ARR) RotateAndAdjust(value);
+    else if constexpr (op == SBX) {
+        const uint8_t anded = A & X;
+        Compare(anded, value);
+        X = uint8_t(anded - value);
+    }
+    else if constexpr (op == ANE) { A = (A | MagicConstant) & X & value; SetNZ(A); }
+    else if constexpr (op == LXA) { A = X = (A | MagicConstant) & value; SetNZ(A); }
+    else if constexpr (op == LAS) { A = X = SP = value & SP; SetNZ(A); }
+    else if constexpr (op == SKP) {}
     else static_assert(op == ORA, "not a read operation");
 }
 
+// The register value a store puts on the bus. SHA, SHX, SHY and TAS AND it with the high
+// byte of the base address plus one in their write clock (cpu_clocks.h); TAS also sets SP.
 template <TCPU::TOp op>
-CPU_INLINE uint8_t TCPU::StoredValue() const {
+CPU_INLINE uint8_t TCPU::StoredValue() {
     if constexpr (op == STA) return A;
-    else if constexpr (op == STX) return X;
-    else if constexpr (op == STY) return Y;
-    else if constexpr (op == AAX) return A & X;
+    else if constexpr (op == STX || op == SHX) return X;
+    else if constexpr (op == STY || op == SHY) return Y;
+    else if constexpr (op == SAX || op == SHA) return A & X;
+    else if constexpr (op == TAS) { SP = A & X; return SP; }
     else static_assert(op == STA, "not a write operation");
 }
 
-// The compute clock of a read-modify-write: DataHi is the value read and becomes the value to
-// write back. DEM and INB only latch the 16-bit difference A - new value here; their flags
-// follow in the final clock (FinishModify).
+// The clock that writes the old value back: DataHi, the value read, becomes the value to write,
+// with the flags of the shift, rotation or count. The undocumented combinations finish with A
+// in their last clock (FinishModify).
 template <TCPU::TOp op>
-CPU_INLINE void TCPU::Modify(uint16_t& compareLatch) {
+CPU_INLINE void TCPU::Modify() {
     uint8_t& m = DataHi;
-    if constexpr (op == ASL) { C = m >> 7; m = uint8_t(m << 1); SetNZ(m); }
-    else if constexpr (op == LSR) { C = m & 0x01; m >>= 1; SetNZ(m); }
-    else if constexpr (op == ROL) { const int in = C != 0; C = m >> 7; m = uint8_t(m << 1 | in); SetNZ(m); }
-    else if constexpr (op == ROR) { const int in = C != 0; C = m & 0x01; m = uint8_t(m >> 1 | in << 7); SetNZ(m); }
-    else if constexpr (op == INC) { ++m; SetNZ(m); }
-    else if constexpr (op == DEC) { --m; SetNZ(m); }
-    else if constexpr (op == DEM) { --m; compareLatch = uint16_t(A - m); }
-    else if constexpr (op == INB || op == INB_A) { ++m; compareLatch = uint16_t(A - m); }
-    else if constexpr (op == RAN) {
-        const int in = C != 0;
-        C = m >> 7;
-        m = uint8_t(m << 1 | in);
-        A &= m;
-        SetNZ(A);
-    }
-    else if constexpr (op == LSE) { C = m & 0x01; m >>= 1; A ^= m; SetNZ(A); }
-    else if constexpr (op == RAD) {
-        // The rotated-out bit stays in C; the addition neither uses nor changes the carry.
-        Temp = C != 0;
-        C = m & 0x01;
-        m = uint8_t(m >> 1 | Temp << 7);
-        A = uint8_t(A + m);
-        SetNZ(A);
-    }
+    if constexpr (op == ASL || op == SLO) { C = m >> 7; m = uint8_t(m << 1); SetNZ(m); }
+    else if constexpr (op == LSR || op == SRE) { C = m & 0x01; m >>= 1; SetNZ(m); }
+    else if constexpr (op == ROL || op == RLA) { const int in = C != 0; C = m >> 7; m = uint8_t(m << 1 | in); SetNZ(m); }
+    else if constexpr (op == ROR || op == RRA) { const int in = C != 0; C = m & 0x01; m = uint8_t(m >> 1 | in << 7); SetNZ(m); }
+    else if constexpr (op == INC || op == ISC) { ++m; SetNZ(m); }
+    else if constexpr (op == DEC || op == DCP) { --m; SetNZ(m); }
     else static_assert(op == ASL, "not a modify operation");
 }
 
 template <TCPU::TOp op>
-CPU_INLINE void TCPU::FinishModify(uint16_t compareLatch) {
-    if constexpr (op == DEM || op == INB || op == INB_A) {
-        Z = compareLatch == 0;
-        C = compareLatch < 0x100;
-        N = compareLatch & 0x80;
-        if constexpr (op == INB_A) A = uint8_t(compareLatch);
-    }
+CPU_INLINE void TCPU::FinishModify() {
+    const uint8_t m = DataHi;
+    if constexpr (op == SLO) { A |= m; SetNZ(A); }
+    else if constexpr (op == RLA) { A &= m; SetNZ(A); }
+    else if constexpr (op == SRE) { A ^= m; SetNZ(A); }
+    else if constexpr (op == RRA) AddWithCarry(m);
+    else if constexpr (op == DCP) Compare(A, m);
+    else if constexpr (op == ISC) SubtractWithBorrow(m);
 }
 
 template <TCPU::TOp op>

@@ -8,7 +8,7 @@
 void TBufferTypist::Poll(TMachine& machine) {
     constexpr uint16_t KeyboardBuffer = 0x0527;
     constexpr uint16_t KeyboardCount = 0x00EF;
-    if (Pending.empty() || !AutoLoadReady(machine.Cpu.PC)) return;
+    if (Pending.empty() || !AutoLoadReady(machine.Cpu.PC, machine.Cpu.Cycle)) return;
     uint8_t* ram = machine.Memory.Ram();
     if (ram[KeyboardCount] != 0) return;
     size_t length = std::min(Pending.size(), BufferSize);

@@ -47,8 +47,11 @@ TMachine::TMachine(THost& host, std::vector<std::string> romDirectories)
 
 void TMachine::LoadRoms(int32_t type, TRomReport report) {
     if (type < MachineC16 || type > MachineCustom) return;  // an unknown type changes nothing
-    // The Custom Machine has 64 KB like the Plus4 and loads no ROM.
+    // The Custom Machine has 64 KB like the Plus4 and loads no ROM; it has the Plus4's chips
+    // in the I/O area, and its empty ROM banks read as they are.
     Memory.SetRamSize(RamSizeCodeOf(type));
+    const bool plus4Io = type == MachinePlus4 || type == MachineCustom;
+    Memory.SetIoModel(plus4Io ? TMemory::TIoModel::Plus4 : TMemory::TIoModel::C16, type != MachineCustom);
     // The drives cut a directory listing to what this RAM can take.
     Drive8.SetMachineRam(16384 << RamSizeCodeOf(type));
     Drive9.SetMachineRam(16384 << RamSizeCodeOf(type));
@@ -144,7 +147,7 @@ void TMachine::RunFrame() {
     // With the IRQ line low from the start of the run (only the TED raises it, at events that
     // end runs), whole instructions where one starts, clock by clock otherwise.
     auto quietClock = [this, &runEnds](uint32_t budget, TTED::TDrawAhead drawAhead) -> TTED::TRunClocks {
-        if (Cpu.Cycle == 1) {
+        if (Cpu.AtOpcodeFetch()) {
             Ted.WholeInstructionFrom = Ted.LineStep;
             const uint32_t clocks = drawAhead.Draw ? Cpu.RunInstructions(budget, drawAhead.Draw, drawAhead.Cells, *drawAhead.Watch)
                                                    : Cpu.RunInstructions(budget);
@@ -159,7 +162,7 @@ void TMachine::RunFrame() {
     // by clock, sampling it. An opcode fetch only reads, and no read stops the machine or
     // changes the plan.
     auto clock = [this, &runEnds, &quietClock](uint32_t budget, TTED::TDrawAhead drawAhead) -> TTED::TRunClocks {
-        if (Cpu.Cycle == 1 && Cpu.I != 0) return quietClock(budget, drawAhead);
+        if (Cpu.AtOpcodeFetch() && Cpu.I != 0) return quietClock(budget, drawAhead);
         return {1, Cpu.StepInRun() && runEnds()};
     };
     auto run = [this](int32_t start, int32_t end, auto& cpuClock) {

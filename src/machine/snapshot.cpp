@@ -54,6 +54,7 @@ struct TSection {
 
 struct TParsed {
     int32_t MachineType = 0;
+    uint16_t Version = 0;
     std::vector<TSection> Sections;
     const TSection* Find(const TTag& tag) const {
         for (const TSection& section : Sections)
@@ -83,6 +84,7 @@ bool Split(const uint8_t* data, size_t size, TParsed& parsed, std::string& error
     }
     if (version == 0 || type > MachineCustom || reserved != 0) return false;
     parsed.MachineType = type;
+    parsed.Version = version;
     size_t at = HeaderSize;
     for (;;) {
         if (size - at < SectionHead) return false;
@@ -132,8 +134,8 @@ bool Restore(TMachine& machine, const TParsed& parsed, uint32_t& romChecksum, TS
         machine.MachineType = type;
         return in.Ok();
     });
-    ok = ok && read(CpuTag, [&](TStateReader& in) { return machine.Cpu.RestoreState(in); });
-    ok = ok && read(MemoryTag, [&](TStateReader& in) { return machine.Memory.RestoreState(in); });
+    ok = ok && read(CpuTag, [&](TStateReader& in) { return machine.Cpu.RestoreState(in, parsed.Version); });
+    ok = ok && read(MemoryTag, [&](TStateReader& in) { return machine.Memory.RestoreState(in, parsed.Version); });
     ok = ok && read(TedTag, [&](TStateReader& in) { return machine.Ted.RestoreState(in); });
     ok = ok && read(KeysTag, [&](TStateReader& in) { return machine.Keyboard.RestoreState(in); });
     for (TDrive* drive : {&machine.Drive8, &machine.Drive9}) {

@@ -19,7 +19,9 @@ class TSoundSynth;
 // The ROM images are not in the file: the machine type's images are loaded from the machine's
 // ROM directories and must be the ones the snapshot was taken with.
 
-inline constexpr uint16_t SnapshotVersion = 1;
+// 2: the processor's interrupt input as the chip samples it, the data bus and the Plus4's
+// I/O latches.
+inline constexpr uint16_t SnapshotVersion = 2;
 
 // The messages a refused snapshot gives.
 inline constexpr const char* SnapshotCannotOpen = "Cannot open the snapshot file.";

@@ -41,8 +41,12 @@ enum class TPrgSaveStatus { Saved, BadArea, CannotWrite };
 // (BadArea) before anything is opened; so is a target that exists but is not a regular file.
 TPrgSaveStatus SavePrgFile(const TMemory& memory, uint16_t start, uint16_t end, const std::string& path);
 
-// The command-line auto-load waits until the ROM sits in its keyboard wait loop.
-constexpr bool AutoLoadReady(uint16_t pc) { return pc >= 0xD90A && pc <= 0xD90F; }
+// The command-line auto-load waits until the ROM sits in its keyboard wait loop: LDA $EF,
+// ORA $055D, BEQ back at $D90A-$D910. Inside the branch (`cycle` past its fetch) PC already
+// points past it, at $D911; at an instruction boundary $D911 means the loop has ended.
+constexpr bool AutoLoadReady(uint16_t pc, uint32_t cycle = 1) {
+    return (pc >= 0xD90A && pc <= 0xD910) || (pc == 0xD911 && cycle != 1);
+}
 
 // "Loaded area" of the save dialog: the last load's start ($00B4/$00B5) up to its end
 // pointer ($009D/$009E) minus one.

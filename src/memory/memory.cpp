@@ -59,17 +59,34 @@ void TMemory::RebuildPageMaps(int firstPage) {
         // Page $FF starts in the never-folded TED area, so it always takes the decoder, which
         // also folds $FF20-$FFFF.
         // Page 0 and its mirrors hold the processor port at their byte 1.
+        // A ROM page of a bank no image fills leaves the bus open, which the decoder reads.
         const uint16_t start = uint16_t(page << 8);
         for (const bool rom : {false, true}) {
             const uint16_t at = FoldForRead(start, RamCode, rom);
-            ReadPage[(rom ? 256 : 0) + page] = at >= 0xFD00 || at == 0x0000
-                                                   ? DecodePage
-                                                   : ptrdiff_t(PlainReadIndex(at, rom, LowBank, HighBank));
+            const uint32_t index = PlainReadIndex(at, rom, LowBank, HighBank);
+            ReadPage[(rom ? 256 : 0) + page] =
+                at >= 0xFD00 || at == 0x0000 || OpenRomIndex(index) ? DecodePage : ptrdiff_t(index);
         }
         const uint16_t writeAt = FoldWrite(start);
         WritePage[page] = writeAt >= 0xFD00 || writeAt == 0x0000 ? DecodePage : ptrdiff_t(writeAt);
     }
     ReadMapStart = RomVisible ? 256 : 0;
+}
+
+// Whether an image index lies in a ROM slot that no image fills, where the bus stays open.
+bool TMemory::OpenRomIndex(uint32_t index) const {
+    return EmptyRomOpen && index >= RamSize && !SlotFilled[(index - RamSize) / SlotSize];
+}
+
+void TMemory::SetIoModel(TIoModel model, bool emptyRomReadsOpenBus) {
+    Io = model;
+    EmptyRomOpen = emptyRomReadsOpenBus;
+    RebuildPageMaps();
+}
+
+uint8_t TMemory::OpenBus() const {
+    const int32_t fetched = Ted ? Ted->BusFetch() : -1;
+    return fetched >= 0 ? uint8_t(fetched) : BusValue;
 }
 
 void TMemory::SetRamSize(int32_t code) {
@@ -162,20 +179,40 @@ uint8_t TMemory::Peek(uint16_t address) const {
 
 // Everything but the port and the TED: reading any of it changes nothing.
 uint8_t TMemory::DecodedValue(uint16_t a) const {
-    if (a < 0xFD00) return Image[PlainReadIndex(a, RomVisible != 0, LowBank, HighBank)];
-    switch (a >> 8) {
-        case 0xFD:
-            if (a == 0xFD10) return PlayKey ? 0x00 : 0x04;  // cassette sense, low while Play is down
-            if (a == 0xFD21) return 0xFF;
-            if ((a & 0xFFF0) == 0xFD30) return Image[0xFD30];
-            return 0x00;
-        case 0xFE:
-            if ((a & 0xFFF0) == 0xFEC0) return Drive9 ? Drive9->ReadPort(a) : 0x00;
-            if ((a & 0xFFF0) == 0xFEF0) return Drive8 ? Drive8->ReadPort(a) : 0x00;
-            return 0x00;
-        default:
-            return Image[PlainReadIndex(a, RomVisible != 0, LowBank, HighBank)];
+    if (a < 0xFD00 || a >= 0xFF20) {
+        const uint32_t index = PlainReadIndex(a, RomVisible != 0, LowBank, HighBank);
+        return OpenRomIndex(index) ? OpenBus() : Image[index];
     }
+    // The cassette sense line: bit 2, low while Play is down.
+    const uint8_t sense = PlayKey ? 0x00 : 0x04;
+    const bool plus4 = Io == TIoModel::Plus4;
+    switch (a & 0xFFF0) {
+        case 0xFD00:
+            if (!plus4) break;
+            // The serial chip, idle: nothing received, the transmit register empty.
+            switch (a & 0x03) {
+                case 0: return 0x00;
+                case 1: return 0x10;
+                case 2: return AciaCommand;
+                default: return AciaControl;
+            }
+        case 0xFD10:
+            // The user port's pins are pulled up where the latch does not drive them low.
+            if (plus4) return uint8_t((UserPortLatch & ~0x04) | (UserPortLatch & sense));
+            return uint8_t((OpenBus() & ~0x04) | sense);
+        case 0xFD20:
+            if (a == 0xFD21) return 0xFF;
+            break;
+        case 0xFD30: return Image[0xFD30];
+        case 0xFEC0:
+            if (Drive9 && Drive9->DriveMode != TDrive::ModeNone) return Drive9->ReadPort(a);
+            break;
+        case 0xFEF0:
+            if (Drive8 && Drive8->DriveMode != TDrive::ModeNone) return Drive8->ReadPort(a);
+            break;
+        default: break;
+    }
+    return OpenBus();
 }
 
 void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
@@ -201,6 +238,11 @@ void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
             Image[a] = value;
             // The bank latch takes its bits from the address lines, not the data.
             if ((a & 0xFFF0) == 0xFDD0) SetRomBanks(a & 0x03, (a & 0x0C) >> 2);
+            if (Io == TIoModel::Plus4) {
+                if ((a & 0xFFF0) == 0xFD10) UserPortLatch = value;
+                if ((a & 0xFFF3) == 0xFD02) AciaCommand = value;
+                if ((a & 0xFFF3) == 0xFD03) AciaControl = value;
+            }
             return;
         case 0xFE:
             if ((a & 0xFFF0) == 0xFEC0) {
@@ -232,10 +274,18 @@ bool TMemory::LoadRom(const std::string& path, int slot) {
     if (!file) return false;
     const size_t count = std::fread(Image + SlotIndex(slot), 1, SlotSize, file);
     std::fclose(file);
+    if (count > 0 && !SlotFilled[slot]) {
+        SlotFilled[slot] = true;
+        RebuildPageMaps(0x80);
+    }
     return count > 0;
 }
 
-void TMemory::ClearRoms() { std::memset(Image + RamSize, 0, ImageSize - RamSize); }
+void TMemory::ClearRoms() {
+    std::memset(Image + RamSize, 0, ImageSize - RamSize);
+    for (bool& filled : SlotFilled) filled = false;
+    RebuildPageMaps(0x80);
+}
 
 void TMemory::FillRam() {
     for (uint32_t a = 0; a < RamSize; a += 2) {

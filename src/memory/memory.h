@@ -70,6 +70,15 @@ public:
         const ptrdiff_t base = WritePage[address >> 8];
         return base >= 0 ? Image + base + (address & 0xFF) : nullptr;
     }
+    // The RAM offset a write of `address` lands in, or -1 where the full decoder takes it.
+    int32_t PlainWriteOffset(uint16_t address) const {
+        const ptrdiff_t base = WritePage[address >> 8];
+        return base >= 0 ? int32_t(base + (address & 0xFF)) : -1;
+    }
+    // The processor's stack accesses: RAM page 1 whatever the decoder would show there, never a
+    // device, but bus cycles all the same.
+    BUS_INLINE uint8_t StackRead(uint8_t sp);
+    BUS_INLINE void StackWrite(uint8_t sp, uint8_t value);
     // A read of the port at $0001 inside a whole instruction, in the clock that follows
     // `clocksBefore` clocks of TCPU::RunInstructions: what Read does for it, without the
     // decoding, and without the log entry.
@@ -113,7 +122,7 @@ public:
     // the cassette lines. The ROM images are the machine type's and are not part of it.
     // Restore is false for bytes that no memory state gives.
     void SaveState(TStateWriter& out) const;
-    bool RestoreState(TStateReader& in);
+    bool RestoreState(TStateReader& in, uint16_t version);
 
     // The frame loop's runs step the tape after the run; a port access inside one first brings
     // the tape up to the TED's current step. TapeStepsFrom is the first step not yet taken, or
@@ -145,6 +154,24 @@ public:
     // its effects at that clock.
     uint32_t DecodedWrites = 0;
 
+    // The last byte the processor moved on the data bus. An address that no chip answers reads
+    // what the TED fetched in the same clock or, where it fetched nothing, this (OpenBus).
+    uint8_t BusValue = 0xFF;
+    uint8_t OpenBus() const;
+
+    // What answers in the I/O area and in the ROM banks: the Plus4 has the serial chip at
+    // $FD00-$FD0F and the user port latch at $FD10-$FD1F, a C16 neither. With
+    // `emptyRomReadsOpenBus` a ROM bank that no image fills leaves the bus open; otherwise (the
+    // machine without ROMs, and a bus on its own) the slots read as they are.
+    enum class TIoModel : uint8_t { C16, Plus4 };
+    void SetIoModel(TIoModel model, bool emptyRomReadsOpenBus);
+    TIoModel IoModel() const { return Io; }
+    bool SlotLoaded(int slot) const { return slot >= 0 && slot < 8 && SlotFilled[slot]; }
+    // The user port latch (Plus4): a write sets the pins it drives low; a read gives the pins.
+    uint8_t UserPortLatch = 0xFF;
+    // The serial chip's command and control registers (Plus4), which read back as written.
+    uint8_t AciaCommand = 0, AciaControl = 0;
+
     uint8_t Image[ImageSize] = {};
     int32_t PlayKey = 0;         // the cassette Play key is down
     int32_t Motor = 0;           // 1 when the last value written to $0001 had bit 3 clear
@@ -153,6 +180,9 @@ public:
 private:
     uint16_t LowBank = 0;
     uint16_t HighBank = 0;
+    TIoModel Io = TIoModel::C16;
+    bool EmptyRomOpen = false;
+    bool SlotFilled[8] = {};
     int32_t RomVisible = 0;
     int32_t RamCode = 2;
 
@@ -164,6 +194,7 @@ private:
     void DecodeWrite(uint16_t address, uint8_t value);
     uint16_t FoldRead(uint16_t address) const;
     uint16_t FoldWrite(uint16_t address) const;
+    bool OpenRomIndex(uint32_t index) const;
     uint8_t DecodedValue(uint16_t folded) const;
     void SyncClock();
     void AdvanceTape();
@@ -193,6 +224,7 @@ BUS_INLINE uint8_t TMemory::Read(uint16_t address) {
         value = Image[base + (address & 0xFF)];
     else
         value = DecodeRead(address);
+    BusValue = value;
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, false, LoggedCycle()});
 #endif
@@ -203,6 +235,7 @@ BUS_INLINE void TMemory::Write(uint16_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, true, LoggedCycle()});
 #endif
+    BusValue = value;
     const ptrdiff_t base = WritePage[address >> 8];
     if (base >= 0) [[likely]]
         Image[base + (address & 0xFF)] = value;
@@ -216,6 +249,7 @@ BUS_INLINE uint8_t TMemory::ReadZeroPage(uint8_t address) {
         value = Image[address];
     else
         value = DecodeRead(address);
+    BusValue = value;
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, false, LoggedCycle()});
 #endif
@@ -226,8 +260,26 @@ BUS_INLINE void TMemory::WriteZeroPage(uint8_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, true, LoggedCycle()});
 #endif
+    BusValue = value;
     if (address != 0x01) [[likely]]
         Image[address] = value;
     else
         DecodeWrite(address, value);
+}
+
+BUS_INLINE uint8_t TMemory::StackRead(uint8_t sp) {
+    const uint8_t value = Image[0x100 + sp];
+    BusValue = value;
+#ifdef VARLUME_BUS_LOG
+    AccessLog.push_back({uint16_t(0x100 + sp), value, false, LoggedCycle()});
+#endif
+    return value;
+}
+
+BUS_INLINE void TMemory::StackWrite(uint8_t sp, uint8_t value) {
+#ifdef VARLUME_BUS_LOG
+    AccessLog.push_back({uint16_t(0x100 + sp), value, true, LoggedCycle()});
+#endif
+    BusValue = value;
+    Image[0x100 + sp] = value;
 }

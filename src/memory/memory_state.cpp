@@ -10,9 +10,10 @@ void TMemory::SaveState(TStateWriter& out) const {
     out.Put(PlayKey);
     out.Put(Motor);
     out.Put(TapeLevelLatch);
+    for (uint8_t latch : {BusValue, UserPortLatch, AciaCommand, AciaControl}) out.Put(latch);
 }
 
-bool TMemory::RestoreState(TStateReader& in) {
+bool TMemory::RestoreState(TStateReader& in, uint16_t version) {
     in.GetBytes(Image, RamSize);
     int32_t ramSize = 0, romEnabled = 0;
     uint16_t low = 0, high = 0;
@@ -23,6 +24,8 @@ bool TMemory::RestoreState(TStateReader& in) {
     in.GetIn(PlayKey, 0, 1);
     in.GetIn(Motor, 0, 1);
     in.GetIn(TapeLevelLatch, 0, 1);
+    if (version >= 2)
+        for (uint8_t* latch : {&BusValue, &UserPortLatch, &AciaCommand, &AciaControl}) in.Get(*latch);
     // The setters keep the page maps in step.
     SetRamSize(ramSize);
     SetRomEnabled(romEnabled);

@@ -1,5 +1,6 @@
 #include "ted/ted.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/host.h"
@@ -53,6 +54,20 @@ void TTED::Reset() {
 
 void TTED::SyncToProcessorClock() {
     if (WholeInstructionFrom >= 0 && Cpu) SyncToClock(Cpu->ClocksIntoRunInstructions());
+}
+
+// In the window of a line that shows character rows the TED reads each cell's pattern byte
+// (the character's line, or the bitmap byte); in the border it leaves the bus to the processor.
+int32_t TTED::BusFetch() const {
+    if (Line.Fetch != Video || !InWindow(LineStep)) return -1;
+    const int32_t column = std::clamp((LineStep - 17) >> 1, 0, 39);
+    const TCellContext context = CellContext();
+    if (Line.Mode == TTedDisplayMode::Bitmap || Line.Mode == TTedDisplayMode::MulticolourBitmap)
+        return context.BitmapBytes[uint32_t(column) * 8];
+    uint32_t code = context.Codes[column];
+    if (Line.Mode == TTedDisplayMode::ExtendedColourText) code &= 0x3F;
+    else if (context.Reverse) code &= 0x7F;
+    return CharacterByte(context, code);
 }
 
 void TTED::RaiseSource(bool& flag, bool enable) {

@@ -125,6 +125,11 @@ public:
     uint8_t PeekRegister(uint16_t address) const;
     void WriteRegister(uint16_t address, uint8_t value);
 
+    // The byte the TED fetched on the data bus in the current step, in the half of the clock
+    // before the processor's, or -1 where it fetched nothing; what a read of an address that no
+    // chip answers returns.
+    int32_t BusFetch() const;
+
     // The raster value programs see ($FF1C/$FF1D) for a frame-buffer line.
     uint16_t RasterNumber(int32_t lineIndex) const { return RasterTable[lineIndex]; }
     // Where the next step draws, in bytes from the start of the frame buffer.

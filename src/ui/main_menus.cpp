@@ -252,6 +252,12 @@ void TForm_Main::CreateDebugAndJoystickMenus() {
         Form_Log->show();
         Form_Log->raise();
     });
+    // Off by default: the chip runs undocumented opcodes, and programs use them.
+    Menu_StopOnUndocumented = AddItem(debug, QStringLiteral("Stop on undocumented opcodes"));
+    Menu_StopOnUndocumented->setCheckable(true);
+    connect(Menu_StopOnUndocumented, &QAction::toggled, this, [this](bool on) {
+        if (Machine) Machine->Cpu.StopOnUndocumented = on;
+    });
 
     QMenu* joystick = menuBar()->addMenu(QStringLiteral("&Joystick"));
     for (int port = 1; port <= 2; ++port) {

@@ -220,7 +220,7 @@ void TForm_Main::showEvent(QShowEvent* event) {
 void TForm_Main::Timer_AutoLoadTimer() {
     // The ROM reaches its keyboard wait loop once it has booted; a load before that would be
     // wiped by the RAM test and BASIC's cold start.
-    if (!Machine || !AutoLoadReady(Machine->Cpu.PC)) return;
+    if (!Machine || !AutoLoadReady(Machine->Cpu.PC, Machine->Cpu.Cycle)) return;
     Timer_AutoLoad->stop();
     const QString suffix = QFileInfo(AutoLoadPath).suffix().toLower();
     // Disk and tape images and snapshots are opened as dropping them does; anything else is a

@@ -262,6 +262,7 @@ public:
     QAction* TEDRegisters2 = nullptr;
     QAction* BreakPoints1 = nullptr;
     QAction* StartCPUDebug1 = nullptr;
+    QAction* Menu_StopOnUndocumented = nullptr;
     // Joystick
     QMenu* Port11 = nullptr;
     QMenu* Port21 = nullptr;

@@ -165,198 +165,111 @@ TEST_F(AluTest, RotatesTakeTheOldCarryIn) {
     EXPECT_EQ(Cpu.C, 0);
 }
 
-TEST_F(AluTest, LdtLoadsAAndX) {
-    Mem.Image[0x80] = 0x80;
-    Poke(0x3080, {0x00});
-    Place(0x2000, {0xA7, 0x80, 0xAF, 0x80, 0x30});  // LDT $80; LDT $3080
-    RunInstruction();
-    EXPECT_EQ(Cpu.A, 0x80);
-    EXPECT_EQ(Cpu.X, 0x80);
-    EXPECT_TRUE(Cpu.N && !Cpu.Z);
-    RunInstruction();
-    EXPECT_EQ(Cpu.A, 0x00);
-    EXPECT_EQ(Cpu.X, 0x00);
-    EXPECT_TRUE(!Cpu.N && Cpu.Z);
-}
-
-TEST_F(AluTest, AaxStoresAAndXWithoutTouchingFlags) {
-    Cpu.A = 0xF0;
-    Cpu.X = 0x3C;
-    Flags(0x80, 0, 1, 0);
-    Place(0x2000, {0x8F, 0x80, 0x30});
-    RunInstruction();
-    EXPECT_EQ(Mem.Image[0x3080], 0x30);
-    EXPECT_TRUE(Cpu.N && !Cpu.V && Cpu.Z && !Cpu.C);
-}
-
-TEST_F(AluTest, AnnCopiesNIntoC) {
-    for (const uint8_t opcode : {uint8_t(0x0B), uint8_t(0x2B)}) {
-        RunImmediate(opcode, 0xFF, 0x80, 0, false);
-        EXPECT_EQ(Cpu.A, 0x80);
-        EXPECT_TRUE(Cpu.N && Cpu.C && !Cpu.Z);
-        RunImmediate(opcode, 0xFF, 0x7F, 1, false);
-        EXPECT_TRUE(!Cpu.N && !Cpu.C && !Cpu.Z);
-        RunImmediate(opcode, 0x0F, 0xF0, 1, false);
-        EXPECT_TRUE(!Cpu.N && !Cpu.C && Cpu.Z);
-    }
-}
-
-TEST_F(AluTest, AnlAndsThenShiftsRight) {
-    RunImmediate(0x4B, 0xFF, 0x03, 0, false);
-    EXPECT_EQ(Cpu.A, 0x01);
-    EXPECT_TRUE(Cpu.C && !Cpu.N && !Cpu.Z);
-    RunImmediate(0x4B, 0x81, 0x80, 1, false);
-    EXPECT_EQ(Cpu.A, 0x40);
-    EXPECT_TRUE(!Cpu.C && !Cpu.Z);
-    RunImmediate(0x4B, 0x01, 0x01, 0, false);
-    EXPECT_EQ(Cpu.A, 0x00);
-    EXPECT_TRUE(Cpu.C && Cpu.Z);
-}
-
-TEST_F(AluTest, DemDecrementsAndComparesInTheFinalClock) {
-    Cpu.A = 0x05;
-    Mem.Image[0x80] = 0x06;
-    Flags(0x80, 0, 0, 0);
-    Place(0x2000, {0xC7, 0x80});  // DEM $80
-    for (int clock = 0; clock < 4; ++clock) Cpu.Step();
-    EXPECT_TRUE(Cpu.N && !Cpu.Z && !Cpu.C) << "flags wait for the final write";
-    Cpu.Step();
-    EXPECT_EQ(Mem.Image[0x80], 0x05);
-    EXPECT_EQ(Cpu.A, 0x05);
-    EXPECT_TRUE(!Cpu.N && Cpu.Z && Cpu.C);
-
-    Mem.Image[0x80] = 0x07;  // new value $06 > A
-    Place(0x2000, {0xC7, 0x80});
-    RunInstruction();
-    EXPECT_TRUE(Cpu.N && !Cpu.Z && !Cpu.C);
-
-    Mem.Image[0x80] = 0x00;  // new value $FF: A - $FF leaves $06 in the low byte
-    Place(0x2000, {0xC7, 0x80});
-    RunInstruction();
-    EXPECT_EQ(Mem.Image[0x80], 0xFF);
-    EXPECT_TRUE(!Cpu.N && !Cpu.Z && !Cpu.C);
-}
-
-TEST_F(AluTest, DemEveryAddressingMode) {
-    Cpu.A = 0x10;
-    Cpu.X = 0x02;
-    Cpu.Y = 0x04;
-    Poke(0x0082, {0x00, 0x31});
-    const struct { std::initializer_list<uint8_t> Program; uint16_t Address; } cases[] = {
-        {{0xC3, 0x80}, 0x3100},        // (zp,X)
-        {{0xC7, 0x90}, 0x0090},        // zp
-        {{0xCF, 0x80, 0x30}, 0x3080},  // abs
-        {{0xD7, 0x90}, 0x0094},        // zp,Y
-        {{0xDB, 0x80, 0x30}, 0x3084},  // abs,Y
-        {{0xDF, 0x80, 0x30}, 0x3082},  // abs,X
+// The undocumented operations, one row each: registers and the byte at $80 (or $3084 for the
+// absolute,Y form) before, registers, flags and that byte after, and the clocks taken. The
+// other addressing modes are the documented ones', which the timing and bus tests cover.
+TEST_F(AluTest, UndocumentedOperationsGiveTheChipsResults) {
+    struct TCase {
+        const char* Name;
+        std::vector<uint8_t> Program;
+        uint8_t A, X, SP, Carry, M;
+        uint8_t WantA, WantX, WantSP, WantM;
+        const char* WantNVZC;
+        int Clocks;
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Address);
-        Mem.Image[c.Address] = 0x11;
-        Place(0x2000, c.Program);
-        RunInstruction();
-        EXPECT_EQ(Mem.Image[c.Address], 0x10);
-        EXPECT_TRUE(Cpu.Z && Cpu.C && !Cpu.N);
-        EXPECT_EQ(Cpu.A, 0x10);
+    const TCase cases[] = {
+        {"SLO zp", {0x07, 0x80}, 0x02, 0, 0xF0, 0, 0x81, 0x02, 0, 0xF0, 0x02, "0001", 5},
+        {"RLA zp", {0x27, 0x80}, 0x0F, 0, 0xF0, 1, 0x81, 0x03, 0, 0xF0, 0x03, "0001", 5},
+        {"SRE zp", {0x47, 0x80}, 0x81, 0, 0xF0, 0, 0x03, 0x80, 0, 0xF0, 0x01, "1001", 5},
+        {"RRA zp adds the bit rotated out", {0x67, 0x80}, 0xFF, 0, 0xF0, 0, 0x03, 0x01, 0, 0xF0, 0x01, "0001", 5},
+        {"RRA zp, carry into bit 7", {0x67, 0x80}, 0x10, 0, 0xF0, 1, 0x02, 0x91, 0, 0xF0, 0x81, "1000", 5},
+        {"SAX zp leaves the flags", {0x87, 0x80}, 0xF0, 0x3C, 0xF0, 1, 0x00, 0xF0, 0x3C, 0xF0, 0x30, "0001", 3},
+        {"LAX zp", {0xA7, 0x80}, 0x00, 0, 0xF0, 0, 0x80, 0x80, 0x80, 0xF0, 0x80, "1000", 3},
+        {"DCP zp, equal", {0xC7, 0x80}, 0x05, 0, 0xF0, 0, 0x06, 0x05, 0, 0xF0, 0x05, "0011", 5},
+        {"DCP zp, through zero", {0xC7, 0x80}, 0x05, 0, 0xF0, 1, 0x00, 0x05, 0, 0xF0, 0xFF, "0000", 5},
+        {"ISC zp", {0xE7, 0x80}, 0x05, 0, 0xF0, 1, 0x04, 0x00, 0, 0xF0, 0x05, "0011", 5},
+        {"ISC zp with a borrow", {0xE7, 0x80}, 0x01, 0, 0xF0, 0, 0x01, 0xFE, 0, 0xF0, 0x02, "1000", 5},
+        {"ANC #", {0x0B, 0x80}, 0xFF, 0, 0xF0, 0, 0, 0x80, 0, 0xF0, 0, "1001", 2},
+        {"ANC # ($2B)", {0x2B, 0x7F}, 0xFF, 0, 0xF0, 1, 0, 0x7F, 0, 0xF0, 0, "0000", 2},
+        {"ALR #", {0x4B, 0x03}, 0xFF, 0, 0xF0, 0, 0, 0x01, 0, 0xF0, 0, "0001", 2},
+        {"ARR #, C from bit 6", {0x6B, 0xFF}, 0xFF, 0, 0xF0, 1, 0, 0xFF, 0, 0xF0, 0, "1001", 2},
+        {"ARR #, V from bits 6 and 5", {0x6B, 0xFF}, 0x80, 0, 0xF0, 0, 0, 0x40, 0, 0xF0, 0, "0101", 2},
+        {"SBX #", {0xCB, 0x10}, 0xF0, 0x3C, 0xF0, 0, 0, 0xF0, 0x20, 0xF0, 0, "0001", 2},
+        {"SBX # below zero", {0xCB, 0x31}, 0xF0, 0x3C, 0xF0, 1, 0, 0xF0, 0xFF, 0xF0, 0, "1000", 2},
+        {"ANE # ORs in the chip's constant", {0x8B, 0xFF}, 0x00, 0xFF, 0xF0, 0, 0, TCPU::MagicConstant, 0xFF, 0xF0, 0, "1000", 2},
+        {"LXA # likewise", {0xAB, 0xFF}, 0x00, 0x00, 0xF0, 0, 0, TCPU::MagicConstant, TCPU::MagicConstant, 0xF0, 0, "1000", 2},
+        {"LAS abs,Y", {0xBB, 0x80, 0x30}, 0x00, 0x00, 0xF3, 0, 0x3E, 0x32, 0x32, 0x32, 0x3E, "0000", 4},
+        {"NOP #", {0x80, 0xFF}, 0x12, 0x34, 0xF0, 1, 0, 0x12, 0x34, 0xF0, 0, "0001", 2},
+        {"NOP zp", {0x04, 0x80}, 0x12, 0x34, 0xF0, 0, 0x99, 0x12, 0x34, 0xF0, 0x99, "0000", 3},
+        {"SBC # ($EB)", {0xEB, 0x01}, 0x10, 0, 0xF0, 1, 0, 0x0F, 0, 0xF0, 0, "0001", 2},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.Name);
+        const uint16_t data = test.Program.size() == 3 ? 0x3084 : 0x0080;
+        Cpu.A = test.A;
+        Cpu.X = test.X;
+        Cpu.Y = 4;
+        Cpu.SP = test.SP;
+        Flags(0, 0, 0, test.Carry);
+        Cpu.D = 0;
+        Mem.Image[data] = test.M;
+        for (size_t i = 0; i < test.Program.size(); ++i) Mem.Image[0x2000 + i] = test.Program[i];
+        Cpu.PC = 0x2000;
+        EXPECT_EQ(RunInstruction(), test.Clocks);
+        EXPECT_EQ(Cpu.A, test.WantA);
+        EXPECT_EQ(Cpu.X, test.WantX);
+        EXPECT_EQ(Cpu.SP, test.WantSP);
+        EXPECT_EQ(Mem.Image[data], test.WantM);
+        EXPECT_EQ(Bits({0, Cpu.N != 0, Cpu.V != 0, Cpu.Z != 0, Cpu.C != 0}), test.WantNVZC);
     }
 }
 
-TEST_F(AluTest, InbIncrementsAndComparesLeavingA) {
-    Cpu.A = 0x05;
-    Cpu.V = 1;
-    Mem.Image[0x80] = 0x04;
-    Place(0x2000, {0xE7, 0x80});  // INB $80
-    EXPECT_EQ(TraceInstruction(), TClockTrace({{R(0x2000, 0xE7)},
-                                              {R(0x2001, 0x80)},
-                                              {R(0x0080, 0x04)},
-                                              {W(0x0080, 0x04)},
-                                              {W(0x0080, 0x05)}}));
-    EXPECT_EQ(Cpu.A, 0x05);
-    EXPECT_TRUE(Cpu.Z && Cpu.C && !Cpu.N);
-    EXPECT_NE(Cpu.V, 0) << "V unchanged";
-
-    Cpu.D = 1;  // the compare is never decimal
-    Mem.Image[0x80] = 0x09;
-    Place(0x2000, {0xE7, 0x80});
-    RunInstruction();
-    EXPECT_TRUE(!Cpu.Z && !Cpu.C && Cpu.N);  // $05 - $0A = $FB
+// ARR in decimal mode, as the NMOS notes describe it: the rotation's flags, then a digit
+// correction of each nibble by the AND's own digits.
+TAluResult ReferenceArr(int a, int value, int carry, bool decimal) {
+    const int anded = a & value;
+    int r = (anded >> 1) | (carry << 7);
+    if (!decimal) return {r, Bit7(r), (((r >> 6) ^ (r >> 5)) & 1) != 0, r == 0, ((r >> 6) & 1) != 0};
+    const bool negative = carry != 0, zero = r == 0, overflow = ((anded ^ r) & 0x40) != 0;
+    if ((anded & 0x0F) + (anded & 0x01) > 5) r = (r & 0xF0) | ((r + 6) & 0x0F);
+    const bool carryOut = (anded & 0xF0) + (anded & 0x10) > 0x50;
+    if (carryOut) r = (r + 0x60) & 0xFF;
+    return {r, negative, overflow, zero, carryOut};
 }
 
-TEST_F(AluTest, InbAbsoluteEfAlsoSubtractsFromA) {
-    Cpu.A = 0x05;
-    Mem.Image[0x3080] = 0x04;
-    Place(0x2000, {0xEF, 0x80, 0x30});
-    RunInstruction();
-    EXPECT_EQ(Mem.Image[0x3080], 0x05);
-    EXPECT_EQ(Cpu.A, 0x00);
-    EXPECT_TRUE(Cpu.Z && Cpu.C);
+TEST_F(AluTest, ArrMatchesTheReferenceForEveryOperandAndCarry) { CompareAll(0x6B, ReferenceArr); }
 
-    Cpu.A = 0x01;
-    Cpu.C = 0;  // no borrow in
-    Mem.Image[0x3080] = 0x02;
-    Place(0x2000, {0xEF, 0x80, 0x30});
-    RunInstruction();
-    EXPECT_EQ(Cpu.A, 0xFE);
-    EXPECT_TRUE(Cpu.N && !Cpu.Z && !Cpu.C);
-
-    // The other INB opcodes leave A alone.
-    for (const std::initializer_list<uint8_t> program :
-         {std::initializer_list<uint8_t>{0xF7, 0x70}, {0xFB, 0x70, 0x30}, {0xFF, 0x70, 0x30}}) {
-        Cpu.A = 0x42;
-        Cpu.X = Cpu.Y = 0x10;
-        Mem.Image[0x0080] = Mem.Image[0x3080] = 0x41;
-        Place(0x2000, program);
-        RunInstruction();
-        EXPECT_EQ(Cpu.A, 0x42);
-        EXPECT_TRUE(Cpu.Z && Cpu.C);
-    }
-}
-
-TEST_F(AluTest, RanRotatesLeftThenAnds) {
-    Cpu.A = 0x0F;
-    Cpu.C = 1;
-    Cpu.X = 0x01;
-    Mem.Image[0x3081] = 0x81;
-    Place(0x2000, {0x3F, 0x80, 0x30});
-    RunInstruction();
-    EXPECT_EQ(Mem.Image[0x3081], 0x03);
-    EXPECT_EQ(Cpu.A, 0x03);
-    EXPECT_TRUE(Cpu.C && !Cpu.N && !Cpu.Z);
-}
-
-TEST_F(AluTest, LseShiftsRightThenExclusiveOrs) {
-    Cpu.A = 0x81;
-    Mem.Image[0x3080] = 0x03;
-    Place(0x2000, {0x4F, 0x80, 0x30});
-    RunInstruction();
-    EXPECT_EQ(Mem.Image[0x3080], 0x01);
-    EXPECT_EQ(Cpu.A, 0x80);
-    EXPECT_TRUE(Cpu.C && Cpu.N && !Cpu.Z);
-}
-
-TEST_F(AluTest, RadRotatesRightThenAddsWithoutCarry) {
-    Cpu.A = 0x10;
-    Cpu.C = 1;
-    Cpu.V = 1;
-    Cpu.X = 0x01;
-    Mem.Image[0x3081] = 0x02;
-    Place(0x2000, {0x7F, 0x80, 0x30});
-    RunInstruction();
-    EXPECT_EQ(Mem.Image[0x3081], 0x81);
-    EXPECT_EQ(Cpu.A, 0x91);
-    EXPECT_TRUE(!Cpu.C && Cpu.N && !Cpu.Z);
-    EXPECT_NE(Cpu.V, 0) << "V unchanged";
-
-    // The bit rotated out is C afterwards but takes no part in the addition; no decimal mode.
-    Cpu.A = 0xFF;
-    Cpu.C = 0;
-    Cpu.D = 1;
-    Mem.Image[0x3081] = 0x03;
-    Place(0x2000, {0x7F, 0x80, 0x30});
-    RunInstruction();
-    EXPECT_EQ(Mem.Image[0x3081], 0x01);
-    EXPECT_EQ(Cpu.A, 0x00);
-    EXPECT_TRUE(Cpu.C && Cpu.Z);
+// RRA and ISC take the decimal flag into their addition and subtraction: for every memory
+// byte, A and carry, the result is ROR then ADC, or INC then SBC, by the references above.
+TEST_F(AluTest, RraAndIscAreRotateThenAddAndIncrementThenSubtractInBothModes) {
+    int failures = 0;
+    for (const bool decimal : {false, true})
+        for (int carry = 0; carry <= 1; ++carry)
+            for (int a = 0; a < 256; a += 3)
+                for (int m = 0; m < 256; ++m) {
+                    for (const uint8_t opcode : {uint8_t(0x67), uint8_t(0xE7)}) {
+                        Cpu.A = uint8_t(a);
+                        Cpu.C = uint8_t(carry);
+                        Cpu.D = decimal;
+                        Mem.Image[0x80] = uint8_t(m);
+                        Place(0x2000, {opcode, 0x80});
+                        RunInstruction();
+                        TAluResult want;
+                        if (opcode == 0x67) {
+                            const int rotated = (m >> 1) | (carry << 7);
+                            want = ReferenceAdc(a, rotated, m & 1, decimal);
+                        } else {
+                            want = ReferenceSbc(a, (m + 1) & 0xFF, carry, decimal);
+                        }
+                        const TAluResult got{Cpu.A, Cpu.N != 0, Cpu.V != 0, Cpu.Z != 0, Cpu.C != 0};
+                        if (got != want && ++failures <= 8)
+                            ADD_FAILURE() << "opcode $" << std::hex << int(opcode) << " A=$" << a << " M=$" << m
+                                          << " C=" << carry << (decimal ? " decimal" : " binary") << ": got A=$"
+                                          << got.A << " NVZC=" << Bits(got) << ", want A=$" << want.A
+                                          << " NVZC=" << Bits(want);
+                    }
+                }
+    EXPECT_EQ(failures, 0);
 }
 
 TEST_F(AluTest, ModifyFlagsAreSetInTheClockThatWritesTheOldValue) {

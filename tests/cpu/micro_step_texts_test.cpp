@@ -1,41 +1,61 @@
-// The micro-code view's line texts.
+// The micro-code view's line texts, read off each opcode's sequence.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <utility>
+#include <string>
 #include <vector>
 
+#include "cpu/cpu.h"
 #include "cpu/micro_step_texts.h"
 
-TEST(MicroStepLine, NamesEachClockOfTheDescribedInstructions) {
-    // BRK after its opcode fetch: record 0 on every line.
-    EXPECT_EQ(MicroStepLine(0x00, 2, 1), "Fetch opcode, increment PC");
-    EXPECT_EQ(MicroStepLine(0x00, 2, 2), "Read next instruction byte (dummy), increment PC");
-    EXPECT_EQ(MicroStepLine(0x00, 2, 5), "Push flags on stack (with B flag set), decrement SP");
-    EXPECT_EQ(MicroStepLine(0x00, 2, 7), "Fetch PCH");
-    // LDA absolute: three clocks after the fetch, then nothing.
-    EXPECT_EQ(MicroStepLine(0xAD, 3, 2), "Fetch low byte of address, increment PC");
-    EXPECT_EQ(MicroStepLine(0xAD, 3, 4), "Read from effective address");
-    for (int line = 5; line <= 7; ++line) EXPECT_EQ(MicroStepLine(0xAD, 3, line), "") << line;
-    // STA absolute has no record.
-    for (int line = 2; line <= 7; ++line) EXPECT_EQ(MicroStepLine(0x8D, 2, line), "???") << line;
+namespace {
+
+std::vector<std::string> Lines(uint8_t opcode, bool entry = false) {
+    std::vector<std::string> lines;
+    for (int line = 1; line <= MicroStepLines; ++line) lines.push_back(MicroStepLine(opcode, 2, line, entry));
+    return lines;
+}
+
+}  // namespace
+
+// The texts the view has always shown for these instructions stay as they were.
+TEST(MicroStepLine, TheLongKnownInstructionsKeepTheirTexts) {
+    const std::string fetch = "Fetch opcode, increment PC", dummy = "Read next instruction byte (dummy)";
+    EXPECT_EQ(Lines(0x00), std::vector<std::string>({fetch, "Read next instruction byte (dummy), increment PC",
+                                                     "Push PCH on stack, decrement SP", "Push PCL on stack, decrement SP",
+                                                     "Push flags on stack (with B flag set), decrement SP", "Fetch PCL",
+                                                     "Fetch PCH", ""}));
+    EXPECT_EQ(Lines(0x40), std::vector<std::string>({fetch, dummy, "Increment SP", "Pull flags from stack, increment SP",
+                                                     "Pull PCL from stack, increment SP", "Pull PCH from stack", "", ""}));
+    EXPECT_EQ(Lines(0x60), std::vector<std::string>({fetch, dummy, "Increment SP", "Pull PCL from stack, increment SP",
+                                                     "Pull PCH from stack", "Increment PC", "", ""}));
+    EXPECT_EQ(Lines(0x48)[2], "Push register on stack, decrement SP");
+    EXPECT_EQ(Lines(0x68)[3], "Pull register from stack");
+    EXPECT_EQ(Lines(0x20)[2], "Internal operation (predecrement SP?)");
+    EXPECT_EQ(Lines(0x20)[5], "Copy low address byte to PCL, fetch high address byte to PCH");
+    EXPECT_EQ(Lines(0xE8)[1], "Read next instruction byte (dummy), execute operation");
+    EXPECT_EQ(Lines(0xA9)[1], "Fetch value, increment PC");
+    EXPECT_EQ(Lines(0x4C)[1], "Fetch low address byte, increment PC");
+    EXPECT_EQ(Lines(0xAD), std::vector<std::string>({fetch, "Fetch low byte of address, increment PC",
+                                                     "Fetch high byte of address, increment PC",
+                                                     "Read from effective address", "", "", "", ""}));
+}
+
+// Every clock of every sequence is named, and no line past it.
+TEST(MicroStepLine, EveryClockOfEveryOpcodeIsNamedAndTheEntryHasItsOwn) {
+    for (int opcode = 0; opcode < 256; ++opcode) {
+        const uint32_t clocks = TCPU::WholeInstructionClocks(uint8_t(opcode));
+        const std::vector<std::string> lines = Lines(uint8_t(opcode));
+        for (int line = 1; line <= MicroStepLines; ++line)
+            EXPECT_EQ(lines[size_t(line - 1)].empty(), uint32_t(line) > clocks) << opcode << " line " << line;
+    }
+    const std::vector<std::string> entry = Lines(0x00, true);
+    EXPECT_EQ(entry[0], "Fetch opcode (dummy), take the interrupt");
+    EXPECT_EQ(entry[1], "Read next instruction byte (dummy)");
+    EXPECT_EQ(entry[4], "Push flags on stack (with B flag clear), decrement SP");
+    EXPECT_EQ(entry[6], "Fetch PCH");
 }
 
 TEST(MicroStepLine, AtAnInstructionBoundaryOnlyTheFetchIsNamed) {
     EXPECT_EQ(MicroStepLine(0x00, 1, 1), "Fetch opcode, increment PC");
-    for (int line = 2; line <= 7; ++line) EXPECT_EQ(MicroStepLine(0x00, 1, line), "") << line;
-    EXPECT_EQ(MicroStepLine(0x8D, 1, 2), "");
-}
-
-TEST(MicroStepGroup, DescribesExactlyTheListedOpcodes) {
-    const std::vector<std::pair<int, std::vector<int>>> groups = {
-        {0, {0x00}}, {1, {0x40}}, {2, {0x60}}, {3, {0x08, 0x48}}, {4, {0x28, 0x68}}, {5, {0x20}},
-        {6, {0x18, 0x38, 0x58, 0x78, 0x88, 0x8A, 0x98, 0x9A, 0xA8, 0xAA, 0xB8, 0xBA, 0xC8, 0xCA, 0xD8, 0xE8, 0xF8}},
-        {7, {0xA0, 0xA2, 0xA9}}, {8, {0x4C}}, {9, {0x0D, 0x2D, 0x4D, 0x6D, 0xAC, 0xAD, 0xAE, 0xAF, 0xED}}};
-    std::array<int32_t, 256> expected;
-    expected.fill(-1);
-    for (const auto& [record, opcodes] : groups)
-        for (int opcode : opcodes) expected[size_t(opcode)] = record;
-    for (int opcode = 0; opcode < 256; ++opcode) EXPECT_EQ(MicroStepGroup[size_t(opcode)], expected[size_t(opcode)]) << opcode;
-    for (int record = 0; record < MicroStepRecords; ++record) EXPECT_EQ(MicroStepTexts[record].Record, record);
+    for (int line = 2; line <= MicroStepLines; ++line) EXPECT_EQ(MicroStepLine(0x00, 1, line), "") << line;
 }

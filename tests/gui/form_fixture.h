@@ -60,7 +60,7 @@ protected:
         form->IdleTimer->stop();
         form->SelectSyncMode(TFrameSync::SyncNone);
         RunFrames(*form, 200);
-        EXPECT_TRUE(AutoLoadReady(form->Machine->Cpu.PC))
+        EXPECT_TRUE(AutoLoadReady(form->Machine->Cpu.PC, form->Machine->Cpu.Cycle))
             << "the ROM never waited for keys: are the ROM images in " VARLUME_BIN_DIR "?";
         return form;
     }

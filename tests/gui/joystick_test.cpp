@@ -19,7 +19,7 @@ protected:
     // The real ROMs, booted, the ball program running.
     void StartBall() {
         Form = BootedForm();
-        ASSERT_TRUE(AutoLoadReady(Form->Machine->Cpu.PC));
+        ASSERT_TRUE(AutoLoadReady(Form->Machine->Cpu.PC, Form->Machine->Cpu.Cycle));
         ASSERT_TRUE(Form->OpenDroppedFile(WriteFile("ball.prg", QByteArray(reinterpret_cast<const char*>(JoystickBallPrg.data()),
                                                                             int(JoystickBallPrg.size())))));
         Frames(20);

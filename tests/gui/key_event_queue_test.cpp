@@ -123,7 +123,7 @@ protected:
 
 TEST_F(FastTypingTest, KeysPressedAndReleasedWithinOneFrameReachBasic) {
     Form = BootedForm();
-    ASSERT_TRUE(AutoLoadReady(Form->Machine->Cpu.PC));
+    ASSERT_TRUE(AutoLoadReady(Form->Machine->Cpu.PC, Form->Machine->Cpu.Cycle));
 
     TypePrint("HI");
     EXPECT_GT(Form->KeyQueue.Waiting(), 20u);

@@ -91,7 +91,7 @@ TEST_F(KeysAndSoundTest, ASoundCommandIsHeardAsItsToneInTheDiskDriversFile) {
     form->IdleTimer->stop();  // the test runs the frames itself
     form->Menu_SyncNone->trigger();
     int frames = 0;
-    while (!AutoLoadReady(form->Machine->Cpu.PC) && frames < 500) {
+    while (!AutoLoadReady(form->Machine->Cpu.PC, form->Machine->Cpu.Cycle) && frames < 500) {
         form->RunFrame();
         ++frames;
     }

@@ -145,6 +145,7 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
   &BreakPoints...
   ---
   Log Window...
+  Stop on undocumented opcodes ( )
 &Joystick
   Joystick Port &1
     &None (x)

@@ -91,17 +91,28 @@ TEST_F(StatusBarTest, AHiddenStatusBarTakesNoLampChanges) {
     EXPECT_EQ(Form->StatusPanels[4]->Fill(), QColor(0, 255, 0));
 }
 
-TEST_F(StatusBarTest, TheLogWindowStartsWithItsFirstLineAndAnIllegalOpcodeAddsTwo) {
+TEST_F(StatusBarTest, TheLogWindowNotesAnUndocumentedOpcodeOnceOrTheDebugMenuStopsAtIt) {
     EXPECT_EQ(Form->Form_Log->Text(), "Varlume log.");
     EXPECT_EQ(Form->Form_Log->windowTitle(), "Log Window");
-    // $03 is illegal: two clocks, reported and skipped.
+    // $03 runs (SLO ($zp,X), 8 clocks) and gets one line.
     uint8_t* ram = Form->Machine->Memory.Ram();
     ram[0x2000] = 0x03;
     Form->Machine->Cpu.PC = 0x2000;
     Form->Machine->Cpu.Cycle = 1;
-    for (int i = 0; i < 4; ++i) Form->Machine->StepClock();
-    EXPECT_EQ(Form->Form_Log->Text(), "Varlume log.\nIllegal opcode at PC:2001 \nOpcode: 03");
-    EXPECT_EQ(Form->StatusPanelText(0), "Illegal opcode!");
+    for (int i = 0; i < 8; ++i) Form->Machine->StepClock();
+    EXPECT_EQ(Form->Form_Log->Text(), "Varlume log.\nUndocumented opcode 03 (ASO) at 2000");
+    EXPECT_EQ(Form->Machine->Cpu.PC, 0x2002);
     Form->StartCPUDebug1->trigger();
     EXPECT_TRUE(Form->Form_Log->isVisible());
+
+    ASSERT_FALSE(Form->Menu_StopOnUndocumented->isChecked());
+    Form->Menu_StopOnUndocumented->trigger();
+    EXPECT_TRUE(Form->Machine->Cpu.StopOnUndocumented);
+    ram[0x2002] = 0xEA;
+    ram[0x2003] = 0x07;  // SLO zp
+    Form->Machine->Cpu.Step();
+    Form->Machine->Cpu.Step();
+    EXPECT_EQ(Form->StatusPanelText(0), "Illegal opcode!");
+    EXPECT_EQ(Form->Machine->Cpu.PC, 0x2003);
+    EXPECT_TRUE(Form->Form_Log->Text().endsWith("Illegal opcode at PC:2003 \nOpcode: 07"));
 }

@@ -79,9 +79,11 @@ inline std::string Difference(const TMachine& a, const TMachine& b) {
     const TCPU &c = a.Cpu, &d = b.Cpu;
     if (c.PC != d.PC || c.A != d.A || c.X != d.X || c.Y != d.Y || c.SP != d.SP || c.Cycle != d.Cycle ||
         c.Opcode != d.Opcode || c.DataLo != d.DataLo || c.DataHi != d.DataHi || c.EffAddr != d.EffAddr ||
-        c.Result16 != d.Result16 || c.IrqLine != d.IrqLine || c.IrqDelay != d.IrqDelay ||
+        c.Result16 != d.Result16 || c.IrqLine != d.IrqLine || c.IrqSample != d.IrqSample ||
+        c.InterruptDue != d.InterruptDue || c.InterruptEntry != d.InterruptEntry || c.BranchIrqSample != d.BranchIrqSample ||
         c.StatusByte(false, false) != d.StatusByte(false, false) || c.B != d.B)
         return "processor";
+    if (a.Memory.BusValue != b.Memory.BusValue) return "data bus";
     const TTED &t = a.Ted, &u = b.Ted;
     if (t.LineStep != u.LineStep || t.LineIndex != u.LineIndex || t.InBorder != u.InBorder ||
         t.DoubleClockAllowed != u.DoubleClockAllowed || t.RenderOffset() != u.RenderOffset() ||

@@ -41,8 +41,8 @@ void Frames(TMachine& machine, int count) {
 // Boots, then runs the counting program for a while.
 std::unique_ptr<TMachine> RunningBasic() {
     auto machine = NewMachine();
-    for (int i = 0; i < 400 && !AutoLoadReady(machine->Cpu.PC); ++i) machine->RunFrame();
-    EXPECT_TRUE(AutoLoadReady(machine->Cpu.PC)) << "the ROM never waited for keys: are the ROM images in " << RomDir << "?";
+    for (int i = 0; i < 400 && !AutoLoadReady(machine->Cpu.PC, machine->Cpu.Cycle); ++i) machine->RunFrame();
+    EXPECT_TRUE(AutoLoadReady(machine->Cpu.PC, machine->Cpu.Cycle)) << "the ROM never waited for keys: are the ROM images in " << RomDir << "?";
     LoadPrgData(machine->Memory, CountingProgram, true);
     Frames(*machine, 30);
     return machine;

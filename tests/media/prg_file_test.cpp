@@ -114,8 +114,9 @@ TEST_F(PrgFile, FilesLongerThanTheAddressSpaceAreDropped) {
 TEST(PrgAutoLoad, WaitsForTheRomsKeyboardLoop) {
     EXPECT_FALSE(AutoLoadReady(0xD909));
     EXPECT_TRUE(AutoLoadReady(0xD90A));
-    EXPECT_TRUE(AutoLoadReady(0xD90F));
-    EXPECT_FALSE(AutoLoadReady(0xD910));
+    EXPECT_TRUE(AutoLoadReady(0xD910, 2));
+    EXPECT_TRUE(AutoLoadReady(0xD911, 3)) << "inside the branch back";
+    EXPECT_FALSE(AutoLoadReady(0xD911)) << "past the loop";
     EXPECT_FALSE(AutoLoadReady(0xFFF6));
 }
 

@@ -75,14 +75,26 @@ TEST(ProcessorPort, MirrorsReachThePortWhereTheAddressFolds) {
     EXPECT_EQ(big.Image[0x4001], 0x00);
 }
 
-TEST(CassetteSense, FollowsThePlayKey) {
+// A C16 has no user port chip: its $FD10 has the cassette sense on bit 2 and an open bus
+// elsewhere. The Plus4's user port latch reads back what was written, its pins pulled up, the
+// sense line on bit 2.
+TEST(CassetteSense, FollowsThePlayKeyOnBothModels) {
     TMemory memory(Ram64K);
     memory.Image[0xFD10] = 0x77;
-    EXPECT_EQ(memory.Read(0xFD10), 0x04);
+    memory.BusValue = 0x5A;
+    EXPECT_EQ(memory.Read(0xFD10), 0x5E);
     memory.PlayKey = 1;
-    EXPECT_EQ(memory.Read(0xFD10), 0x00);
+    memory.BusValue = 0x5E;
+    EXPECT_EQ(memory.Read(0xFD10), 0x5A);
+
+    memory.SetIoModel(TMemory::TIoModel::Plus4, true);
+    EXPECT_EQ(memory.Read(0xFD10), 0xFB);
     memory.PlayKey = 0;
-    EXPECT_EQ(memory.Read(0xFD10), 0x04);
+    EXPECT_EQ(memory.Read(0xFD1F), 0xFF);
+    memory.Write(0xFD1A, 0x55);
+    EXPECT_EQ(memory.Read(0xFD10), 0x55);
+    memory.PlayKey = 1;
+    EXPECT_EQ(memory.Read(0xFD10), 0x51);
 }
 
 TEST(KeyboardLatch, AllSixteenAddressesShareRamFD30) {
@@ -95,38 +107,58 @@ TEST(KeyboardLatch, AllSixteenAddressesShareRamFD30) {
     EXPECT_EQ(memory.Read(0xFD3F), 0xA5);
 }
 
-TEST(IoPageFD, WritesReachRamButReadsGiveTheIoValues) {
+// No chip answers there: a read gives the last value on the data bus, which with no TED
+// fetching is the last byte the processor moved. Writes still reach the RAM below $FE00.
+TEST(OpenBus, UnconnectedAddressesReadTheLastValueOnTheBus) {
+    for (const auto model : {TMemory::TIoModel::C16, TMemory::TIoModel::Plus4}) {
+        TMemory memory(Ram64K);
+        memory.SetIoModel(model, true);
+        memory.EnableRom();
+        const bool plus4 = model == TMemory::TIoModel::Plus4;
+        for (uint32_t a = 0xFD00; a < 0xFF00; ++a) {
+            const bool answers = (a & 0xFFF0) == 0xFD10 || (a & 0xFFF0) == 0xFD30 || a == 0xFD21 ||
+                                 (plus4 && (a & 0xFFF0) == 0xFD00);
+            if (answers) continue;
+            memory.Write(uint16_t(a), 0x5A);
+            EXPECT_EQ(memory.Image[a], a < 0xFE00 ? 0x5A : 0x00) << std::hex << a;
+            memory.BusValue = uint8_t(a * 7);
+            EXPECT_EQ(memory.Read(uint16_t(a)), uint8_t(a * 7)) << std::hex << a;
+        }
+        // The serial chip of the Plus4, idle: its command and control registers read back.
+        if (plus4) {
+            memory.Write(0xFD02, 0x0B);
+            memory.Write(0xFD07, 0x1F);
+            EXPECT_EQ(memory.Read(0xFD06), 0x0B);
+            EXPECT_EQ(memory.Read(0xFD03), 0x1F);
+            EXPECT_EQ(memory.Read(0xFD01), 0x10);
+        }
+        EXPECT_EQ(memory.Read(0xFD21), 0xFF);
+    }
+}
+
+// A ROM bank no image fills reads the open bus too, where the machine says so.
+TEST(OpenBus, AnEmptyRomBankReadsTheBusAndALoadedOneItsImage) {
     TMemory memory(Ram64K);
     memory.EnableRom();
-    for (uint16_t a = 0xFD00; a < 0xFD30; ++a) {
-        memory.Write(a, 0x5A);
-        EXPECT_EQ(memory.Image[a], 0x5A) << std::hex << a;
-        const uint8_t expected = a == 0xFD10 ? 0x04 : a == 0xFD21 ? 0xFF : 0x00;
-        EXPECT_EQ(memory.Read(a), expected) << std::hex << a;
-    }
-    for (uint16_t a = 0xFD40; a < 0xFE00; ++a) {
-        memory.Image[a] = 0x5A;
-        EXPECT_EQ(memory.Read(a), 0x00) << std::hex << a;
-    }
+    SlotByte(memory, 2, 0) = 0x42;
+    memory.SetRomBanks(1, 0);
+    EXPECT_EQ(memory.Read(0x8000), 0x42) << "a bus on its own reads the slots as they are";
+    memory.SetIoModel(TMemory::TIoModel::C16, true);
+    memory.BusValue = 0x99;
+    EXPECT_EQ(memory.Read(0x8000), 0x99);
+    EXPECT_EQ(memory.Peek(0x8000), 0x99);
+    memory.SetRomBanks(0, 0);
+    SlotByte(memory, 0, 0) = 0x24;
+    memory.BusValue = 0x98;
+    EXPECT_EQ(memory.Read(0x8000), 0x98) << "slot 0 was never loaded either";
 }
 
-TEST(IoPageFE, UnwiredDrivesAndTheRestOfThePageReadZeroAndKeepRamAsIs) {
-    TMemory memory(Ram64K);
-    for (uint32_t a = 0xFE00; a < 0xFF00; ++a) {
-        memory.Image[a] = 0x5A;
-        memory.Write(uint16_t(a), 0xC3);
-        EXPECT_EQ(memory.Image[a], 0x5A) << std::hex << a;
-        EXPECT_EQ(memory.Read(uint16_t(a)), 0x00) << std::hex << a;
-    }
-}
-
-TEST(IoPageFE, DrivePortsGoToTheirDrive) {
+TEST(IoPageFE, DrivePortsGoToTheirDriveWhileItHasAMode) {
     // A twin of each drive receives the same calls; the bus must answer exactly as it does.
     TDrive drive8, drive9, twin8, twin9;
-    drive8.SetDeviceNumber(8);
-    twin8.SetDeviceNumber(8);
-    drive9.SetDeviceNumber(9);
-    twin9.SetDeviceNumber(9);
+    for (TDrive* drive : {&drive8, &twin8}) drive->SetDeviceNumber(8);
+    for (TDrive* drive : {&drive9, &twin9}) drive->SetDeviceNumber(9);
+    for (TDrive* drive : {&drive8, &twin8, &drive9, &twin9}) drive->SetMode(TDrive::ModeD64);
     TMemory memory(Ram16K);
     memory.SetDrive8(&drive8);
     memory.SetDrive9(&drive9);
@@ -144,6 +176,9 @@ TEST(IoPageFE, DrivePortsGoToTheirDrive) {
         EXPECT_EQ(memory.Image[a], 0x5A);
         EXPECT_EQ(memory.Read(a), twin9.ReadPort(a)) << std::hex << a;
     }
+    drive8.SetMode(TDrive::ModeNone);
+    memory.BusValue = 0x77;
+    EXPECT_EQ(memory.Read(0xFEF1), 0x77) << "a port with no drive behind it is open";
 }
 
 TEST(IoPageFF, TedRegistersAreNeverRam) {

@@ -32,7 +32,7 @@ std::array<QString, TForm_DebugMicro::Lines> TForm_DebugMicro::LineTexts() const
     const TCPU& cpu = View.Cpu();
     std::array<QString, Lines> lines;
     for (int i = 1; i <= Lines; ++i)
-        lines[size_t(i - 1)] = QStringLiteral("%1 - %2").arg(i).arg(QString::fromStdString(MicroStepLine(cpu.Opcode, cpu.Cycle, i)));
+        lines[size_t(i - 1)] = QStringLiteral("%1 - %2").arg(i).arg(QString::fromStdString(MicroStepLine(cpu.Opcode, cpu.Cycle, i, cpu.InterruptEntry != 0)));
     return lines;
 }
 
@@ -44,7 +44,6 @@ void TForm_DebugMicro::Draw(QPainter& painter) const {
     if (!View.Stopped()) return;
     const auto lines = LineTexts();
     for (int i = 1; i <= Lines; ++i) {
-        // Clock 8 (the last of the indexed indirect DEM) has no line and no marker.
         if (uint32_t(i) == View.Cpu().Cycle) painter.drawPixmap(4, i * 12 - 3, DebugPixmap(TDebugImage::Marker));
         DrawDebugText(painter, 16, i * 12 - 6, lines[size_t(i - 1)]);
     }

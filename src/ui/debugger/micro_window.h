@@ -2,6 +2,7 @@
 #include <QString>
 #include <array>
 
+#include "cpu/micro_step_texts.h"
 #include "machine/machine_view.h"
 #include "ui/debugger/inspection_window.h"
 
@@ -14,7 +15,7 @@ class TDrawingArea;
 class TForm_DebugMicro : public TInspectionWindow {
     Q_OBJECT
 public:
-    static constexpr int Lines = 7;
+    static constexpr int Lines = MicroStepLines;
 
     TForm_DebugMicro(TMachineView view, QWidget* parent);
 
@@ -22,7 +23,7 @@ public:
     void EnableView() override;
     void DisableView() override;
 
-    // Lines 1 to 7 ("%d - %s") as drawn while stopped.
+    // Lines 1 to 8 ("%d - %s") as drawn while stopped.
     std::array<QString, Lines> LineTexts() const;
     QString StatusPanelText(int index) const;
 
