@@ -51,10 +51,10 @@ struct TSide {
 };
 
 // What the processor holds between two clocks; equal sides have equal snapshots.
-inline std::array<uint32_t, 19> Registers(const TCPU& c) {
+inline std::array<uint32_t, 20> Registers(const TCPU& c) {
     return {c.PC,     c.A,      c.X,      c.Y,    c.SP,    c.StatusByte(false, false), c.B,
             c.Cycle,  c.Opcode, c.DataLo, c.DataHi, c.Temp, c.EffAddr, c.Result16,
-            uint32_t(c.IrqLine), c.IrqSample, c.InterruptDue, c.InterruptEntry, c.BranchIrqSample};
+            uint32_t(c.IrqLine), c.IrqSample, c.InterruptDue, c.InterruptEntry, c.BranchIrqSample, c.Bus};
 }
 
 struct TStatistics {
@@ -63,6 +63,7 @@ struct TStatistics {
     uint64_t WholeClocks = 0;                  // taken by RunInstructions
     std::array<uint32_t, 256> MostClocks{};    // the micro-code's longest instance of each opcode
     std::array<uint32_t, 256> FirstWrite{};    // its earliest clock that changed memory (0: none seen)
+    uint64_t InterruptEntries = 0;             // begun by the micro-code, the IRQ line being up
 };
 
 class TChecker {
@@ -136,7 +137,7 @@ private:
         d.Cycle = c.Cycle, d.Opcode = c.Opcode, d.DataLo = c.DataLo, d.DataHi = c.DataHi, d.Temp = c.Temp;
         d.EffAddr = c.EffAddr, d.Result16 = c.Result16, d.IrqLine = c.IrqLine;
         d.IrqSample = c.IrqSample, d.InterruptDue = c.InterruptDue, d.InterruptEntry = c.InterruptEntry;
-        d.BranchIrqSample = c.BranchIrqSample;
+        d.BranchIrqSample = c.BranchIrqSample, d.Bus = c.Bus;
         d.BreakpointCount = c.BreakpointCount;
         std::memcpy(d.Breakpoints, c.Breakpoints, sizeof d.Breakpoints);
     }
@@ -194,6 +195,7 @@ private:
             const size_t logged = m.Memory.AccessLog.size();
             m.Cpu.Step();
             ++instructionClocks;
+            if (m.Cpu.InterruptEntry && m.Cpu.Cycle == 2) ++Statistics.InterruptEntries;
             const bool wrote = HasWrite(m.Memory.AccessLog, logged);
             const uint64_t newSum = StackSum(m.Memory);
             const bool changed = wrote || newSum != stackSum;

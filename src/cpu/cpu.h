@@ -24,7 +24,10 @@ public:
     // of the values real chips show.
     static constexpr uint8_t MagicConstant = 0xEE;
 
-    void SetMemory(TMemory* memory) { Memory = memory; }
+    void SetMemory(TMemory* memory) {
+        Memory = memory;
+        if (memory) memory->BusLatch = &Bus;
+    }
     // A null host falls back to one that ignores every report.
     void SetHost(THost* host) { Host = host ? host : &TNullHost::Instance(); }
 
@@ -88,7 +91,7 @@ public:
     // runs: whether to stop there (PC is in the list, or, with StopOnUndocumented, the opcode at
     // PC is undocumented), and the report of it (the host's debugger, then the status message),
     // which the runs make once every lazily kept field is up to date.
-    bool BoundaryChecks() const { return BreakpointCount != 0 || StopOnUndocumented; }
+    bool BoundaryChecks() const { return (BreakpointCount | int32_t(StopOnUndocumented)) != 0; }
     bool AtBreakpoint() const { return BoundaryChecks() && StopsHere(); }
     void ReportBreakpoint();
     // The debugger's option: stop before an undocumented opcode runs, with the report an
@@ -126,6 +129,8 @@ public:
     // so the next clock begins the interrupt entry instead of a fetch. InterruptEntry: opcode
     // $00's sequence runs as the entry (PC kept, B clear in the pushed status).
     uint8_t IrqSample = 0, InterruptDue = 0, InterruptEntry = 0, BranchIrqSample = 0;
+    // The last byte on the data bus, read or written by any clock.
+    uint8_t Bus = 0xFF;
 
     // Every (opcode, clock) pair has its own micro-step function, with the selection by opcode
     // and then by clock resolved when it is compiled; one table lookup finds it.
@@ -159,6 +164,10 @@ private:
     TWriteAhead WriteAhead = nullptr;
     void* WriteAheadContext = nullptr;
     const TWriteWatch* Watch = &AllOfRam;
+    // Inside RunInstructions: the plain page the current opcode was fetched from, or 0x100 (no
+    // page) where the decoder takes it, and always outside.
+    const uint8_t* CodePage = nullptr;
+    uint32_t CodePageNumber = 0x100;
     static const TWriteWatch AllOfRam;
     template <bool announce> uint32_t RunWholeInstructions(uint32_t budget);
     void Announce(uint16_t address);
@@ -197,6 +206,7 @@ private:
     void BeginInterrupt();
 
     // Bus and stack primitives (cpu_operations.h).
+    uint8_t ReadCode();
     uint8_t Fetch();
     uint8_t Read(uint16_t address);
     void Write(uint16_t address, uint8_t value);
@@ -205,11 +215,8 @@ private:
     void Push(uint8_t value);
     uint8_t ReadStack();
     // The end of an instruction: the next clock starts the next one, or the interrupt entry
-    // when the line was seen at the start of this, the last, clock.
-    void End() {
-        Cycle = 0;
-        InterruptDue = IrqSample;
-    }
+    // when the line was seen at the start of this, the last, clock (StepWith notes that).
+    void End() { Cycle = 0; }
     template <TIndex ix> uint8_t Index() const { return ix == ByX ? X : Y; }
 
     // Operations (cpu_operations.h).
@@ -243,13 +250,15 @@ inline bool TCPU::StepWith() {
             BeginInterrupt();
             return false;
         }
-        Opcode = Memory->Read(PC);
+        Opcode = Bus = Memory->Read(PC);
         ++PC;
         Cycle = 2;
         return false;
     }
     MicroSteps[Opcode * CycleSlots + (Cycle < CycleSlots ? Cycle : CycleSlots - 1)](*this);
     ++Cycle;
+    // Without sampling the line is low throughout, and no entry can become due.
+    if (sampleIrq && Cycle == 1) InterruptDue = IrqSample;
     if (checkBreakpoints && Cycle == 1 && BoundaryChecks()) [[unlikely]] {
         if (StopsHere()) ReportBreakpoint();
     }

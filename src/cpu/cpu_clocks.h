@@ -69,7 +69,7 @@ struct TCPU::TClocks {
     template <TOp op> struct ImpliedClock : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Read next instruction byte (dummy), execute operation";
         CPU_INLINE static void Run(TCPU& c) {
-            c.Read(c.PC);
+            c.ReadCode();
             c.ImpliedOperation<op>();
             c.End();
         }
@@ -83,7 +83,7 @@ struct TCPU::TClocks {
     };
     struct DummyRead : TClock<ReadClock> {
         static constexpr const char* Text = "Read next instruction byte (dummy)";
-        CPU_INLINE static void Run(TCPU& c) { c.Read(c.PC); }
+        CPU_INLINE static void Run(TCPU& c) { c.ReadCode(); }
     };
 
     // ---- the data ------------------------------------------------------------------------------
@@ -210,7 +210,7 @@ struct TCPU::TClocks {
     struct BranchTake : TClock<ReadClock, MayEnd> {
         static constexpr const char* Text = "Fetch opcode of next instruction (dummy), add operand to PCL";
         CPU_INLINE static void Run(TCPU& c) {
-            c.Read(c.PC);
+            c.ReadCode();
             c.EffAddr = uint16_t(c.PC + int8_t(c.DataLo));
             if (((c.EffAddr ^ c.PC) & 0xFF00) == 0) {
                 c.PC = c.EffAddr;
@@ -224,7 +224,7 @@ struct TCPU::TClocks {
     struct BranchFix : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Fetch opcode of next instruction (dummy), fix PCH";
         CPU_INLINE static void Run(TCPU& c) {
-            c.Read(c.PC);
+            c.ReadCode();
             c.PC = c.EffAddr;
             c.End();
         }
@@ -232,7 +232,7 @@ struct TCPU::TClocks {
     struct JumpAbsolute : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Copy low address byte to PCL, fetch high address byte to PCH";
         CPU_INLINE static void Run(TCPU& c) {
-            c.PC = uint16_t(c.Read(c.PC) << 8 | c.DataLo);
+            c.PC = uint16_t(c.ReadCode() << 8 | c.DataLo);
             c.End();
         }
     };
@@ -300,7 +300,7 @@ struct TCPU::TClocks {
     struct ReturnIncrement : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Increment PC";
         CPU_INLINE static void Run(TCPU& c) {
-            c.Read(c.PC);
+            c.ReadCode();
             ++c.PC;
             c.End();
         }
@@ -347,7 +347,7 @@ struct TCPU::TClocks {
         static constexpr const char* Text = "Read next instruction byte (dummy), increment PC";
         static constexpr const char* EntryText = "Read next instruction byte (dummy)";
         CPU_INLINE static void Run(TCPU& c) {
-            c.Read(c.PC);
+            c.ReadCode();
             if (!c.InterruptEntry) ++c.PC;
         }
     };
@@ -379,11 +379,11 @@ struct TCPU::TClocks {
     struct Jam : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Read next instruction byte (dummy), jammed: fetch the opcode again";
         CPU_INLINE static void Run(TCPU& c) {
-            c.Read(c.PC);
+            c.ReadCode();
             c.I = 1;
             --c.PC;
+            c.IrqSample = 0;
             c.End();
-            c.InterruptDue = 0;
         }
     };
 

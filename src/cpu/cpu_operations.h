@@ -16,13 +16,31 @@
 #define CPU_NOINLINE
 #endif
 
-CPU_INLINE uint8_t TCPU::Read(uint16_t address) { return Memory->Read(address); }
-CPU_INLINE void TCPU::Write(uint16_t address, uint8_t value) { Memory->Write(address, value); }
-CPU_INLINE uint8_t TCPU::ReadZeroPage(uint8_t address) { return Memory->ReadZeroPage(address); }
-CPU_INLINE void TCPU::WriteZeroPage(uint8_t address, uint8_t value) { Memory->WriteZeroPage(address, value); }
+// Every access leaves its byte on the data bus (Bus), which an unconnected address reads back.
+CPU_INLINE uint8_t TCPU::Read(uint16_t address) { return Bus = Memory->Read(address); }
+CPU_INLINE void TCPU::Write(uint16_t address, uint8_t value) {
+    Bus = value;
+    Memory->Write(address, value);
+}
+CPU_INLINE uint8_t TCPU::ReadZeroPage(uint8_t address) { return Bus = Memory->ReadZeroPage(address); }
+CPU_INLINE void TCPU::WriteZeroPage(uint8_t address, uint8_t value) {
+    Bus = value;
+    Memory->WriteZeroPage(address, value);
+}
+
+// Most clocks read at PC. Inside whole instructions the page the opcode came from is kept at
+// hand (CodePage), which spares those reads the page map while PC stays in it.
+CPU_INLINE uint8_t TCPU::ReadCode() {
+    if ((PC >> 8) == CodePageNumber) [[likely]] {
+        const uint8_t value = CodePage[PC & 0xFF];
+        Memory->LogPlain(PC, value, false, Cycle);
+        return Bus = value;
+    }
+    return Read(PC);
+}
 
 CPU_INLINE uint8_t TCPU::Fetch() {
-    const uint8_t value = Memory->Read(PC);
+    const uint8_t value = ReadCode();
     ++PC;
     return value;
 }
@@ -30,11 +48,12 @@ CPU_INLINE uint8_t TCPU::Fetch() {
 // The stack lives in RAM page 1 whatever the decoder would show there, and has no I/O: its
 // accesses are bus cycles like any other, but never reach a device.
 CPU_INLINE void TCPU::Push(uint8_t value) {
+    Bus = value;
     Memory->StackWrite(SP, value);
     --SP;
 }
 
-CPU_INLINE uint8_t TCPU::ReadStack() { return Memory->StackRead(SP); }
+CPU_INLINE uint8_t TCPU::ReadStack() { return Bus = Memory->StackRead(SP); }
 
 // Bits 7 6 3 2 1 0 of a pulled status byte; B (bit 4) is the caller's business.
 CPU_INLINE void TCPU::SetStatus(uint8_t p) {

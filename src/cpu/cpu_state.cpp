@@ -10,7 +10,7 @@ void TCPU::SaveState(TStateWriter& out) const {
     out.Put(EffAddr);
     out.Put(Result16);
     out.Put(IrqLine);
-    for (uint8_t input : {IrqSample, InterruptDue, InterruptEntry, BranchIrqSample}) out.Put(input);
+    for (uint8_t input : {IrqSample, InterruptDue, InterruptEntry, BranchIrqSample, Bus}) out.Put(input);
 }
 
 bool TCPU::RestoreState(TStateReader& in, uint16_t version) {
@@ -33,6 +33,7 @@ bool TCPU::RestoreState(TStateReader& in, uint16_t version) {
         return in.Ok();
     }
     for (uint8_t* input : {&IrqSample, &InterruptDue, &InterruptEntry, &BranchIrqSample}) in.GetIn(*input, uint8_t(0), uint8_t(1));
+    in.Get(Bus);
     // Only opcode $00's sequence runs as the interrupt entry, and only inside it.
     if (InterruptEntry && (Opcode != 0x00 || Cycle == 1)) in.Fail();
     return in.Ok();

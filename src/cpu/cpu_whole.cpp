@@ -143,7 +143,12 @@ template <bool announce>
 CPU_INLINE uint32_t TCPU::NextInstruction(uint32_t left) {
     if (left == 0) return 0;
     LeftBeforeInstruction = left;
-    Opcode = Memory->Read(PC);
+    if ((PC >> 8) != CodePageNumber) [[unlikely]] {
+        const uint8_t* at = Memory->PlainReadAt(PC);
+        CodePage = at ? at - (PC & 0xFF) : nullptr;
+        CodePageNumber = at ? PC >> 8 : 0x100;
+    }
+    Opcode = ReadCode();
     ++PC;
     return WholeRuns[announce][Opcode](*this, left - 1);
 }
@@ -163,7 +168,9 @@ uint32_t TCPU::RunWholeInstructions(uint32_t budget) {
     RunBudget = budget;
     WritesBefore = Memory->DecodedWrites;
     IrqSample = 0;
-    return budget - NextInstruction<announce>(budget);
+    const uint32_t left = NextInstruction<announce>(budget);
+    CodePageNumber = 0x100;
+    return budget - left;
 }
 
 uint32_t TCPU::RunInstructions(uint32_t budget) { return RunWholeInstructions<false>(budget); }

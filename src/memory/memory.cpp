@@ -86,7 +86,7 @@ void TMemory::SetIoModel(TIoModel model, bool emptyRomReadsOpenBus) {
 
 uint8_t TMemory::OpenBus() const {
     const int32_t fetched = Ted ? Ted->BusFetch() : -1;
-    return fetched >= 0 ? uint8_t(fetched) : BusValue;
+    return fetched >= 0 ? uint8_t(fetched) : BusLatch ? *BusLatch : BusValue;
 }
 
 void TMemory::SetRamSize(int32_t code) {

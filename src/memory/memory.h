@@ -154,9 +154,11 @@ public:
     // its effects at that clock.
     uint32_t DecodedWrites = 0;
 
-    // The last byte the processor moved on the data bus. An address that no chip answers reads
-    // what the TED fetched in the same clock or, where it fetched nothing, this (OpenBus).
+    // The last byte the processor moved on the data bus: an address that no chip answers reads
+    // what the TED fetched in the same clock or, where it fetched nothing, this (OpenBus). The
+    // processor keeps it (TCPU::Bus) and points BusLatch there; a bus on its own keeps it here.
     uint8_t BusValue = 0xFF;
+    const uint8_t* BusLatch = nullptr;
     uint8_t OpenBus() const;
 
     // What answers in the I/O area and in the ROM banks: the Plus4 has the serial chip at
@@ -224,7 +226,6 @@ BUS_INLINE uint8_t TMemory::Read(uint16_t address) {
         value = Image[base + (address & 0xFF)];
     else
         value = DecodeRead(address);
-    BusValue = value;
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, false, LoggedCycle()});
 #endif
@@ -235,7 +236,6 @@ BUS_INLINE void TMemory::Write(uint16_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, true, LoggedCycle()});
 #endif
-    BusValue = value;
     const ptrdiff_t base = WritePage[address >> 8];
     if (base >= 0) [[likely]]
         Image[base + (address & 0xFF)] = value;
@@ -249,7 +249,6 @@ BUS_INLINE uint8_t TMemory::ReadZeroPage(uint8_t address) {
         value = Image[address];
     else
         value = DecodeRead(address);
-    BusValue = value;
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, false, LoggedCycle()});
 #endif
@@ -260,7 +259,6 @@ BUS_INLINE void TMemory::WriteZeroPage(uint8_t address, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({address, value, true, LoggedCycle()});
 #endif
-    BusValue = value;
     if (address != 0x01) [[likely]]
         Image[address] = value;
     else
@@ -269,7 +267,6 @@ BUS_INLINE void TMemory::WriteZeroPage(uint8_t address, uint8_t value) {
 
 BUS_INLINE uint8_t TMemory::StackRead(uint8_t sp) {
     const uint8_t value = Image[0x100 + sp];
-    BusValue = value;
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({uint16_t(0x100 + sp), value, false, LoggedCycle()});
 #endif
@@ -280,6 +277,5 @@ BUS_INLINE void TMemory::StackWrite(uint8_t sp, uint8_t value) {
 #ifdef VARLUME_BUS_LOG
     AccessLog.push_back({uint16_t(0x100 + sp), value, true, LoggedCycle()});
 #endif
-    BusValue = value;
     Image[0x100 + sp] = value;
 }

@@ -10,7 +10,7 @@ void TMemory::SaveState(TStateWriter& out) const {
     out.Put(PlayKey);
     out.Put(Motor);
     out.Put(TapeLevelLatch);
-    for (uint8_t latch : {BusValue, UserPortLatch, AciaCommand, AciaControl}) out.Put(latch);
+    for (uint8_t latch : {UserPortLatch, AciaCommand, AciaControl}) out.Put(latch);
 }
 
 bool TMemory::RestoreState(TStateReader& in, uint16_t version) {
@@ -25,7 +25,7 @@ bool TMemory::RestoreState(TStateReader& in, uint16_t version) {
     in.GetIn(Motor, 0, 1);
     in.GetIn(TapeLevelLatch, 0, 1);
     if (version >= 2)
-        for (uint8_t* latch : {&BusValue, &UserPortLatch, &AciaCommand, &AciaControl}) in.Get(*latch);
+        for (uint8_t* latch : {&UserPortLatch, &AciaCommand, &AciaControl}) in.Get(*latch);
     // The setters keep the page maps in step.
     SetRamSize(ramSize);
     SetRomEnabled(romEnabled);

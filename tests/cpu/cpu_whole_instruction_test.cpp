@@ -13,6 +13,7 @@ TEST(WholeInstructionDifferential, RandomProgramsMatchTheMicroCodeClockForClock)
     EXPECT_EQ(checker.Run(3000, 24), "");
     const Differential::TStatistics& seen = checker.Statistics;
     EXPECT_GT(seen.WholeClocks, seen.Clocks / 2);
+    EXPECT_GT(seen.InterruptEntries, 100u) << "the cases with the line up take interrupts";
     // The path takes every instruction whole, however long it runs, and the announced clocks
     // start at its first write, no later.
     for (int opcode = 0; opcode < 256; ++opcode) {

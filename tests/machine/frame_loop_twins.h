@@ -83,7 +83,7 @@ inline std::string Difference(const TMachine& a, const TMachine& b) {
         c.InterruptDue != d.InterruptDue || c.InterruptEntry != d.InterruptEntry || c.BranchIrqSample != d.BranchIrqSample ||
         c.StatusByte(false, false) != d.StatusByte(false, false) || c.B != d.B)
         return "processor";
-    if (a.Memory.BusValue != b.Memory.BusValue) return "data bus";
+    if (a.Cpu.Bus != b.Cpu.Bus) return "data bus";
     const TTED &t = a.Ted, &u = b.Ted;
     if (t.LineStep != u.LineStep || t.LineIndex != u.LineIndex || t.InBorder != u.InBorder ||
         t.DoubleClockAllowed != u.DoubleClockAllowed || t.RenderOffset() != u.RenderOffset() ||
