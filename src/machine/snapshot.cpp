@@ -151,6 +151,8 @@ bool Restore(TMachine& machine, const TParsed& parsed, uint32_t& romChecksum, TS
     });
     if (ok && synth && parsed.Find(SynthTag))
         ok = read(SynthTag, [&](TStateReader& in) { return synth->RestoreState(in); });
+    // The synthesizer goes on from the restored TED's clock and registers.
+    if (ok && synth) synth->Follow(machine.Ted);
     return ok;
 }
 

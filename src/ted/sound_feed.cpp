@@ -16,9 +16,19 @@ void TSoundFeed::SetLeadBytes(int32_t bytes) {
     LeadBytes = std::clamp(bytes, MinLeadBytes, MaxLeadBytes);
 }
 
+void TSoundFeed::Attach(TTED& ted) {
+    ted.SoundWrites = &Synth.Writes;
+    Synth.Follow(ted);
+}
+
 void TSoundFeed::Feed() {
-    // Register values are taken even when nothing is written, so the next samples use them.
-    Synth.Refresh(Ted);
+    if (Muted) {
+        Synth.SkipTo(Ted.ClockCount());
+        return;
+    }
+    Synth.AdvanceTo(Ted.ClockCount());
+    TBandLimitedOutput& output = Synth.Output;
+    if (output.Queued() > MaxQueue()) output.Trim(TargetQueue());
     const uint32_t writeCursor = WriteCursor();
     if (writeCursor == LastWriteCursor) return;
 
@@ -29,13 +39,25 @@ void TSoundFeed::Feed() {
     // A lead shortened since the previous feed leaves the next bytes already written.
     if (count < 0) count = 0;
 
-    Synth.Generate(Scratch.data(), static_cast<int32_t>(count));
+    // A queue run dry holds the last level: a short gap, no click.
+    const uint32_t taken = output.Take(Scratch.data(), uint32_t(count));
+    std::fill(Scratch.begin() + taken, Scratch.begin() + count, output.LastSample());
+    Pace();
     int64_t start = static_cast<int64_t>(writeCursor) + LeadBytes - count;
     if (start >= Size) start -= Size;
     WriteRing(static_cast<uint32_t>(start), Scratch.data(), static_cast<uint32_t>(count));
 
     PreviousEnd = static_cast<int64_t>(writeCursor) + LeadBytes;
     LastWriteCursor = writeCursor;
+}
+
+// A proportional steer on the queue's average after each take: 5 % of the sample length per
+// target's worth of difference.
+void TSoundFeed::Pace() {
+    const double queued = Synth.Output.Queued(), target = TargetQueue();
+    AverageQueue = AverageQueue < 0 ? queued : AverageQueue + (queued - AverageQueue) / 16.0;
+    const double factor = std::clamp(1.0 + 0.05 * (AverageQueue - target) / target, 0.8, 1.25);
+    Synth.Output.SetSampleUnits(int32_t(TBandLimitedOutput::NominalSampleUnits * factor));
 }
 
 void TSoundFeed::WriteRing(uint32_t start, const uint8_t* samples, uint32_t count) {

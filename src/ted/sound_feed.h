@@ -9,9 +9,15 @@
 
 class TTED;
 
-// Streams the synthesizer into a looping ring of 8-bit 44100 Hz mono samples that a device (or
-// a recorder) plays from. Each feed writes what the device has played since the previous feed,
-// at most LeadBytes, so that the written samples always end LeadBytes ahead of the write cursor.
+// Streams the synthesizer into a looping ring of 8-bit 44100 Hz mono samples that a device
+// plays from. Each feed writes what the device has played since the previous feed, at most
+// LeadBytes, so that the written samples always end LeadBytes ahead of the write cursor.
+//
+// The samples are made in emulated time and the device plays in real time, and the two paces
+// differ (a frame loop held to 50 frames a second runs the machine 0.28 % fast; a 60 Hz screen
+// 20 %): the synthesized samples wait in the synthesizer's queue, and the length of a sample in
+// clock steps follows the queue's average, within a quarter of the nominal length, so that it
+// neither runs dry nor grows. The pitch then follows the machine's speed as a tape would.
 //
 // The device side runs on its own thread: it only calls AdvancePlayCursor, which copies bytes
 // out and moves the play cursor. The write cursor is the play cursor plus a fixed distance; make
@@ -30,7 +36,14 @@ public:
     TSoundFeed(const TSoundFeed&) = delete;
     TSoundFeed& operator=(const TSoundFeed&) = delete;
 
+    void Attach(TTED& ted) override;
     void Feed() override;
+    // While the device is stopped nothing is synthesized: the registers are followed alone.
+    void SetMuted(bool muted) { Muted = muted; }
+
+    // The queue the pace steers to, and the length at which older samples are dropped at once.
+    uint32_t TargetQueue() const { return 1024 + WriteDistance / 2; }
+    uint32_t MaxQueue() const { return 4 * TargetQueue(); }
 
     // Device side: copies `count` bytes starting at the play cursor into `out` (if not null)
     // and moves the play cursor past them.
@@ -51,6 +64,7 @@ public:
 
 private:
     void WriteRing(uint32_t start, const uint8_t* samples, uint32_t count);
+    void Pace();
 
     TTED& Ted;
     const uint32_t WriteDistance;
@@ -63,4 +77,6 @@ private:
     // Where the previous feed's samples ended, not folded into the ring: write cursor + lead.
     int64_t PreviousEnd = 0;
     std::array<uint8_t, MaxLeadBytes> Scratch{};
+    bool Muted = false;
+    double AverageQueue = -1.0;  // none measured yet
 };

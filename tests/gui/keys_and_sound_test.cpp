@@ -121,8 +121,7 @@ TEST_F(KeysAndSoundTest, ASoundCommandIsHeardAsItsToneInTheDiskDriversFile) {
     }
     ASSERT_GT(crossings, 100);
     const double measured = 44100.0 * (crossings - 1) / 2.0 / (last - first);
-    const TSoundSynth::THalfPeriods half = TSoundSynth::HalfPeriods(800);
-    const double expected = 44100.0 / (half.High + half.Low);
+    const double expected = TSoundSynth::ToneFrequency(800);
     EXPECT_NEAR(measured, expected, expected * 0.05) << measured << " Hz";
 }
 
