@@ -80,11 +80,11 @@ void TBandLimitedOutput::AddStep(int64_t step, int32_t delta) {
     if (delta == 0) return;
     // The samples after the step, counted from the sample before the first one not final.
     int64_t offset = step * StepUnits - FirstTime + SampleUnits;
-    if (offset >= int64_t(Span - Taps - 1) * SampleUnits) {
-        FinishUntil(step);
-        offset = step * StepUnits - FirstTime + SampleUnits;
-    }
     if (offset < 0) offset = 0;  // a step is never before the samples already final
+    if (First + offset / SampleUnits + Taps > Span) {
+        FinishUntil(step);
+        offset = std::max<int64_t>(0, step * StepUnits - FirstTime + SampleUnits);
+    }
     const uint32_t whole = uint32_t(offset / SampleUnits);
     // The taps between the two nearest of the 256 phases, weighed in 1/65536: a step placed
     // on the phase grid alone would move edges by up to 1/512 sample, and a tone's edges
@@ -92,17 +92,18 @@ void TBandLimitedOutput::AddStep(int64_t step, int32_t delta) {
     const int64_t position = (offset % SampleUnits) * (int64_t(Phases) << 16) / SampleUnits;
     const std::array<int32_t, Taps>& before = Kernel()[size_t(position >> 16)];
     const std::array<int32_t, Taps>& after = Kernel()[size_t(position >> 16) + 1];
-    const int64_t weight = position & 0xFFFF;
-    const uint32_t at = First + whole;
+    const int32_t weight = int32_t(position & 0xFFFF);
+    int32_t* deltas = Deltas.data() + First + whole;
     // The last tap takes what the others leave of the whole step, so every step adds exactly
-    // delta levels once it has passed.
+    // delta levels once it has passed. Neighbouring phases differ by a few hundred at most, so
+    // the weighing stays within 32 bits.
     int32_t rest = delta * Unity;
     for (int32_t k = 0; k < Taps - 1; ++k) {
-        const int32_t tap = before[size_t(k)] + int32_t(((after[size_t(k)] - before[size_t(k)]) * weight) >> 16);
-        Deltas[(at + uint32_t(k)) & (Span - 1)] += delta * tap;
+        const int32_t tap = before[size_t(k)] + (((after[size_t(k)] - before[size_t(k)]) * weight) >> 16);
+        deltas[k] += delta * tap;
         rest -= delta * tap;
     }
-    Deltas[(at + uint32_t(Taps - 1)) & (Span - 1)] += rest;
+    deltas[Taps - 1] += rest;
 }
 
 void TBandLimitedOutput::FinishUntil(int64_t step) {
@@ -111,7 +112,7 @@ void TBandLimitedOutput::FinishUntil(int64_t step) {
         int32_t& delta = Deltas[First];
         Accumulator += delta;
         delta = 0;
-        First = (First + 1) & (Span - 1);
+        ++First;
         FirstTime += SampleUnits;
         // Rounded to the nearest level. Between levels a triangular dither of one level each
         // way goes in first: a tone's rounding errors would repeat with it and be heard as
@@ -122,6 +123,12 @@ void TBandLimitedOutput::FinishUntil(int64_t step) {
         if (Accumulator & (Unity - 1)) dither = int32_t(NextRandom() & (Unity - 1)) + int32_t(NextRandom() & (Unity - 1)) - Unity;
         const int32_t level = 128 + ((Accumulator + dither + Unity / 2) >> 15);
         Queue(uint8_t(std::clamp(level, 0, 255)));
+    }
+    // Only the samples a step before `step` reaches are pending: they move to the start.
+    if (First >= Span / 2) {
+        std::copy(Deltas.begin() + First, Deltas.begin() + First + Taps, Deltas.begin());
+        std::fill(Deltas.begin() + First, Deltas.begin() + First + Taps, 0);
+        First = 0;
     }
 }
 
@@ -164,7 +171,7 @@ void TBandLimitedOutput::SaveState(TStateWriter& out, int64_t now) const {
     out.Put(Accumulator);
     out.Put(SampleUnits);
     out.Put(Random);
-    for (int32_t k = 0; k < Taps; ++k) out.Put(Deltas[(First + uint32_t(k)) & (Span - 1)]);
+    for (int32_t k = 0; k < Taps; ++k) out.Put(Deltas[First + uint32_t(k)]);
 }
 
 bool TBandLimitedOutput::RestoreState(TStateReader& in, int64_t now) {

@@ -59,11 +59,13 @@ public:
     void RestoreFrom(const TBandLimitedOutput& other);
 
 private:
-    static constexpr uint32_t Span = 4096;  // samples a pending step may reach ahead (power of 2)
+    // Samples a pending step may reach ahead. The taps never wrap round: the pending samples
+    // move back to the start once the first of them passes half way.
+    static constexpr uint32_t Span = 4096;
     void Queue(uint8_t sample);
     uint32_t NextRandom();
 
-    std::array<int32_t, Span> Deltas{};   // per sample: the change of the accumulator
+    std::array<int32_t, Span + Taps> Deltas{};  // per sample: the change of the accumulator
     uint32_t First = 0;                   // the first sample not yet final, in Deltas
     int64_t FirstTime = 0;                // its time, in units
     int32_t Accumulator = 0;              // the level of the last final sample, times Unity
