@@ -1,6 +1,7 @@
 #include "ted/sound_feed.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ted/ted.h"
 
@@ -24,6 +25,7 @@ void TSoundFeed::Attach(TTED& ted) {
 void TSoundFeed::Feed() {
     if (Muted) {
         Synth.SkipTo(Ted.ClockCount());
+        Filling = true;
         return;
     }
     Synth.AdvanceTo(Ted.ClockCount());
@@ -39,10 +41,12 @@ void TSoundFeed::Feed() {
     // A lead shortened since the previous feed leaves the next bytes already written.
     if (count < 0) count = 0;
 
-    // A queue run dry holds the last level: a short gap, no click.
-    const uint32_t taken = output.Take(Scratch.data(), uint32_t(count));
+    // A queue run dry holds the last level (a short gap, no click) until it has filled again.
+    if (Filling && output.Queued() >= TargetQueue()) Filling = false;
+    const uint32_t taken = Filling ? 0 : output.Take(Scratch.data(), uint32_t(count));
     std::fill(Scratch.begin() + taken, Scratch.begin() + count, output.LastSample());
-    Pace();
+    if (taken < count) Filling = true;
+    else Pace();
     int64_t start = static_cast<int64_t>(writeCursor) + LeadBytes - count;
     if (start >= Size) start -= Size;
     WriteRing(static_cast<uint32_t>(start), Scratch.data(), static_cast<uint32_t>(count));
@@ -51,13 +55,15 @@ void TSoundFeed::Feed() {
     LastWriteCursor = writeCursor;
 }
 
-// A proportional steer on the queue's average after each take: 5 % of the sample length per
-// target's worth of difference.
+// After each take, a steer on the queue's difference from its target (in targets), averaged
+// over 16 takes: a proportional part, and an integral part that holds a lasting difference of
+// pace (the 0.28 % of a 50 Hz frame loop) with the queue at its target.
 void TSoundFeed::Pace() {
-    const double queued = Synth.Output.Queued(), target = TargetQueue();
-    AverageQueue = AverageQueue < 0 ? queued : AverageQueue + (queued - AverageQueue) / 16.0;
-    const double factor = std::clamp(1.0 + 0.05 * (AverageQueue - target) / target, 0.8, 1.25);
-    Synth.Output.SetSampleUnits(int32_t(TBandLimitedOutput::NominalSampleUnits * factor));
+    const double target = TargetQueue();
+    AverageQueue += ((Synth.Output.Queued() - target) / target - AverageQueue) / 16.0;
+    PaceDrift = std::clamp(PaceDrift + 0.0005 * AverageQueue, -MaxPaceChange, MaxPaceChange);
+    const double factor = 1.0 + std::clamp(0.01 * AverageQueue + PaceDrift, -MaxPaceChange, MaxPaceChange);
+    Synth.Output.SetSampleUnits(int32_t(std::lround(TBandLimitedOutput::NominalSampleUnits * factor)));
 }
 
 void TSoundFeed::WriteRing(uint32_t start, const uint8_t* samples, uint32_t count) {
