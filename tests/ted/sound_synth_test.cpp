@@ -189,3 +189,22 @@ TEST(SoundSynthState, RestoresInPhaseAndRefusesBytesNoSynthesizerGives) {
     earlier[2] = 2;  // not a Boolean
     EXPECT_TRUE(refused(earlier));
 }
+
+// The clock the writes are stamped with: one count a step across lines and frames, and neither a
+// reset nor a restored snapshot (which move the raster back) takes it back.
+TEST(SoundClock, ClockCountStepsOnceAStepAndNeverGoesBack) {
+    TTED ted;
+    for (int i = 0; i < TTED::StepsPerFrame + 300; ++i) ted.Step();
+    EXPECT_EQ(ted.ClockCount(), TTED::StepsPerFrame + 300);
+    TStateWriter saved;
+    ted.SaveState(saved);
+    for (int i = 0; i < 1000; ++i) ted.Step();
+    ted.Reset();
+    EXPECT_EQ(ted.ClockCount(), TTED::StepsPerFrame + 1300);
+    TStateReader in(saved.Bytes.data(), saved.Bytes.size());
+    ASSERT_TRUE(ted.RestoreState(in));
+    EXPECT_EQ(ted.LineStep, 300 % TTED::StepsPerLine);
+    EXPECT_EQ(ted.ClockCount(), TTED::StepsPerFrame + 1300);
+    ted.Step();
+    EXPECT_EQ(ted.ClockCount(), TTED::StepsPerFrame + 1301);
+}
