@@ -182,7 +182,6 @@ int Run(const TRunOptions& options) {
         }
         typist.AfterFrame(*machine);
         if (!storage.AfterFrame(error)) return Fail(error);
-        if (wav) wav->AfterFrame();
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 

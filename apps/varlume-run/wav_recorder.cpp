@@ -4,17 +4,23 @@
 
 #include "machine/machine.h"
 
-TWavRecorder::TWavRecorder(TMachine& machine)
-    : Machine(machine), Feed(std::make_unique<TSoundFeed>(machine.Ted, 8192)) {
-    Machine.SetSoundSink(Feed.get());
-}
+TWavRecorder::TWavRecorder(TMachine& machine) : Machine(machine) { Machine.SetSoundSink(this); }
 
 TWavRecorder::~TWavRecorder() { Machine.SetSoundSink(nullptr); }
 
-void TWavRecorder::AfterFrame() {
+void TWavRecorder::Attach(TTED& ted) {
+    Ted = &ted;
+    ted.SoundWrites = &SoundSynth.Writes;
+    SoundSynth.Follow(ted);
+}
+
+void TWavRecorder::Feed() {
+    if (!Ted) return;
+    SoundSynth.AdvanceTo(Ted->ClockCount());
+    TBandLimitedOutput& output = SoundSynth.Output;
     const size_t at = Samples.size();
-    Samples.resize(at + SamplesPerFrame);
-    Feed->AdvancePlayCursor(SamplesPerFrame, Samples.data() + at);
+    Samples.resize(at + output.Queued());
+    output.Take(Samples.data() + at, output.Queued());
 }
 
 namespace {

@@ -67,11 +67,14 @@ void TSoundDirectSound::Close() {
     }
 }
 
+// While the device is stopped the machine's sound is not synthesized (warp runs at full speed).
 void TSoundDirectSound::Pause() {
     if (Device != 0) SDL_PauseAudioDevice(Device, 1);
+    if (Ring) Ring->SetMuted(true);
 }
 
 void TSoundDirectSound::Resume() {
+    if (Ring) Ring->SetMuted(false);
     if (Device != 0) SDL_PauseAudioDevice(Device, 0);
 }
 

@@ -173,8 +173,8 @@ void TMachine::RunFrame() {
             --StepsLeft;
             return;
         }
-        // A run needs no sound write waiting. It ends at the step after which the sound is fed.
-        if (!Ted.SoundChanged) {
+        // A run ends at the step after which the sound is fed.
+        {
             const int32_t start = Ted.LineStep;
             const int32_t end = Ted.RunEnd(((StepsLeft - 1) & 0x3FFF) + 1);
             if (end > start) {

@@ -73,7 +73,12 @@ public:
     void Stop() { EmulationStopped = true; }
     void Start();  // clears the host key state, then runs again
 
-    void SetSoundSink(TSoundSink* sink) { SoundSink = sink; }
+    // The sink hears the TED's sound-register writes from now on, stamped with their clock steps.
+    void SetSoundSink(TSoundSink* sink) {
+        Ted.SoundWrites = nullptr;
+        SoundSink = sink;
+        if (sink) sink->Attach(Ted);
+    }
     // One frame in `divisor` is drawn; clamped to 1..4, so no frame count divides by zero.
     void SetSkipDivisor(int32_t divisor) { SkipDivisorValue = std::clamp(divisor, 1, 4); }
     int32_t SkipDivisor() const { return SkipDivisorValue; }
@@ -123,10 +128,10 @@ private:
         Ted.SkipThisFrame = SkipThisFrame;
     }
     // The plain loop's work for one step after the processor's clock: the TED step, the sound
-    // feed and the tape.
+    // feed (sound writes carry their clock steps, so every 16384 steps is enough) and the tape.
     void FinishStep() {
-        const bool soundWritten = Ted.Step();
-        if (soundWritten || (StepsLeft & 0x3FFF) == 0) FeedSound();
+        Ted.Step();
+        if ((StepsLeft & 0x3FFF) == 0) FeedSound();
         if (Memory.Motor && Memory.PlayKey) Tape.Step();
     }
 

@@ -153,6 +153,8 @@ bool Restore(TMachine& machine, const TParsed& parsed, uint32_t& romChecksum, TS
     });
     if (ok && synth && parsed.Find(SynthTag))
         ok = read(SynthTag, [&](TStateReader& in) { return synth->RestoreState(in); });
+    // The synthesizer goes on from the restored TED's clock and registers.
+    if (ok && synth) synth->Follow(machine.Ted);
     return ok;
 }
 
@@ -162,8 +164,8 @@ std::unique_ptr<TMachine> Rehearse(const TParsed& parsed, const std::vector<std:
                                    bool withSynth, uint32_t& romChecksum, std::string& error) {
     auto scratch = std::make_unique<TMachine>(TNullHost::Instance(), romDirectories);
     scratch->PowerUp(parsed.MachineType);
-    TSoundSynth synth;
-    if (!Restore(*scratch, parsed, romChecksum, withSynth ? &synth : nullptr, nullptr)) {
+    const auto synth = std::make_unique<TSoundSynth>();  // its write log is large for a stack
+    if (!Restore(*scratch, parsed, romChecksum, withSynth ? synth.get() : nullptr, nullptr)) {
         error = SnapshotDamaged;
         return nullptr;
     }

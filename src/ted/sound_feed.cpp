@@ -1,6 +1,7 @@
 #include "ted/sound_feed.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ted/ted.h"
 
@@ -16,9 +17,20 @@ void TSoundFeed::SetLeadBytes(int32_t bytes) {
     LeadBytes = std::clamp(bytes, MinLeadBytes, MaxLeadBytes);
 }
 
+void TSoundFeed::Attach(TTED& ted) {
+    ted.SoundWrites = &Synth.Writes;
+    Synth.Follow(ted);
+}
+
 void TSoundFeed::Feed() {
-    // Register values are taken even when nothing is written, so the next samples use them.
-    Synth.Refresh(Ted);
+    if (Muted) {
+        Synth.SkipTo(Ted.ClockCount());
+        Filling = true;
+        return;
+    }
+    Synth.AdvanceTo(Ted.ClockCount());
+    TBandLimitedOutput& output = Synth.Output;
+    if (output.Queued() > MaxQueue()) output.Trim(TargetQueue());
     const uint32_t writeCursor = WriteCursor();
     if (writeCursor == LastWriteCursor) return;
 
@@ -29,13 +41,29 @@ void TSoundFeed::Feed() {
     // A lead shortened since the previous feed leaves the next bytes already written.
     if (count < 0) count = 0;
 
-    Synth.Generate(Scratch.data(), static_cast<int32_t>(count));
+    // A queue run dry holds the last level (a short gap, no click) until it has filled again.
+    if (Filling && output.Queued() >= TargetQueue()) Filling = false;
+    const uint32_t taken = Filling ? 0 : output.Take(Scratch.data(), uint32_t(count));
+    std::fill(Scratch.begin() + taken, Scratch.begin() + count, output.LastSample());
+    if (taken < count) Filling = true;
+    else Pace();
     int64_t start = static_cast<int64_t>(writeCursor) + LeadBytes - count;
     if (start >= Size) start -= Size;
     WriteRing(static_cast<uint32_t>(start), Scratch.data(), static_cast<uint32_t>(count));
 
     PreviousEnd = static_cast<int64_t>(writeCursor) + LeadBytes;
     LastWriteCursor = writeCursor;
+}
+
+// After each take, a steer on the queue's difference from its target (in targets), averaged
+// over 16 takes: a proportional part, and an integral part that holds a lasting difference of
+// pace (the 0.28 % of a 50 Hz frame loop) with the queue at its target.
+void TSoundFeed::Pace() {
+    const double target = TargetQueue();
+    AverageQueue += ((Synth.Output.Queued() - target) / target - AverageQueue) / 16.0;
+    PaceDrift = std::clamp(PaceDrift + 0.0005 * AverageQueue, -MaxPaceChange, MaxPaceChange);
+    const double factor = 1.0 + std::clamp(0.01 * AverageQueue + PaceDrift, -MaxPaceChange, MaxPaceChange);
+    Synth.Output.SetSampleUnits(int32_t(std::lround(TBandLimitedOutput::NominalSampleUnits * factor)));
 }
 
 void TSoundFeed::WriteRing(uint32_t start, const uint8_t* samples, uint32_t count) {

@@ -1,145 +1,109 @@
 #include "ted/sound_synth.h"
 
-#include <cmath>
+#include <algorithm>
 
-// Output level of the D/A mode: row = high nibble of $FF11 ($80..$F0), column = volume. Bits 4
-// and 5 say which voice outputs are held high; with neither the output stays at 0.
-const uint8_t TSoundSynth::DaLevels[128] = {
-    0, 0,  0,  0,  0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,
-    0, 8,  23, 38, 54,  69,  85,  101, 114, 114, 114, 114, 114, 114, 114, 114,
-    0, 8,  23, 38, 53,  69,  84,  100, 114, 114, 114, 114, 114, 114, 114, 114,
-    0, 17, 47, 78, 110, 143, 177, 212, 244, 244, 244, 244, 244, 244, 244, 244,
-    0, 0,  0,  0,  0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,
-    0, 8,  23, 38, 54,  69,  85,  101, 114, 114, 114, 114, 114, 114, 114, 114,
-    0, 8,  23, 38, 53,  69,  84,  100, 114, 114, 114, 114, 114, 114, 114, 114,
-    0, 17, 47, 78, 110, 143, 177, 212, 244, 244, 245, 245, 244, 244, 245, 245,
-};
-
-TSoundSynth::TSoundSynth(uint32_t noiseSeed) { BuildNoiseTable(noiseSeed); }
-
-void TSoundSynth::BuildNoiseTable(uint32_t seed) {
-    // xorshift32: small, deterministic, and its upper bits are evenly spread. A zero seed would
-    // stay zero forever.
-    uint32_t state = seed != 0 ? seed : DefaultNoiseSeed;
-    for (int32_t i = 0; i < NoiseLength; ++i) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        const int32_t x = static_cast<int32_t>(state >> 25) - 64;  // 7 bits: -64..63
-        for (int32_t v = 0; v < NoiseRows; ++v)
-            NoiseTable[v][i] = static_cast<int8_t>(x * v / 8);  // truncates toward zero
-    }
+int32_t TSoundSynth::CountsPerHalf(uint16_t frequency) {
+    const uint16_t f = frequency & 0x3FF;
+    if (f == HeldFrequency) return 0;
+    return 1024 - ((f + 1) & 1023);
 }
 
-void TSoundSynth::ResetState() {
-    for (TVoice* voice : {&Voice1, &Voice2}) {
-        voice->Phase = voice->HighCount = voice->LowCount = 0;
-        voice->HalfLength = -1;
-        voice->Fraction = 0;
-    }
-    NoiseCount = 0;
-    NoiseIndex = 0;
+double TSoundSynth::ToneFrequency(uint16_t frequency) {
+    const int32_t counts = CountsPerHalf(frequency);
+    return counts == 0 ? 0.0 : ClockStepsPerSecond / (2.0 * StepsPerCount * counts);
 }
 
-TSoundSynth::THalfPeriods TSoundSynth::HalfPeriods(uint16_t frequency) {
-    // The oscillator counts from the register value to the top of its 10 bits and toggles on
-    // the overflow; $3FF wraps round and takes all 1024 counts.
-    const int32_t d = 1024 - ((frequency + 1) & 1023);
-    const float toggleRate = static_cast<float>(111860.781 / d * 2.0);
-    const float n = static_cast<float>(SampleRate) / toggleRate;
-    THalfPeriods lengths;
-    lengths.High = static_cast<int32_t>(n);
-    // Odd sample counts per period alternate a short and a long half.
-    lengths.Low = (std::ceil(n) - n < 0.5f) ? lengths.High + 1 : lengths.High;
-    // Whole samples alone put high notes up to 6 % off pitch; the halves carry the rest.
-    if (lengths.High > 0)
-        lengths.Exact = static_cast<uint32_t>(std::lround(SampleRate * d / (2 * 111860.781) * 65536.0));
-    return lengths;
+uint8_t TSoundSynth::NextNoise(uint8_t noise) {
+    const uint8_t feedback = uint8_t(~((noise >> 7) ^ (noise >> 5) ^ (noise >> 4) ^ (noise >> 1)) & 1);
+    return uint8_t(noise << 1 | feedback);
 }
 
-// Each half takes the whole samples of its exact length plus what the halves before it carried,
-// so the halves average the exact length and the voice keeps its pitch.
-int32_t TSoundSynth::NextHalfLength(TVoice& voice, int32_t nominal) {
-    const uint32_t exact = voice.Length.Exact;
-    if (exact == 0) return nominal;
-    const uint32_t total = voice.Fraction + exact;
-    voice.Fraction = total & 0xFFFF;
-    return static_cast<int32_t>(total >> 16);
+TSoundSynth::TSoundSynth() { Output.Start(0, 0); }
+
+void TSoundSynth::Follow(const TTED& ted) {
+    const int64_t step = ted.ClockCount();
+    const int64_t moved = step - Now;
+    for (TOscillator& voice : Voice)
+        if (voice.NextOverflow != Never) voice.NextOverflow += moved;
+    Output.Shift(moved);
+    Now = step;
+    Writes.Clear();
+    Apply(ted.Sound, step);
 }
 
-void TSoundSynth::Refresh(uint8_t ff11, const TTedSound& sound) {
-    DigitalAnalog = (ff11 & 0x80) != 0;
-    if (DigitalAnalog) {
-        // D/A mode holds the output at one level; the voice parameters stay for later.
-        DaLevel = DaLevels[ff11 & 0x7F];
-        return;
-    }
-    Volume = sound.Volume > MaxVolume ? MaxVolume : sound.Volume;
-    Voice1Frequency = sound.Voice1Frequency & 0x3FF;
-    Voice2Frequency = sound.Voice2Frequency & 0x3FF;
-    Voice1On = sound.Voice1On;
-    Voice2On = sound.Voice2On;
-    Noise = sound.Noise;
-
-    const int32_t amplitude = 7 * Volume;
-    Voice1.HighAmplitude = Voice1On ? amplitude : 0;
-    Voice1.LowAmplitude = Voice1On ? -amplitude : 0;
-    Voice1.Length = HalfPeriods(Voice1Frequency);
-    Voice2.HighAmplitude = Voice2On ? amplitude : 0;
-    Voice2.LowAmplitude = Voice2On ? -amplitude : 0;
-    Voice2.Length = HalfPeriods(Voice2Frequency);
+int32_t TSoundSynth::Level() const {
+    const int32_t amplitude = VolumeLevel * std::min<int32_t>(Registers.Volume, MaxVolume);
+    const bool second = Registers.Voice2On || Registers.Noise;
+    // D/A mode holds both voice outputs high: the output follows the volume alone, on the
+    // voices' own scale, so volume 0 is silence.
+    if (Registers.DigitalAnalog) return (Registers.Voice1On ? amplitude : 0) + (second ? amplitude : 0);
+    auto level = [amplitude](bool high) { return high ? amplitude : -amplitude; };
+    int32_t sum = Registers.Voice1On ? level(Voice[0].High) : 0;
+    // With voice 2 and noise both on, voice 2 plays its square wave.
+    if (Registers.Voice2On) sum += level(Voice[1].High);
+    else if (Registers.Noise) sum += level(Noise & 1);
+    return sum;
 }
 
-int32_t TSoundSynth::NextVoiceSample(TVoice& voice) {
-    // The edges of a half period are softened to half height: the first and the last sample of
-    // each half are halved (arithmetic shift, so -21 becomes -11).
-    int32_t s;
-    if (voice.Phase == 0) {
-        s = voice.HighAmplitude;
-        if (voice.HighCount == voice.HalfLength) s >>= 1;
-        if (--voice.HighCount <= 0) {
-            s >>= 1;
-            // With a zero-length low half the voice stays high and the countdown keeps falling;
-            // every value below zero acts alike, so it is held at -1 rather than run out of range.
-            if (voice.HighCount < -1) voice.HighCount = -1;
-            voice.LowCount = voice.HalfLength = NextHalfLength(voice, voice.Length.Low);
-            if (voice.LowCount != 0) voice.Phase = 1;
-        }
-    } else {
-        s = voice.LowAmplitude;
-        if (voice.LowCount == voice.HalfLength) s >>= 1;
-        if (--voice.LowCount <= 0) {
-            s >>= 1;
-            if (voice.LowCount < -1) voice.LowCount = -1;
-            voice.HighCount = voice.HalfLength = NextHalfLength(voice, voice.Length.High);
-            if (voice.HighCount != 0) voice.Phase = 0;
+void TSoundSynth::LevelChanged(int64_t step) {
+    const int32_t level = Level();
+    Output.AddStep(step, level - CurrentLevel);
+    CurrentLevel = level;
+}
+
+// A held oscillator starts counting again when its frequency leaves $3FE.
+void TSoundSynth::Restart(TOscillator& oscillator, uint16_t frequency, int64_t step) {
+    const int32_t counts = CountsPerHalf(frequency);
+    oscillator.NextOverflow = counts == 0 ? Never : step + int64_t(StepsPerCount) * counts;
+}
+
+void TSoundSynth::Apply(const TTedSound& sound, int64_t step) {
+    Registers = sound;
+    // The counter reloads the frequency at its next overflow; only a held one starts at once.
+    if (Voice[0].NextOverflow == Never) Restart(Voice[0], Registers.Voice1Frequency, step);
+    if (Voice[1].NextOverflow == Never) Restart(Voice[1], Registers.Voice2Frequency, step);
+    LevelChanged(step);
+}
+
+void TSoundSynth::Overflow(int voice, int64_t step) {
+    TOscillator& oscillator = Voice[voice];
+    oscillator.High = !oscillator.High;
+    // The noise register steps where voice 2's square wave changes level.
+    if (voice == 1) Noise = NextNoise(Noise);
+    Restart(oscillator, voice == 0 ? Registers.Voice1Frequency : Registers.Voice2Frequency, step);
+}
+
+void TSoundSynth::AdvanceTo(int64_t step) {
+    TTedSound folded;
+    if (Writes.TakeFolded(folded)) Apply(folded, Now);
+    for (;;) {
+        const int64_t write = Writes.Empty() ? Never : std::max(Writes.Front().Step, Now);
+        const int voice = Voice[1].NextOverflow < Voice[0].NextOverflow ? 1 : 0;
+        const int64_t overflow = Voice[voice].NextOverflow;
+        const int64_t at = std::min(write, overflow);
+        if (at >= step) break;
+        if (overflow <= write) {
+            Overflow(voice, overflow);
+            LevelChanged(overflow);
+        } else {
+            const TTedSound sound = Writes.Front().Sound;
+            Writes.PopFront();
+            Apply(sound, write);
         }
     }
-    return s;
+    if (step > Now) Now = step;
+    Output.FinishUntil(Now);
 }
 
-void TSoundSynth::Generate(uint8_t* out, int32_t count) {
-    if (DigitalAnalog) {
-        for (int32_t i = 0; i < count; ++i) out[i] = DaLevel;
-        return;
-    }
-    const int8_t* noiseRow = NoiseTable[Volume];
-    // Noise is clocked by voice 2's oscillator, so the noise rate follows its frequency; the
-    // chip outputs nothing at $3FE.
-    const bool noiseSilent = Voice2Frequency == 0x3FE;
-    for (int32_t i = 0; i < count; ++i) {
-        // Voice 1 runs on while switched off (its amplitudes are 0), so its phase keeps going.
-        const int32_t s1 = NextVoiceSample(Voice1);
-        int32_t s2 = 0;
-        if (Voice2On) {
-            s2 = NextVoiceSample(Voice2);
-        } else if (Noise) {
-            if (--NoiseCount <= 0) {
-                NoiseCount = Voice2.Length.High >> 1;
-                NoiseIndex = (NoiseIndex + 1) & (NoiseLength - 1);
-            }
-            s2 = noiseSilent ? 0 : noiseRow[NoiseIndex];
-        }
-        out[i] = static_cast<uint8_t>(s1 + s2 + 128);
-    }
+void TSoundSynth::SkipTo(int64_t step) {
+    TTedSound last = Registers;
+    Writes.TakeFolded(last);
+    for (; !Writes.Empty(); Writes.PopFront()) last = Writes.Front().Sound;
+    if (step < Now) step = Now;
+    Output.Shift(step - Now);
+    Now = step;
+    for (TOscillator& voice : Voice) voice.NextOverflow = Never;
+    Apply(last, step);
+    Output.FinishUntil(Now);
+    Output.Trim(0);
 }

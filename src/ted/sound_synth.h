@@ -1,89 +1,80 @@
 #pragma once
 #include <cstdint>
 
+#include "ted/sound_band_limit.h"
+#include "ted/sound_writes.h"
 #include "ted/ted.h"
 
 class TStateReader;
 class TStateWriter;
 
-// The TED's two square-wave voices, noise and D/A mode as 8-bit unsigned mono samples at
-// 44100 Hz. The chip is not followed clock by clock: each feed takes the current register
-// values once and synthesizes as many samples as the host has played since the previous feed.
+// The TED's sound, followed at the chip's own resolution: two square-wave oscillators, the noise
+// shift register clocked by voice 2, the volume and the D/A mode. Every sound-register write
+// comes stamped with its clock step (TSoundWriteLog) and changes the output at that step; the
+// output, a level that changes only at clock steps, becomes 44100 Hz samples through
+// TBandLimitedOutput. Nothing runs per clock: the synthesizer jumps from one event (an
+// oscillator overflow, a write) to the next when it is fed.
 class TSoundSynth {
 public:
     static constexpr int32_t SampleRate = 44100;
-    static constexpr int32_t NoiseLength = 1024;
-    static constexpr int32_t NoiseRows = 9;   // one row per limited volume 0..8
+    // The oscillators' counters advance every 8 clock steps (221680.9 Hz): a voice changes level
+    // at each overflow, d counts after the last, so a period is 16 d steps and the voice plays
+    // 110840.47 / d Hz.
+    static constexpr int32_t StepsPerCount = 8;
+    static constexpr double ClockStepsPerSecond = 1773447.5;
     static constexpr int32_t MaxVolume = 8;   // the chip's volume saturates above 8
-    static constexpr uint32_t DefaultNoiseSeed = 0x2645A3C1u;
+    static constexpr int32_t VolumeLevel = 7; // output levels per volume step of one voice
+    static constexpr uint16_t HeldFrequency = 0x3FE;
+    static constexpr int64_t Never = INT64_MAX;
 
-    // Samples per half period of a voice: the whole samples of the high and the low half, as
-    // the lengths average out (the noise rate follows High), and the exact length, 16.16 fixed
-    // point, that the halves carry their fractions by. Exact is 0 below one sample a half,
-    // where the voice settles at one level.
-    struct THalfPeriods {
-        int32_t High = 0;
-        int32_t Low = 0;
-        uint32_t Exact = 0;
-    };
+    // Counts between two overflows for a frequency register value: 1023 - f, 1024 for $3FF
+    // (the counter wraps round), 0 for $3FE, where the oscillator is held and never changes.
+    static int32_t CountsPerHalf(uint16_t frequency);
+    // The tone a voice plays, in Hz (0 for a held oscillator).
+    static double ToneFrequency(uint16_t frequency);
+    // The noise shift register's next value: shifted left, the new bit 0 the XNOR of bits 7, 5,
+    // 4 and 1.
+    static uint8_t NextNoise(uint8_t noise);
 
-    explicit TSoundSynth(uint32_t noiseSeed = DefaultNoiseSeed);
+    TSoundSynth();
 
-    // Rebuilds the noise table from `seed`; values are uniform in -64..63.
-    void BuildNoiseTable(uint32_t seed);
-    // Voices back to phase 0, every countdown and the noise position to zero.
-    void ResetState();
+    // From now on the synthesizer follows this TED: its clock and its sound registers, with an
+    // empty write log. Where the sound was stands still; nothing is heard for the time between.
+    void Follow(const TTED& ted);
+    // Synthesizes the writes and the time up to clock step `step` (the TED's ClockCount), and
+    // queues the samples that are final.
+    void AdvanceTo(int64_t step);
+    // The same while nobody listens: the registers follow the writes, nothing is synthesized,
+    // and the oscillators start afresh from `step`.
+    void SkipTo(int64_t step);
 
-    // Takes the register values used by every sample of the next Generate. `ff11` is the byte
-    // $FF11 reads back; the voice fields come from the TED's decoded sound registers.
-    void Refresh(uint8_t ff11, const TTedSound& sound);
-    void Refresh(TTED& ted) { Refresh(ted.ReadRegister(0xFF11), ted.Sound); }
+    // The output level now, relative to the silence level 128.
+    int32_t Level() const;
 
-    // Writes `count` samples. Integer countdowns and one table read per sample, no allocation.
-    void Generate(uint8_t* out, int32_t count);
-
-    static THalfPeriods HalfPeriods(uint16_t frequency);
-
-    // Snapshots (sound_synth_state.cpp): the register values of the last feed and where each
-    // voice and the noise stand, so restored sound goes on in phase. The noise table is the
-    // seed's and stays. Restore is false for bytes that no synthesizer state gives.
+    // Snapshots (sound_synth_state.cpp): the oscillators, the noise register and the samples in
+    // the making, relative to the clock step reached. Restore is false for bytes that no
+    // synthesizer state gives, and for the layout of an earlier version, whose countdowns mean
+    // nothing here (the caller reads such a section as absent).
     void SaveState(TStateWriter& out) const;
     bool RestoreState(TStateReader& in);
 
-    // Per-voice square-wave state.
-    struct TVoice {
-        int32_t Phase = 0;  // 0 high half, 1 low half
-        int32_t HighCount = 0;
-        int32_t LowCount = 0;
-        int32_t HalfLength = -1;  // samples of the half in progress; -1 before the first
-        uint32_t Fraction = 0;    // the part of a sample the halves so far fell short, 16.16
-        // Parameters of the current feed.
-        int32_t HighAmplitude = 0;
-        int32_t LowAmplitude = 0;
-        THalfPeriods Length;
+    struct TOscillator {
+        int64_t NextOverflow = Never;  // the clock step of the next overflow; Never while held
+        bool High = true;              // the square wave's level
     };
 
-    // Parameters, readable for the debugger and the tests.
-    bool DigitalAnalog = false;
-    uint8_t DaLevel = 0;
-    int32_t Volume = 0;
-    bool Voice1On = false;
-    bool Voice2On = false;
-    bool Noise = false;
-    uint16_t Voice1Frequency = 0;
-    uint16_t Voice2Frequency = 0;
+    TSoundWriteLog Writes;
+    TBandLimitedOutput Output;
 
-    TVoice Voice1;
-    TVoice Voice2;
-    int32_t NoiseCount = 0;
-    int32_t NoiseIndex = 0;
-
-    int8_t NoiseTable[NoiseRows][NoiseLength];
-
-    // Output levels of D/A mode for $FF11 = $80..$FF.
-    static const uint8_t DaLevels[128];
+    TTedSound Registers;     // as the writes up to Now left them
+    int64_t Now = 0;         // the clock step up to which the sound is made
+    TOscillator Voice[2];
+    uint8_t Noise = 0;       // the shift register; bit 0 is the noise voice's level
+    int32_t CurrentLevel = 0;
 
 private:
-    static int32_t NextVoiceSample(TVoice& voice);
-    static int32_t NextHalfLength(TVoice& voice, int32_t nominal);
+    void Overflow(int voice, int64_t step);
+    void Apply(const TTedSound& sound, int64_t step);
+    void Restart(TOscillator& oscillator, uint16_t frequency, int64_t step);
+    void LevelChanged(int64_t step);
 };

@@ -45,8 +45,10 @@ void TTED::Reset() {
         timer.Counter = 0xFFFF;
         timer.Running = true;
     }
+    const int64_t count = ClockCount();
     LineStep = 0;
     LineIndex = 0;
+    KeepClockCount(count);
     DoubleClockAllowed = true;
     CharBase = 0;
     RenderPos = FrameStart;
@@ -143,7 +145,9 @@ void TTED::LatchLine() {
 }
 
 void TTED::EndOfLine() {
+    const int64_t next = ClockCount() + 1;  // the next line's step 0 follows this step
     LineStep = 0;
+    KeepClockCount(next);
     const bool frameEnds = LineIndex == LinesPerFrame - 1;
     LineIndex = frameEnds ? 0 : LineIndex + 1;
     // The compare fires as the raster counter takes the compared value, at the start of that

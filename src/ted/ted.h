@@ -9,6 +9,7 @@ class THost;
 class TKeyboard;
 class TStateReader;
 class TStateWriter;
+class TSoundWriteLog;
 
 // The decoded sound fields of $FF0E-$FF12 and $FF11, read by the sound synthesizer.
 struct TTedSound {
@@ -61,8 +62,8 @@ public:
     // The 456 x 312 pixel area; null detaches it (the TED then draws into a private scratch area).
     void SetFrameBuffer(uint8_t* pixels);
 
-    // One clock step. Returns true when a sound register was written since the previous step.
-    inline bool Step();
+    // One clock step.
+    inline void Step();
 
     // The frame loop's fast path: runs of like steps (border or window) within a line, with
     // the processor clock rule, the pixel stores and the timer ticks specialised per run. A run
@@ -143,7 +144,16 @@ public:
     // Nonzero while the current frame is neither rendered nor shown (set by the frame loop).
     int32_t SkipThisFrame = 0;
     TTedSound Sound;
-    bool SoundChanged = false;   // a sound register was written; Step returns and clears it
+    // Where sound-register writes are noted with their clock steps while a synthesizer listens
+    // (sound_writes.h); null otherwise, so nothing is kept.
+    TSoundWriteLog* SoundWrites = nullptr;
+
+    // Clock steps since this TED was made; it never goes back, whatever moves the raster. Sound
+    // writes are stamped with it. The one definition: the count at the current line's step 0
+    // plus LineStep. Whatever moves LineStep other than stepping (a reset, a restored snapshot,
+    // a write to the raster counters) calls KeepClockCount with the count from before the move.
+    int64_t ClockCount() const { return LineStartCount + LineStep; }
+    void KeepClockCount(int64_t count) { LineStartCount = count - LineStep; }
 
     // Timers: $FF00-$FF05. Only timer 1 has a reload value; timers 2 and 3 restart from $FFFF.
     TTedTimer Timer[3];
@@ -225,6 +235,7 @@ private:
     void FireTimer(int timer);
     void RaiseSource(bool& flag, bool enable);
     void LatchKeyboard(uint8_t joystickSelect);
+    void NoteSoundWrite();
 
     // What a cell's pixels depend on: the line latch, video memory and the registers the TED
     // reads live, gathered once.
@@ -268,6 +279,7 @@ private:
     uint8_t* RenderPos = nullptr;
     uint16_t RasterTable[LinesPerFrame] = {};
     TLineLatch Line;
+    int64_t LineStartCount = 0;  // ClockCount() at step 0 of the current line
     uint32_t SecondHalf = 0;  // the pixels of the second step of the current cell
     // The step from which timer ticks are kept back (none fires before LineStep), or -1.
     int32_t TicksPendingFrom = -1;

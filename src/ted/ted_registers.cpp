@@ -3,6 +3,7 @@
 #include "cpu/cpu.h"
 #include "memory/memory.h"
 #include "ted/keyboard.h"
+#include "ted/sound_writes.h"
 #include "ted/ted.h"
 
 namespace {
@@ -13,11 +14,11 @@ constexpr uint8_t High(uint16_t value) { return uint8_t(value >> 8); }
 constexpr uint16_t WithLow(uint16_t word, uint8_t value) { return uint16_t((word & 0xFF00) | value); }
 constexpr uint16_t WithHigh(uint16_t word, uint8_t value) { return uint16_t((word & 0x00FF) | value << 8); }
 
-// Writes that end a run of the frame loop's fast path: the timers (their expiry moves), the
-// sound registers (the sound is fed after the step), what the picture reads live ($FF07:
-// scroll, 256 characters; $FF12: character ROM; the background colours) and $FF13's single
-// clock bit, which decides the processor's clocks in the border.
-constexpr uint32_t RunEndingRegisters = 0x3Fu | 1u << 0x07 | 0x3Fu << 0x0E | 0x0Fu << 0x15;
+// Writes that end a run of the frame loop's fast path: the timers (their expiry moves), what the
+// picture reads live ($FF07: scroll, 256 characters; $FF12: character ROM; the background
+// colours) and $FF13's single clock bit, which decides the processor's clocks in the border.
+// Sound writes do not: each is stamped with its clock step, and heard there.
+constexpr uint32_t RunEndingRegisters = 0x3Fu | 1u << 0x07 | 0x3u << 0x12 | 0x0Fu << 0x15;
 
 }  // namespace
 
@@ -139,15 +140,15 @@ void TTED::WriteRegister(uint16_t address, uint8_t value) {
         case 0x0D: CursorPosition = WithLow(CursorPosition, value); break;
         case 0x0E:
             Sound.Voice1Frequency = WithLow(Sound.Voice1Frequency, value);
-            SoundChanged = true;
+            NoteSoundWrite();
             break;
         case 0x0F:
             Sound.Voice2Frequency = WithLow(Sound.Voice2Frequency, value);
-            SoundChanged = true;
+            NoteSoundWrite();
             break;
         case 0x10:
             Sound.Voice2Frequency = uint16_t((Sound.Voice2Frequency & 0xFF) | (value & 3) << 8);
-            SoundChanged = true;
+            NoteSoundWrite();
             break;
         case 0x11:
             Sound.Volume = value & 0x0F;
@@ -155,13 +156,13 @@ void TTED::WriteRegister(uint16_t address, uint8_t value) {
             Sound.Voice2On = value & 0x20;
             Sound.Noise = value & 0x40;
             Sound.DigitalAnalog = value & 0x80;
-            SoundChanged = true;
+            NoteSoundWrite();
             break;
         case 0x12:
             BitmapBase = (value >> 3) & 7;
             CharFromRom = value & 0x04;
             Sound.Voice1Frequency = uint16_t((Sound.Voice1Frequency & 0xFF) | (value & 3) << 8);
-            SoundChanged = true;
+            NoteSoundWrite();
             break;
         case 0x13:
             CharBase = value >> 2;
@@ -172,6 +173,12 @@ void TTED::WriteRegister(uint16_t address, uint8_t value) {
         case 0x19: BorderColour = value; break;
         default: break;  // $FF1A-$FF1F are read-only here
     }
+}
+
+// A synthesizer listening hears the write at this clock step: the processor's access has brought
+// LineStep to its own clock.
+void TTED::NoteSoundWrite() {
+    if (SoundWrites) SoundWrites->Add(ClockCount(), Sound);
 }
 
 // The latch ANDs the active-low columns of every select line whose bit is 0 in $FD30, and the

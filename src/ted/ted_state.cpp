@@ -29,7 +29,8 @@ void TTED::SaveState(TStateWriter& out) const {
     out.Put(Sound.Voice1Frequency);
     out.Put(Sound.Voice2Frequency);
     out.Put(Sound.Volume);
-    for (bool bit : {Sound.Voice1On, Sound.Voice2On, Sound.Noise, Sound.DigitalAnalog, SoundChanged}) out.Put(bit);
+    // The last flag once said a sound write waited for the feed; writes are stamped now.
+    for (bool bit : {Sound.Voice1On, Sound.Voice2On, Sound.Noise, Sound.DigitalAnalog, false}) out.Put(bit);
     out.Put(BitmapBase);
     out.Put(CharFromRom);
     out.Put(CharBase);
@@ -62,6 +63,7 @@ void TTED::SaveState(TStateWriter& out) const {
 }
 
 bool TTED::RestoreState(TStateReader& in) {
+    const int64_t count = ClockCount();
     for (TTedTimer& timer : Timer) {
         in.Get(timer.Running);
         in.Get(timer.Counter);
@@ -80,7 +82,8 @@ bool TTED::RestoreState(TStateReader& in) {
     in.GetIn(Sound.Voice1Frequency, uint16_t(0), uint16_t(0x3FF));
     in.GetIn(Sound.Voice2Frequency, uint16_t(0), uint16_t(0x3FF));
     in.GetIn(Sound.Volume, uint8_t(0), uint8_t(15));
-    for (bool* bit : {&Sound.Voice1On, &Sound.Voice2On, &Sound.Noise, &Sound.DigitalAnalog, &SoundChanged})
+    bool soundWaited = false;  // no longer used
+    for (bool* bit : {&Sound.Voice1On, &Sound.Voice2On, &Sound.Noise, &Sound.DigitalAnalog, &soundWaited})
         in.Get(*bit);
     in.GetIn(BitmapBase, uint8_t(0), uint8_t(7));
     in.Get(CharFromRom);
@@ -121,5 +124,6 @@ bool TTED::RestoreState(TStateReader& in) {
     // Where the next step draws follows from the raster position: 4 pixels a step.
     RenderPos = FrameStart + (LineIndex * StepsPerLine + LineStep) * 4;
     TicksPendingFrom = -1;
+    KeepClockCount(count);  // no time passes at a restore
     return in.Ok();
 }

@@ -169,7 +169,7 @@ inline uint32_t TTED::RenderFirstHalf(int32_t column) {
     return pixels.First;
 }
 
-inline bool TTED::Step() {
+inline void TTED::Step() {
     const int32_t step = LineStep;
     if (step & 1) TickTimers();
     if (step == 0) LatchLine();
@@ -192,9 +192,6 @@ inline bool TTED::Step() {
     RenderPos += 4;
     if (step < StepsPerLine - 1) LineStep = step + 1;
     else EndOfLine();
-    const bool changed = SoundChanged;
-    SoundChanged = false;
-    return changed;
 }
 
 inline int32_t TTED::RunEnd(int32_t maxSteps) const {

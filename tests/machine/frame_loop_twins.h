@@ -87,7 +87,7 @@ inline std::string Difference(const TMachine& a, const TMachine& b) {
     const TTED &t = a.Ted, &u = b.Ted;
     if (t.LineStep != u.LineStep || t.LineIndex != u.LineIndex || t.InBorder != u.InBorder ||
         t.DoubleClockAllowed != u.DoubleClockAllowed || t.RenderOffset() != u.RenderOffset() ||
-        t.FlashCounter != u.FlashCounter || t.FlashOn != u.FlashOn || t.SoundChanged != u.SoundChanged ||
+        t.FlashCounter != u.FlashCounter || t.FlashOn != u.FlashOn || t.ClockCount() != u.ClockCount() ||
         t.KeyboardLatch != u.KeyboardLatch)
         return "TED position " + std::to_string(t.LineIndex) + ":" + std::to_string(t.LineStep) + " vs " +
                std::to_string(u.LineIndex) + ":" + std::to_string(u.LineStep);

@@ -1,261 +1,210 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <set>
+#include <utility>
 #include <vector>
 
-#include "ted/sound_synth.h"
+#include "core/state_stream.h"
+#include "ted/sound_capture.h"
 
 namespace {
 
-TTedSound Voices(int volume, bool voice1, uint16_t f1, bool voice2 = false, uint16_t f2 = 0,
-                 bool noise = false) {
-    TTedSound sound;
-    sound.Volume = static_cast<uint8_t>(volume);
-    sound.Voice1On = voice1;
-    sound.Voice1Frequency = f1;
-    sound.Voice2On = voice2;
-    sound.Voice2Frequency = f2;
-    sound.Noise = noise;
-    return sound;
-}
+// A TED whose clock the test moves by hand, with the recorder's synthesizer attached: register
+// writes land at the clock step reached.
+struct TSynthRun {
+    TTED Ted;
+    TSoundCapture Sound;
+    TSynthRun() { Sound.Attach(Ted); }
+    void Write(uint16_t address, uint8_t value) { Ted.WriteRegister(address, value); }
+    void Tone(int voice, uint16_t frequency) {
+        Write(voice == 1 ? 0xFF0E : 0xFF0F, uint8_t(frequency));
+        if (voice == 1) Write(0xFF12, uint8_t(frequency >> 8));
+        else Write(0xFF10, uint8_t(frequency >> 8));
+    }
+    // Moves the clock by `steps`, feeding every `feedEvery` steps as the frame loop does.
+    void Run(int64_t steps, int64_t feedEvery = 16384) {
+        for (int64_t done = 0; done < steps;) {
+            const int64_t n = std::min(feedEvery, steps - done);
+            Ted.KeepClockCount(Ted.ClockCount() + n);
+            done += n;
+            Sound.Feed();
+        }
+    }
+    std::vector<uint8_t>& Samples() { return Sound.Samples; }
+};
 
-std::vector<uint8_t> Generate(TSoundSynth& synth, int count) {
-    std::vector<uint8_t> samples(count);
-    synth.Generate(samples.data(), count);
-    return samples;
-}
-
-void ExpectLengths(uint16_t f, int high, int low) {
-    const TSoundSynth::THalfPeriods lengths = TSoundSynth::HalfPeriods(f);
-    EXPECT_EQ(lengths.High, high) << "f = " << f;
-    EXPECT_EQ(lengths.Low, low) << "f = " << f;
-}
+constexpr int64_t StepsPerSecond = 1773448;
 
 }  // namespace
 
-TEST(SoundSynthLengths, KnownFrequencies) {
-    ExpectLengths(0, 201, 202);
-    ExpectLengths(768, 50, 50);
-    ExpectLengths(1000, 4, 5);
-    ExpectLengths(1021, 0, 0);
-    ExpectLengths(1022, 0, 0);
-}
-
-TEST(SoundSynthLengths, HalfPeriodsShrinkWithFrequencyAndFFFIsTheLowestTone) {
-    const auto lowest = TSoundSynth::HalfPeriods(0x3FF);
-    int previous = lowest.High + lowest.Low;
-    for (uint16_t f = 0; f < 0x3FF; ++f) {
-        const auto lengths = TSoundSynth::HalfPeriods(f);
-        const int period = lengths.High + lengths.Low;
-        EXPECT_LE(period, previous) << "f = " << f;
-        EXPECT_TRUE(lengths.Low == lengths.High || lengths.Low == lengths.High + 1);
-        previous = period;
+TEST(SoundSynth, EveryRegisterValuePlaysThePalPitch) {
+    EXPECT_NEAR(TSoundSynth::ToneFrequency(600), 262.0, 262.0 * 0.001);
+    EXPECT_NEAR(TSoundSynth::ToneFrequency(0x3FF), 110840.47 / 1024, 0.001);
+    for (uint16_t f : {0, 300, 600, 800, 900, 1000, 1010}) {
+        TSynthRun run;
+        run.Tone(1, f);
+        run.Write(0xFF11, 0x18);
+        run.Run(2 * StepsPerSecond);
+        const double expected = 110840.47 / (1023 - f);
+        EXPECT_NEAR(SoundAnalysis::MeasuredFrequency(run.Samples(), 4410, run.Samples().size()), expected,
+                    expected * 0.001)
+            << "f = " << f;
     }
 }
 
-namespace {
+// From the register's start at 0: bit 0 after each step, worked out by hand from "shift left,
+// new bit 0 = XNOR of bits 7, 5, 4 and 1".
+TEST(SoundSynth, NoiseIsTheEightBitShiftRegisterTwoLevelAndStepsWithVoiceTwo) {
+    const std::vector<int> firstBits = {1, 1, 0, 0, 1, 0, 0, 0, 0};
+    std::vector<int> bits;
+    std::set<uint8_t> seen;
+    uint8_t noise = 0;
+    for (int step = 0; step < 255; ++step) {
+        noise = TSoundSynth::NextNoise(noise);
+        if (step < 9) bits.push_back(noise & 1);
+        seen.insert(noise);
+    }
+    EXPECT_EQ(bits, firstBits);
+    EXPECT_EQ(noise, 0) << "back at the start after 255 steps";
+    EXPECT_EQ(seen.size(), 255u);
 
-// Voice 1's frequency in Hz over `seconds`, from the first to the last rising edge.
-double MeasuredFrequency(uint16_t f, int seconds = 1) {
-    TSoundSynth synth;
-    synth.Refresh(0x18, Voices(8, true, f));
-    const auto s = Generate(synth, TSoundSynth::SampleRate * seconds);
-    int first = -1, last = -1, edges = 0;
-    for (size_t i = 1; i < s.size(); ++i)
-        if (s[i - 1] < 128 && s[i] > 128) {
-            if (first < 0) first = int(i);
-            last = int(i);
-            ++edges;
+    // Voice 2 at register 0 steps the noise every 1023 counts of 8 steps, 203.5 samples; in the
+    // middle of each the output holds one of two levels, the register's bit 0.
+    TSynthRun run;
+    run.Write(0xFF11, 0x48);  // noise, volume 8
+    run.Run(300 * 8184);
+    noise = 0;
+    for (int step = 1; step < 300; ++step) {
+        noise = TSoundSynth::NextNoise(noise);
+        const size_t middle = size_t((step * 8184.0 + 4092.0) / (1773447.5 / 44100.0));
+        ASSERT_EQ(run.Samples()[middle], (noise & 1) ? 128 + 56 : 128 - 56) << "step " << step;
+    }
+}
+
+TEST(SoundSynth, EachWriteIsHeardAtItsClockStepWhateverTheFeedsBatch) {
+    // Volume writes in D/A mode at uneven steps, some closer than a sample.
+    auto play = [](int64_t feedEvery) {
+        TSynthRun run;
+        const int64_t gaps[] = {5000, 37, 20011, 3, 900, 15000, 64000, 11};
+        uint8_t volume = 0;
+        for (int64_t gap : gaps) {
+            run.Run(gap, feedEvery);
+            run.Write(0xFF11, uint8_t(0xB0 | (volume++ & 7)));
         }
-    return edges < 2 ? 0.0 : (edges - 1) * double(TSoundSynth::SampleRate) / (last - first);
+        run.Run(50000, feedEvery);
+        return run.Samples();
+    };
+    const std::vector<uint8_t> reference = play(16384);
+    EXPECT_EQ(play(97), reference);
+    EXPECT_EQ(play(1), reference);
+    EXPECT_EQ(play(1000000), reference);
+
+    // One jump from silence to 240: half way there (184) about 15.5 samples after the write.
+    TSynthRun run;
+    run.Run(100000);
+    run.Write(0xFF11, 0xB8);
+    run.Run(20000);
+    const auto half = std::find_if(run.Samples().begin(), run.Samples().end(), [](uint8_t s) { return s >= 184; });
+    EXPECT_NEAR(double(half - run.Samples().begin()), 100000 / (1773447.5 / 44100.0) + 15.5, 1.0);
 }
 
-// The synthesizer's own toggle rate: two toggles a period.
-double ChipFrequency(uint16_t f) { return 111860.781 / (1024 - ((f + 1) & 1023)); }
-
-}  // namespace
-
-TEST(SoundSynth, EveryVoiceValuePlaysTheChipsFrequency) {
-    for (uint16_t f : {0, 512, 900, 980, 1000})
-        EXPECT_NEAR(MeasuredFrequency(f), ChipFrequency(f), ChipFrequency(f) * 0.005) << "f = " << f;
-    // Every value whose half period is at least a sample long, up to 18.6 kHz at 1017.
-    for (uint16_t f = 1; f <= 1017; f += 8)
-        ASSERT_NEAR(MeasuredFrequency(f), ChipFrequency(f), ChipFrequency(f) * 0.005) << "f = " << f;
-    ASSERT_NEAR(MeasuredFrequency(1017), ChipFrequency(1017), ChipFrequency(1017) * 0.005);
-}
-
-// The halves are still H or H + 1 samples long: the fractions only decide which, so a low note
-// keeps its shape and every edge its half-height samples.
-TEST(SoundSynth, HalvesKeepTheirWholeSampleLengthsAndCarryTheFraction) {
-    for (uint16_t f : {0, 300, 768, 980}) {
-        const auto lengths = TSoundSynth::HalfPeriods(f);
-        TSoundSynth synth;
-        synth.Refresh(0x18, Voices(8, true, f));
-        const auto s = Generate(synth, 20000);
-        const int amplitude = 56;
-        // Halves, from the first edge on: runs of one sign.
-        std::vector<int> halves;
-        int run = 0;
-        for (size_t i = 2; i < s.size(); ++i) {
-            ++run;
-            if ((s[i] > 128) != (s[i - 1] > 128)) {
-                halves.push_back(run);
-                run = 0;
-                // Half height on both sides of the edge.
-                ASSERT_EQ(std::abs(s[i] - 128), amplitude / 2) << "f = " << f << " at " << i;
-                ASSERT_EQ(std::abs(s[i - 1] - 128), amplitude / 2) << "f = " << f << " at " << i;
-            }
+TEST(SoundSynth, DigitalAnalogModeHoldsTheVoicesHighOnTheirScale) {
+    const std::pair<uint8_t, uint8_t> levels[] = {
+        {0xB0, 128},  // volume 0: silence
+        {0xB8, 240}, {0xBF, 240},  // both voices; the volume saturates at 8
+        {0xB4, 184}, {0x94, 156}, {0xA8, 184},  // one voice
+        {0xC8, 184},  // the noise voice counts as voice 2
+        {0x88, 128},  // no voice on
+    };
+    for (auto [ff11, level] : levels) {
+        TSynthRun run;
+        run.Tone(1, 1000);
+        run.Tone(2, 990);
+        run.Write(0xFF11, ff11);
+        run.Run(100000);
+        for (size_t i = 40; i < run.Samples().size(); ++i)
+            ASSERT_EQ(run.Samples()[i], level) << "$FF11 = " << int(ff11) << ", sample " << i;
+        if (level == 128) {
+            EXPECT_EQ(*std::min_element(run.Samples().begin(), run.Samples().end()), 128);
         }
-        ASSERT_GT(halves.size(), 40u);
-        halves.erase(halves.begin());  // the first run started at sample 2, not on an edge
-        for (int half : halves) ASSERT_TRUE(half == lengths.High || half == lengths.High + 1) << "f = " << f;
     }
 }
 
-TEST(SoundSynth, SquareWaveHalvesFirstAndLastSampleOfEveryHalf) {
-    TSoundSynth synth;
-    synth.Refresh(0x18, Voices(8, true, 768));  // 50 + 50 samples, amplitude 56
-    const auto s = Generate(synth, 201);
-    // From the zero state the high half ends at once, on a halved sample.
-    EXPECT_EQ(s[0], 128 + 28);
-    EXPECT_EQ(s[1], 128 - 28);
-    for (int i = 2; i <= 49; ++i) ASSERT_EQ(s[i], 128 - 56) << i;
-    EXPECT_EQ(s[50], 128 - 28);
-    EXPECT_EQ(s[51], 128 + 28);
-    for (int i = 52; i <= 99; ++i) ASSERT_EQ(s[i], 128 + 56) << i;
-    EXPECT_EQ(s[100], 128 + 28);
-    EXPECT_EQ(s[101], 128 - 28);
+TEST(SoundSynth, LoudVolumesSoundAsEightAndAHeldOscillatorStaysPut) {
+    auto play = [](uint8_t ff11, uint16_t frequency) {
+        TSynthRun run;
+        run.Tone(1, frequency);
+        run.Write(0xFF11, ff11);
+        run.Run(200000);
+        return run.Samples();
+    };
+    EXPECT_EQ(play(0x1F, 700), play(0x18, 700));
+    // $3FE never overflows: once the count under way when it was written has run out (1023
+    // counts, 203 samples), one level and no tone.
+    const std::vector<uint8_t> held = play(0x18, 0x3FE);
+    EXPECT_TRUE(std::all_of(held.begin() + 250, held.end(), [&](uint8_t s) { return s == held.back(); }));
+    EXPECT_NE(held.back(), 128);
 }
 
-TEST(SoundSynth, NegativeHalfStepsRoundDown) {
-    TSoundSynth synth;
-    synth.Refresh(0x13, Voices(3, true, 768));  // amplitude 21
-    const auto s = Generate(synth, 3);
-    EXPECT_EQ(s[1], 128 - 11);  // -21 shifted right once
-    EXPECT_EQ(s[2], 128 - 21);
-}
+TEST(SoundSynthState, RestoresInPhaseAndRefusesBytesNoSynthesizerGives) {
+    TSynthRun run;
+    run.Tone(1, 800);
+    run.Tone(2, 1000);
+    run.Write(0xFF11, 0x78);  // voice 1 and noise
+    run.Run(123457);
+    TStateWriter saved;
+    run.Sound.Synth.SaveState(saved);
 
-TEST(SoundSynth, VolumeAboveEightSoundsLikeEight) {
-    TSoundSynth loud, eight;
-    loud.Refresh(0x7F, Voices(15, true, 900, false, 700, true));
-    eight.Refresh(0x78, Voices(8, true, 900, false, 700, true));
-    EXPECT_EQ(loud.Volume, 8);
-    EXPECT_EQ(Generate(loud, 5000), Generate(eight, 5000));
-}
+    TSynthRun copy;
+    copy.Run(5000);
+    TStateReader in(saved.Bytes.data(), saved.Bytes.size());
+    ASSERT_TRUE(copy.Sound.Synth.RestoreState(in) && in.Finished());
+    copy.Ted.Sound = run.Ted.Sound;  // as the machine's snapshot restores it
+    copy.Sound.Synth.Follow(copy.Ted);
+    run.Samples().clear();
+    copy.Samples().clear();
+    run.Run(300000);
+    copy.Run(300000);
+    EXPECT_EQ(run.Samples(), copy.Samples());
 
-TEST(SoundSynth, BothVoicesAtVolumeEightSpan16To240WithHalfSteps) {
-    TSoundSynth synth;
-    synth.Refresh(0x38, Voices(8, true, 768, true, 900));
-    const auto s = Generate(synth, 20000);
-    EXPECT_EQ(*std::min_element(s.begin(), s.end()), 16);
-    EXPECT_EQ(*std::max_element(s.begin(), s.end()), 240);
-    // Every sample is a sum of two voice values from {0, +-28, +-56}, edges at +-28.
-    bool sawHalfStep = false;
-    for (uint8_t v : s) {
-        const int offset = v - 128;
-        ASSERT_EQ(offset % 14, 0) << int(v);
-        if (offset == 56 + 28 || offset == -56 - 28) sawHalfStep = true;
-    }
-    EXPECT_TRUE(sawHalfStep);
-}
-
-TEST(SoundSynth, DigitalAnalogModeHoldsOneLevelAndFreezesTheVoices) {
-    TSoundSynth synth, reference;
-    const TTedSound sound = Voices(8, true, 768, true, 1000);
-    synth.Refresh(0x38, sound);
-    reference.Refresh(0x38, sound);
-    Generate(synth, 37);
-    Generate(reference, 37);
-
-    synth.Refresh(0xB8, sound);
-    for (uint8_t v : Generate(synth, 500)) ASSERT_EQ(v, 244);
-    synth.Refresh(0x80, sound);
-    for (uint8_t v : Generate(synth, 500)) ASSERT_EQ(v, 0);
-    synth.Refresh(0xFA, sound);
-    EXPECT_EQ(Generate(synth, 1)[0], 245);
-    synth.Refresh(0x9F, sound);
-    EXPECT_EQ(Generate(synth, 1)[0], 114);
-
-    // Back in voice mode the waves go on exactly where they stopped.
-    synth.Refresh(0x38, sound);
-    EXPECT_EQ(Generate(synth, 1000), Generate(reference, 1000));
-}
-
-TEST(SoundSynth, DigitalAnalogRefreshKeepsThePreviousVoiceParameters) {
-    TSoundSynth synth;
-    synth.Refresh(0x18, Voices(8, true, 768));
-    synth.Refresh(0xB8, Voices(2, false, 100, true, 200));
-    EXPECT_EQ(synth.Volume, 8);
-    EXPECT_TRUE(synth.Voice1On);
-    EXPECT_FALSE(synth.Voice2On);
-    EXPECT_EQ(synth.Voice1Frequency, 768);
-}
-
-TEST(SoundSynth, HighestFrequenciesSettleAtAConstantLevel) {
-    for (uint16_t f : {uint16_t(0x3FE), uint16_t(0x3FD)}) {
+    auto refused = [](std::vector<uint8_t> bytes) {
         TSoundSynth synth;
-        synth.Refresh(0x18, Voices(8, true, f));
-        const auto s = Generate(synth, 100000);
-        for (size_t i = 1; i < s.size(); ++i) ASSERT_EQ(s[i], 128 + 28) << "f = " << f;
-        // The countdown of a half that never ends stays in range.
-        EXPECT_EQ(synth.Voice1.HighCount, -1);
-    }
+        TStateReader reader(bytes.data(), bytes.size());
+        return !(synth.RestoreState(reader) && reader.Finished());
+    };
+    std::vector<uint8_t> bytes = saved.Bytes;
+    EXPECT_TRUE(refused({bytes.begin(), bytes.end() - 1}));
+    bytes[0] = 7;  // an unknown layout
+    EXPECT_TRUE(refused(bytes));
+    bytes = saved.Bytes;
+    bytes[1] = 0xFF, bytes[2] = 0xFF;  // voice 1's frequency beyond 10 bits
+    EXPECT_TRUE(refused(bytes));
+    bytes = saved.Bytes;
+    bytes[bytes.size() - 1] ^= 0x40;  // samples in the making that do not end at the level
+    EXPECT_TRUE(refused(bytes));
+    // An earlier version's section (101 bytes, a Boolean first) reads as no state.
+    std::vector<uint8_t> earlier(101, 0);
+    EXPECT_FALSE(refused(earlier));
+    earlier[2] = 2;  // not a Boolean
+    EXPECT_TRUE(refused(earlier));
 }
 
-TEST(SoundSynth, VoiceOneRunsWhileOffButVoiceTwoDoesNot) {
-    TSoundSynth synth;
-    synth.Refresh(0x00, Voices(8, false, 768, false, 768));
-    for (uint8_t v : Generate(synth, 75)) ASSERT_EQ(v, 128);
-    EXPECT_EQ(synth.Voice1.Phase, 0);
-    EXPECT_EQ(synth.Voice1.HighCount, 50 - 24);
-    EXPECT_EQ(synth.Voice2.Phase, 0);
-    EXPECT_EQ(synth.Voice2.HighCount, 0);
-}
-
-TEST(SoundSynth, NoiseStepsAtHalfOfVoiceTwosHighLength) {
-    TSoundSynth synth;
-    synth.Refresh(0x48, Voices(8, false, 0, false, 1000, true));  // H = 4: a new value every 2
-    const auto s = Generate(synth, 40);
-    for (int i = 0; i < 40; ++i) {
-        const int index = i / 2 + 1;
-        ASSERT_EQ(s[i], static_cast<uint8_t>(128 + synth.NoiseTable[8][index])) << i;
-    }
-    EXPECT_EQ(synth.NoiseIndex, 20);
-}
-
-TEST(SoundSynth, NoiseIsSilentAtFFEAndVoiceTwoWinsOverNoise) {
-    TSoundSynth synth;
-    synth.Refresh(0x48, Voices(8, false, 0, false, 0x3FE, true));
-    for (uint8_t v : Generate(synth, 2000)) ASSERT_EQ(v, 128);
-
-    TSoundSynth square, both;
-    square.Refresh(0x28, Voices(8, false, 0, true, 700));
-    both.Refresh(0x68, Voices(8, false, 0, true, 700, true));
-    EXPECT_EQ(Generate(both, 3000), Generate(square, 3000));
-}
-
-TEST(SoundSynth, NoiseTableRowsScaleRowEightTowardZero) {
-    TSoundSynth synth;
-    int sum = 0;
-    int lowest = 0, highest = 0;
-    for (int i = 0; i < TSoundSynth::NoiseLength; ++i) {
-        const int x = synth.NoiseTable[8][i];
-        sum += x;
-        lowest = std::min(lowest, x);
-        highest = std::max(highest, x);
-        for (int v = 0; v < 8; ++v) ASSERT_EQ(synth.NoiseTable[v][i], x * v / 8);
-    }
-    EXPECT_GE(lowest, -64);
-    EXPECT_LE(highest, 63);
-    EXPECT_LT(lowest, -56);
-    EXPECT_GT(highest, 55);
-    // Uniform over -64..63 averages -0.5: allow a wide margin for 1024 draws.
-    EXPECT_NEAR(sum / 1024.0, -0.5, 6.0);
-
-    TSoundSynth same, other(12345);
-    EXPECT_TRUE(std::equal(&synth.NoiseTable[8][0], &synth.NoiseTable[8][1024],
-                           &same.NoiseTable[8][0]));
-    EXPECT_FALSE(std::equal(&synth.NoiseTable[8][0], &synth.NoiseTable[8][1024],
-                            &other.NoiseTable[8][0]));
+// The clock the writes are stamped with: one count a step across lines and frames, and neither a
+// reset nor a restored snapshot (which move the raster back) takes it back.
+TEST(SoundClock, ClockCountStepsOnceAStepAndNeverGoesBack) {
+    TTED ted;
+    for (int i = 0; i < TTED::StepsPerFrame + 300; ++i) ted.Step();
+    EXPECT_EQ(ted.ClockCount(), TTED::StepsPerFrame + 300);
+    TStateWriter saved;
+    ted.SaveState(saved);
+    for (int i = 0; i < 1000; ++i) ted.Step();
+    ted.Reset();
+    EXPECT_EQ(ted.ClockCount(), TTED::StepsPerFrame + 1300);
+    TStateReader in(saved.Bytes.data(), saved.Bytes.size());
+    ASSERT_TRUE(ted.RestoreState(in));
+    EXPECT_EQ(ted.LineStep, 300 % TTED::StepsPerLine);
+    EXPECT_EQ(ted.ClockCount(), TTED::StepsPerFrame + 1300);
+    ted.Step();
+    EXPECT_EQ(ted.ClockCount(), TTED::StepsPerFrame + 1301);
 }

@@ -1,4 +1,5 @@
 #include "ted/keyboard.h"
+#include "ted/sound_writes.h"
 #include "ted_fixture.h"
 
 using TedRegisters = TedTest;
@@ -10,7 +11,7 @@ TEST(TedCreation, StartsWithTimersStoppedAndSingleClock) {
         EXPECT_FALSE(timer.Running);
         EXPECT_EQ(timer.Counter, 0);
     }
-    EXPECT_FALSE(ted.SoundChanged);
+    EXPECT_EQ(ted.ClockCount(), 0);
     EXPECT_EQ(ted.ReadRegister(0xFF13), 0x02);  // no memory: ROM reads as off
     EXPECT_EQ(ted.ReadRegister(0xFF09), 0x25);
 }
@@ -67,7 +68,10 @@ TEST_F(TedRegisters, TimerCountersReadBack) {
     EXPECT_EQ(Read(0xFF04) | Read(0xFF05) << 8, 0x9ABC);
 }
 
-TEST_F(TedRegisters, SoundRegistersDecodeAndReportTheWrite) {
+TEST_F(TedRegisters, SoundRegistersDecodeAndNoteEachWriteWithItsClockStep) {
+    TSoundWriteLog log;
+    Ted.SoundWrites = &log;
+    for (int i = 0; i < 5; ++i) Ted.Step();
     Write(0xFF0E, 0xAB);
     Write(0xFF12, 0x2E);  // bitmap base 5, ROM characters, voice 1 bits 8-9 = 2
     Write(0xFF0F, 0xCD);
@@ -84,10 +88,14 @@ TEST_F(TedRegisters, SoundRegistersDecodeAndReportTheWrite) {
     EXPECT_TRUE(Ted.CharFromRom);
     EXPECT_EQ(Read(0xFF12), 0xEE);
     EXPECT_EQ(Read(0xFF10), 0x7D);
-    EXPECT_TRUE(Ted.Step());   // reports the writes once
-    EXPECT_FALSE(Ted.Step());
-    Write(0xFF19, 0x00);       // not a sound register
-    EXPECT_FALSE(Ted.Step());
+    Write(0xFF19, 0x00);  // not a sound register
+    // Five writes at clock step 5, the last leaving every field as read above.
+    ASSERT_EQ(log.Size(), 5u);
+    EXPECT_EQ(log.Front().Step, 5);
+    for (; log.Size() > 1; log.PopFront()) {}
+    EXPECT_EQ(log.Front().Sound.Voice2Frequency, 0x1CD);
+    EXPECT_TRUE(log.Front().Sound.DigitalAnalog);
+    Ted.SoundWrites = nullptr;
 }
 
 TEST_F(TedRegisters, Ff13RomBitDoubleClockAndCharacterBase) {
