@@ -177,7 +177,8 @@ void TMachine::RunFrame() {
         {
             const int32_t start = Ted.LineStep;
             const int32_t end = Ted.RunEnd(((StepsLeft - 1) & 0x3FFF) + 1);
-            if (end > start) {
+            // Stopped for a bad line, the processor still ends a write it is doing, step by step.
+            if (end > start && !(Ted.ProcessorStopped() && Cpu.NextClockWrites())) {
                 Ted.ScheduleChanged = false;
                 // A running tape is stepped after the run, or at a port access inside it.
                 const bool tapeRuns = Memory.Motor && Memory.PlayKey;
@@ -205,34 +206,36 @@ void TMachine::RunFrame() {
             }
         }
         --StepsLeft;
-        if ((Ted.LineStep & 1) || (Ted.DoubleClockAllowed && Ted.InBorder)) Cpu.Step();
+        ProcessorClock();
         FinishStep();
     }
 }
 
-void TMachine::StepClock() {
-    Cpu.Step();
+bool TMachine::StepClock() {
+    const TCpuClock rule = Ted.ClockAt();
+    const bool clocked = ProcessorClock();
+    LastStepClock = clocked ? TCpuClock::Clock : rule;
     Ted.Step();
+    return clocked;
 }
 
 bool TMachine::StepInstruction() {
-    constexpr int MaxClocks = 64;
-    for (int clock = 0; clock < MaxClocks; ++clock) {
-        StepClock();
+    constexpr int MaxClocks = 64, MaxSteps = 2 * MaxClocks + 2 * TTED::StepsPerLine;
+    int clocks = 0;
+    for (int step = 0; step < MaxSteps && clocks < MaxClocks; ++step) {
+        if (!StepClock()) continue;
+        ++clocks;
         if (Cpu.Cycle == 1) return true;
     }
     return false;
 }
 
-bool TMachine::StepOver(uint32_t maxClocks) {
+bool TMachine::StepOver(uint32_t maxSteps) {
     constexpr uint8_t Jsr = 0x20;
     if (Memory.Peek(Cpu.PC) != Jsr || Cpu.Cycle != 1) return StepInstruction();
     const uint8_t stackBefore = Cpu.SP;
-    for (uint32_t clock = 0; clock < maxClocks;) {
-        StepClock();
-        ++clock;
-        if (Cpu.Cycle == 1 && Cpu.SP == stackBefore) return true;
-    }
+    for (uint32_t step = 0; step < maxSteps; ++step)
+        if (StepClock() && Cpu.Cycle == 1 && Cpu.SP == stackBefore) return true;
     return false;
 }
 

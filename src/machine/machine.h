@@ -51,22 +51,41 @@ public:
     // processor clock (trace, run-until).
     template <class Observer> void RunFrameObserved(Observer& observer);
 
-    // The debugger's steps, outside the frame loop: one processor clock with one TED step, and
-    // whole instructions. Neither sound nor tape advances.
-    void StepClock();
-    // Clocks until the processor is at the next instruction boundary (at least one). Every
-    // instruction ends within 8 clocks; the bound only guards against a processor fault.
-    // Returns false if the bound was hit.
+    // The debugger's steps, outside the frame loop: one clock step (the processor's clock where
+    // the TED gives it one, and the TED's step), and whole instructions. Neither sound nor tape
+    // advances. StepClock returns whether the processor had the clock; LastStepClock keeps what
+    // it did, for the micro-code view: its clock, none (the TED's half of a single-clock step),
+    // or WriteOnly for held by a bad line's fetch.
+    bool StepClock();
+    TCpuClock LastStepClock = TCpuClock::Clock;
+    // Clock steps until the processor is at the next instruction boundary (at least one of its
+    // clocks). Every instruction ends within 8 clocks, and a bad line holds the processor for
+    // less than a line; the bounds only guard against a processor fault. Returns false if a
+    // bound was hit.
     bool StepInstruction();
     // Step Over: on a JSR, whole instructions until the first boundary at which SP is back at
     // its value from before the JSR (after the matching RTS, or earlier if the subroutine
     // pulls its return address); on any other opcode one instruction. A subroutine that never
-    // returns must not hold the debugger for ever: after `maxClocks` clocks it gives up where
-    // it is and returns false. A breakpoint on the way is reported but does not end the loop.
-    bool StepOver(uint32_t maxClocks = StepOverClocks);
+    // returns must not hold the debugger for ever: after `maxSteps` clock steps it gives up
+    // where it is and returns false. A breakpoint on the way is reported but does not end the
+    // loop.
+    bool StepOver(uint32_t maxSteps = StepOverSteps);
     // One second of machine time, 50 frames of clock steps.
     static constexpr uint32_t StepOverFrames = 50;
-    static constexpr uint32_t StepOverClocks = StepOverFrames * StepsPerFrame;
+    static constexpr uint32_t StepOverSteps = StepOverFrames * StepsPerFrame;
+
+    // The processor's part of a clock step, by the TED's rule (TTED::ClockAt): its clock, none,
+    // or, stopped for a bad line's fetch, only a write it is doing. True when it took the clock.
+    bool ProcessorClock() {
+        switch (Ted.ClockAt()) {
+            case TCpuClock::Clock: Cpu.Step(); return true;
+            case TCpuClock::WriteOnly:
+                if (!Cpu.NextClockWrites()) return false;
+                Cpu.Step();
+                return true;
+            default: return false;
+        }
+    }
 
     // Called by the TED at the end of its last step of a frame, and by the debugger after a step.
     void EndOfFrame();
@@ -149,13 +168,7 @@ void TMachine::RunFrameObserved(Observer& observer) {
     for (;;) {
         const int32_t taken = StepsLeft--;
         if (taken <= 0 || EmulationStopped) break;
-        // The TED leaves the bus to the processor on odd steps, and on every step while the
-        // raster is in the border with double clock allowed. Both values are the TED's state
-        // before this step.
-        if ((Ted.LineStep & 1) || (Ted.DoubleClockAllowed && Ted.InBorder)) {
-            Cpu.Step();
-            observer.AfterCpuClock();
-        }
+        if (ProcessorClock()) observer.AfterCpuClock();
         FinishStep();
     }
 }

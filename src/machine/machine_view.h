@@ -12,6 +12,8 @@ public:
     const TCPU& Cpu() const { return Machine.Cpu; }
     const TTED& Ted() const { return Machine.Ted; }
     bool Stopped() const { return Machine.EmulationStopped; }
+    // What the processor did in the debugger's last clock step (TMachine::LastStepClock).
+    TCpuClock LastStepClock() const { return Machine.LastStepClock; }
 
     // The byte the processor would read at `address`, decoded, without side effects.
     uint8_t Peek(uint16_t address) const { return Machine.Memory.Peek(address); }

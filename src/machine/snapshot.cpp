@@ -136,7 +136,7 @@ bool Restore(TMachine& machine, const TParsed& parsed, uint32_t& romChecksum, TS
     });
     ok = ok && read(CpuTag, [&](TStateReader& in) { return machine.Cpu.RestoreState(in, parsed.Version); });
     ok = ok && read(MemoryTag, [&](TStateReader& in) { return machine.Memory.RestoreState(in, parsed.Version); });
-    ok = ok && read(TedTag, [&](TStateReader& in) { return machine.Ted.RestoreState(in); });
+    ok = ok && read(TedTag, [&](TStateReader& in) { return machine.Ted.RestoreState(in, parsed.Version); });
     ok = ok && read(KeysTag, [&](TStateReader& in) { return machine.Keyboard.RestoreState(in); });
     for (TDrive* drive : {&machine.Drive8, &machine.Drive9}) {
         std::string note;

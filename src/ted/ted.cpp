@@ -20,10 +20,12 @@ constexpr int32_t NoWindow = 1 << 20;  // a first window step that no step reach
 
 }  // namespace
 
-TTED::TTED() : Video(BlankImage), FrameStart(ScratchFrame), RenderPos(ScratchFrame) {
+TTED::TTED() : Video(BlankImage), FrameStart(ScratchFrame) {
     // The frame buffer starts 52 lines before raster 0: its first line is raster 260.
     for (int32_t line = 0; line < LinesPerFrame; ++line)
         RasterTable[line] = uint16_t(line < 52 ? line + 260 : line - 52);
+    LineIndex = BufferLine(RasterLine);
+    DrawLineFrom(0);
     Line.Fetch = Video;
 }
 
@@ -36,9 +38,11 @@ void TTED::SetMemory(TMemory* memory) {
 }
 
 void TTED::SetFrameBuffer(uint8_t* pixels) {
-    FrameStart = RenderPos = pixels ? pixels : ScratchFrame;
+    FrameStart = pixels ? pixels : ScratchFrame;
+    DrawLineFrom(LineStep);
 }
 
+// The raster goes to the top of a frame: line 0, where the vertical counter wraps.
 void TTED::Reset() {
     Timer1Reload = 0xFFFF;
     for (TTedTimer& timer : Timer) {
@@ -47,12 +51,46 @@ void TTED::Reset() {
     }
     const int64_t count = ClockCount();
     LineStep = 0;
-    LineIndex = 0;
+    RasterLine = 0;
+    LineIndex = BufferLine(0);
+    FrameLines = 0;
     KeepClockCount(count);
+    RowLine = 0;
+    CharPosition = CharReload = 0;
+    RowsActive = false;
+    PositionWritten = -1;
     DoubleClockAllowed = true;
     CharBase = 0;
-    RenderPos = FrameStart;
+    DrawLineFrom(0);
+    LatchClocks();
 }
+
+// The line's pixels go to its frame-buffer line; a line past 311 (a program set the counter
+// there) is drawn nowhere anyone looks.
+void TTED::DrawLineFrom(int32_t step) {
+    LineBegin = RasterLine < LinesPerFrame ? FrameStart + LineIndex * PixelsPerLine : ScratchFrame;
+    RenderPos = LineBegin + 4 * step;
+    LongLineOf = nullptr;
+}
+
+// A write to $FF1E moves the counter, and with it every event of the rest of the line. The
+// picture goes on where the beam is (a monitor follows the TED's sync), so the rest of the line
+// shows shifted: left after a jump forward (the line ends early, its tail blank), right after a
+// jump back, cut where the line's dots end (the rest is drawn in LongLine, of which the line
+// keeps its first PixelsPerLine dots).
+void TTED::MoveTo(int32_t step) {
+    const int64_t count = ClockCount();
+    LineStep = step;
+    KeepClockCount(count);
+    const int32_t x = std::min(int32_t(RenderPos - (LongLineOf ? LongLine : LineBegin)), PixelsPerLine);
+    if (!LongLineOf && x + 4 * (StepsPerLine - step) > PixelsPerLine) {
+        std::memcpy(LongLine, LineBegin, size_t(x));
+        LongLineOf = LineBegin;
+    }
+    RenderPos = (LongLineOf ? LongLine : LineBegin) + x;
+}
+
+void TTED::LatchClocks() { Line.Clocks = &TedClocks::LineClocks(DoubleClockAllowed, Line.DisplayLine, Line.BadLine); }
 
 void TTED::SyncToProcessorClock() {
     if (WholeInstructionFrom >= 0 && Cpu) SyncToClock(Cpu->ClocksIntoRunInstructions());
@@ -105,23 +143,50 @@ void TTED::FireTimer(int timer) {
     }
 }
 
-// The TED reads its mode, bases, window width and border colour once per line, so a change to
-// any of them shows from the next line; colours and scroll are read live.
+// At step 0 the line's kind (display area, bad line: the processor's clocks), its row and its
+// border colour are settled; the mode, bases and window width are read once per line, before
+// the window opens (LatchWindow), so a change after that shows from the next line; colours and
+// the horizontal scroll are read live.
 void TTED::LatchLine() {
-    // The window: 25 rows span lines 56-255; 24 rows cover four more lines of border at the top
+    const int32_t raster = RasterLine;
+    // Lines 0-203 are the display area while the display is enabled: the TED fetches there, and
+    // the processor runs at single clock across its fetches. The bad lines fetch a row's
+    // attributes on the line before it and its character codes on its first line; the rows
+    // follow the vertical scroll.
+    const bool displayArea = DisplayEnable && raster <= LastDisplayRaster;
+    const int32_t fromScroll = raster - VerticalScroll;
+    const bool codeLine = displayArea && fromScroll >= 1 && fromScroll <= 24 * 8 + 1 && (fromScroll & 7) == 1;
+    const bool attributeLine = displayArea && fromScroll >= 0 && fromScroll <= 24 * 8 && (fromScroll & 7) == 0;
+    Line.DisplayLine = displayArea;
+    Line.BadLine = codeLine || attributeLine;
+    LatchClocks();
+    // A code line starts a row at the reload value; a row that ends without one ends the rows.
+    if (codeLine) {
+        RowsActive = true;
+        RowLine = 0;
+        CharPosition = CharReload;
+    } else if (RowsActive && RowLine == 0) {
+        RowsActive = false;
+    }
+
+    Line.BorderGroup = TedPixels::Pack(BorderColour, BorderColour, BorderColour, BorderColour);
+    LatchWindow();
+}
+
+// The line's window, mode and fetch addresses, from the registers as they are at step 0 or
+// as a write changes them before the window opens.
+void TTED::LatchWindow() {
+    const int32_t raster = RasterLine;
+    // The window: 25 rows span lines 4-203; 24 rows cover four more lines of border at the top
     // and four at the bottom.
     const int32_t inset = Rows25 ? 0 : Rows24Inset;
-    const bool windowLine =
-        DisplayEnable && LineIndex >= FirstWindowLine + inset && LineIndex <= LastWindowLine - inset;
+    const int32_t firstWindowRaster = FirstWindowLine + FirstBufferRaster - LinesPerFrame;
+    const bool windowLine = DisplayEnable && raster >= firstWindowRaster + inset && raster <= LastDisplayRaster - inset;
     Line.WindowFirst = windowLine ? (Columns40 ? 17 : 19) : NoWindow;
     Line.WindowSpan = Columns40 ? 96 - 17 : 94 - 19;
-    Line.BorderGroup = TedPixels::Pack(BorderColour, BorderColour, BorderColour, BorderColour);
 
-    // The 25 character rows start VerticalScroll lines below line 53, so the ROM's scroll of 3
-    // puts row 0 on the window's first line. A window line outside every row shows the
-    // background.
-    const int32_t rowLine = LineIndex - FirstRowLine();
-    const bool inRows = windowLine && rowLine >= 0 && rowLine < 25 * 8;
+    // A window line outside every row shows the background.
+    const bool inRows = windowLine && RowsActive;
     Line.Fetch = inRows ? Video : BlankImage;
     if (BitmapMode && inRows)
         Line.Mode = Multicolour ? TTedDisplayMode::MulticolourBitmap : TTedDisplayMode::Bitmap;
@@ -130,12 +195,12 @@ void TTED::LatchLine() {
     else
         Line.Mode = ExtendedColour ? TTedDisplayMode::ExtendedColourText : TTedDisplayMode::Text;
 
-    const uint32_t row = inRows ? uint32_t(rowLine) / 8 : 0, characterLine = inRows ? uint32_t(rowLine) % 8 : 0;
-    // $FC00 at most, so the attribute row ($F800 + 999 at most) and the code row stay in RAM.
+    const uint32_t position = inRows ? CharPosition : 0, characterLine = inRows ? RowLine : 0;
+    // Up to $FC00 + 1023: the row's 40 cells stay inside the memory image.
     Line.MatrixAddress = uint16_t(MatrixBase * 2048 + 1024);
-    Line.AttributeRow = Line.MatrixAddress - 1024 + row * 40;
-    Line.CodeRow = Line.MatrixAddress + row * 40;
-    Line.BitmapRow = uint32_t(BitmapBase) * 8192 + row * 320 + characterLine;  // $FF3F at most
+    Line.AttributeRow = Line.MatrixAddress - 1024 + position;
+    Line.CodeRow = Line.MatrixAddress + position;
+    Line.BitmapRow = (uint32_t(BitmapBase) * 8192 + position * 8 + characterLine) & 0xFFFF;
     uint32_t charBase = uint32_t(CharBase) * 1024;
     if (Chars256) charBase &= 0xF800;  // 256 characters fill 2 KB
     Line.CharLineAddress = charBase + characterLine;
@@ -144,25 +209,44 @@ void TTED::LatchLine() {
     Line.MulticolourBitmap3 = BackgroundColour[1];
 }
 
+// After the last step of a line: the row's line advances (a row's last line leaves the next
+// row's start in the reload value), then the vertical counter; the compare fires as the
+// counter takes the compared value, at the start of that line, so that a handler runs in the
+// line it asked for. The counter wraps to 0 after line 311 (after 511 where a program set it
+// past 311), and a frame ends there.
 void TTED::EndOfLine() {
+    // A line a $FF1E write cut short shows blank dots after its end; one it made longer shows
+    // its first PixelsPerLine dots.
+    uint8_t* const lineEnd = (LongLineOf ? LongLine : LineBegin) + PixelsPerLine;
+    if (RenderPos < lineEnd) [[unlikely]] std::memset(RenderPos, 0, size_t(lineEnd - RenderPos));
+    if (LongLineOf) [[unlikely]] std::memcpy(LongLineOf, LongLine, PixelsPerLine);
     const int64_t next = ClockCount() + 1;  // the next line's step 0 follows this step
     LineStep = 0;
     KeepClockCount(next);
-    const bool frameEnds = LineIndex == LinesPerFrame - 1;
-    LineIndex = frameEnds ? 0 : LineIndex + 1;
-    // The compare fires as the raster counter takes the compared value, at the start of that
-    // line, so that a handler runs in the line it asked for (a split screen switches modes in
-    // time). Once per line, so a value matches once per frame; 312-511 never match.
-    if (RasterTable[LineIndex] == RasterCompare) RaiseSource(IrqRasterFlag, IrqRasterEnable);
+    if (RowsActive) {
+        if (RowLine == 7) CharReload = uint16_t((CharPosition + 40) & 0x3FF);
+        RowLine = (RowLine + 1) & 7;
+    }
+    RasterLine = RasterLine == LinesPerFrame - 1 ? 0 : (RasterLine + 1) & 0x1FF;
+    ++FrameLines;
+    const bool frameEnds = RasterLine == 0 || FrameLines >= MostLinesPerFrame;
+    if (RasterLine == 0) {
+        // Each frame's rows start at the top of the video matrix.
+        CharReload = 0;
+        RowsActive = false;
+    }
+    if (RasterLine < LinesPerFrame) LineIndex = BufferLine(RasterLine);
+    DrawLineFrom(0);
+    if (RasterLine == RasterCompare) RaiseSource(IrqRasterFlag, IrqRasterEnable);
     if (frameEnds) EndOfFrame();
 }
 
 void TTED::EndOfFrame() {
+    FrameLines = 0;
     // Flashing characters and the cursor change phase every 16 frames.
     if (++FlashCounter == 16) FlashOn = !FlashOn;
     FlashCounter &= 15;
     if (SkipThisFrame == 0 && FlashOn && CursorPosition < 1000) DrawCursor();
-    RenderPos = FrameStart;
     if (Host) Host->EndOfFrame(SkipThisFrame == 0);
 }
 
@@ -174,11 +258,13 @@ void TTED::DrawCursor() {
     const int32_t row = CursorPosition / 40, column = CursorPosition % 40;
     const uint8_t colour = Video[Line.MatrixAddress - 1024u + CursorPosition];
     const int32_t inset = Rows25 ? 0 : Rows24Inset;
-    const int32_t top = FirstRowLine() + row * 8;
-    uint8_t* left = FrameStart + FirstWindowPixel + column * 8 + HorizontalScroll;
-    for (int32_t line = top; line < top + 8; ++line)
-        if (line >= FirstWindowLine + inset && line <= LastWindowLine - inset)
-            std::memset(left + line * PixelsPerLine, colour, 8);
+    const int32_t top = FirstRowRaster() + row * 8;
+    const int32_t firstWindowRaster = FirstWindowLine + FirstBufferRaster - LinesPerFrame;
+    for (int32_t raster = top; raster < top + 8; ++raster)
+        if (raster >= firstWindowRaster + inset && raster <= LastDisplayRaster - inset)
+            std::memset(FrameStart + BufferLine(uint32_t(raster)) * PixelsPerLine + FirstWindowPixel + column * 8 +
+                            HorizontalScroll,
+                        colour, 8);
 }
 
 // What a horizontal scroll of s leaves in front of the first cell: with 40 columns s pixels of

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "memory/write_watch.h"
+#include "ted/ted_clocks.h"
 
 class TMemory;
 class TCPU;
@@ -50,6 +51,13 @@ public:
     static constexpr int LastWindowLine = 255;   // raster 203
     static constexpr int FirstWindowPixel = 68;  // step 17, 40 columns
     static constexpr int Rows24Inset = 4;        // 24 rows: lines of border added at top and bottom
+    // The frame buffer's first line shows raster line 260: the top border above the display.
+    static constexpr int FirstBufferRaster = 260;
+    static constexpr int LastDisplayRaster = 203;  // lines 0-203 are the display area
+    // The vertical counter counts 0-311 and wraps to 0, where a frame ends; a program that set it
+    // past 311 has it count on to 511. Should a program keep it from wrapping, a frame still ends
+    // after this many lines, as a monitor that loses the sync runs on by itself.
+    static constexpr int MostLinesPerFrame = 512;
 
     TTED();
     TTED(const TTED&) = delete;
@@ -117,7 +125,7 @@ public:
     // the current line latched and the cell being drawn. Restore is false for bytes that no
     // TED state gives.
     void SaveState(TStateWriter& out) const;
-    bool RestoreState(TStateReader& in);
+    bool RestoreState(TStateReader& in, uint16_t version);
 
     uint8_t ReadRegister(uint16_t address);
     // The same value without touching anything, for the debugger's views. Reading a TED
@@ -133,14 +141,44 @@ public:
 
     // The raster value programs see ($FF1C/$FF1D) for a frame-buffer line.
     uint16_t RasterNumber(int32_t lineIndex) const { return RasterTable[lineIndex]; }
+    // The frame-buffer line of a raster line 0-311 (the lines past 311 are drawn nowhere).
+    static int32_t BufferLine(uint32_t raster) {
+        return raster < uint32_t(FirstBufferRaster) ? int32_t(raster) + LinesPerFrame - FirstBufferRaster
+                                                    : int32_t(raster) - FirstBufferRaster;
+    }
+    // What the processor does in the step about to run (TedClocks): the frame loop gives it
+    // the clock, or, for WriteOnly, only when its next clock writes.
+    TCpuClock ClockAt() const { return Line.Clocks->At(LineStep); }
+    // Whether the processor is stopped for a bad line's fetch in the step about to run.
+    bool ProcessorStopped() const { return Line.Clocks->Class[size_t(LineStep)] == TClockClass::Stopped; }
+    // The horizontal position $FF1E reads at a step: the dot counter divided by 2, so even
+    // values 0-226. The frame buffer's line begins at dot LineStartDot of the chip's 456: the
+    // vertical counter advances and the raster compare fires there ($FF1E = $C0), and the
+    // 40-column window opens 68 dots later.
+    static constexpr int32_t LineStartDot = 384;
+    static uint8_t HorizontalPosition(int32_t step) { return uint8_t(((4 * step + LineStartDot) % PixelsPerLine) / 2); }
     // Where the next step draws, in bytes from the start of the frame buffer.
     int32_t RenderOffset() const { return int32_t(RenderPos - FrameStart); }
 
-    // Read by the frame loop before each step to decide whether the processor gets the clock.
+    // The raster position: the step in the line, the vertical counter ($FF1C/$FF1D) and the
+    // frame-buffer line it draws (kept at the last one while the counter is past 311).
     int32_t LineStep = 0;        // 0..113
     int32_t LineIndex = 0;       // 0..311
+    uint16_t RasterLine = 0;     // 0..511
+    // The lines since the frame began: a frame ends at MostLinesPerFrame at the latest.
+    int32_t FrameLines = 0;
     bool DoubleClockAllowed = false;
     bool InBorder = false;       // the previous step drew border
+    // The character rows: the line within the row ($FF1F bits 0-2), where the row's cells start
+    // in the video matrix, and the reload value a row takes them from ($FF1A/$FF1B, 10 bits).
+    // Rows are active from the first bad line that fetches character codes until a row ends
+    // without one.
+    uint8_t RowLine = 0;
+    uint16_t CharPosition = 0;
+    uint16_t CharReload = 0;
+    bool RowsActive = false;
+    // A write to $FF1E takes effect after the step it was made in: the step it moves to.
+    int32_t PositionWritten = -1;
     // Nonzero while the current frame is neither rendered nor shown (set by the frame loop).
     int32_t SkipThisFrame = 0;
     TTedSound Sound;
@@ -198,6 +236,9 @@ private:
     // that no step falls inside them on border lines or with the display disabled.
     struct TLineLatch {
         TTedDisplayMode Mode = TTedDisplayMode::Text;
+        // The processor's clocks along the line, and what made them so.
+        const TLineClocks* Clocks = &TedClocks::LineClocks(false, false, false);
+        bool DisplayLine = false, BadLine = false;
         int32_t WindowFirst = 1 << 20;  // first window step
         uint32_t WindowSpan = 0;        // last window step - first
         uint32_t BorderGroup = 0;       // four border pixels
@@ -216,15 +257,20 @@ private:
     };
 
     void LatchLine();
-    void EndOfLine();   // the raster compare and, after line 311, the end of the frame
+    void LatchWindow();
+    void LatchClocks();  // Line.Clocks from the line kind and the clock mode
+    void EndOfLine();   // the rows and the raster counter advance; the compare; a frame's end
+    void MoveTo(int32_t step);  // a $FF1E write: the rest of the line from `step`
+    static int32_t StepOfPosition(uint8_t value);
+    void DrawLineFrom(int32_t step);  // LineBegin and RenderPos for the current raster line
     void EndOfFrame();
     void DrawCursor();
     void FillScrollGap();
     // What a window line outside the character rows fetches from: zeros, as large as a memory
     // image.
     static const uint8_t* BlankFetch();
-    // The first line of character row 0: the vertical scroll moves the rows down.
-    int32_t FirstRowLine() const { return FirstWindowLine - 3 + VerticalScroll; }
+    // The first raster line of character row 0: the vertical scroll moves the rows down.
+    int32_t FirstRowRaster() const { return 1 + VerticalScroll; }
     void TickTimers();
     // Inside a run the timer ticks are kept back and applied when the run ends, or earlier when
     // the processor reads or writes a TED register.
@@ -277,6 +323,11 @@ private:
     const uint8_t* Video = nullptr;  // the memory image the picture is fetched from
     uint8_t* FrameStart = nullptr;
     uint8_t* RenderPos = nullptr;
+    // A line a $FF1E write made longer than the frame buffer's line is drawn here, and copied
+    // to LongLineOf when it ends; null while no line is.
+    uint8_t LongLine[2 * PixelsPerLine] = {};
+    uint8_t* LongLineOf = nullptr;
+    uint8_t* LineBegin = nullptr;  // where the current line's pixels begin
     uint16_t RasterTable[LinesPerFrame] = {};
     TLineLatch Line;
     int64_t LineStartCount = 0;  // ClockCount() at step 0 of the current line

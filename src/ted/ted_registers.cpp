@@ -16,9 +16,12 @@ constexpr uint16_t WithHigh(uint16_t word, uint8_t value) { return uint16_t((wor
 
 // Writes that end a run of the frame loop's fast path: the timers (their expiry moves), what the
 // picture reads live ($FF07: scroll, 256 characters; $FF12: character ROM; the background
-// colours) and $FF13's single clock bit, which decides the processor's clocks in the border.
-// Sound writes do not: each is stamped with its clock step, and heard there.
-constexpr uint32_t RunEndingRegisters = 0x3Fu | 1u << 0x07 | 0x3u << 0x12 | 0x0Fu << 0x15;
+// colours), $FF13's single clock bit, which decides the processor's clocks, and $FF1E, which
+// moves the line. Sound writes do not: each is stamped with its clock step, and heard there.
+// The registers the line's window, mode and fetch addresses come from.
+constexpr uint32_t WindowRegisters = 1u << 0x06 | 1u << 0x07 | 0x7u << 0x12;
+
+constexpr uint32_t RunEndingRegisters = 0x3Fu | 1u << 0x07 | 0x3u << 0x12 | 0x0Fu << 0x15 | 1u << 0x1E;
 
 }  // namespace
 
@@ -64,12 +67,13 @@ uint8_t TTED::PeekRegister(uint16_t address) const {
         case 0x14: return uint8_t(MatrixBase << 3 | 0x07);
         case 0x15: case 0x16: case 0x17: case 0x18: return uint8_t(BackgroundColour[address - 0xFF15] | 0x80);
         case 0x19: return uint8_t(BorderColour | 0x80);
-        case 0x1C: return uint8_t(0xFE | RasterTable[LineIndex] >> 8);
-        case 0x1D: return Low(RasterTable[LineIndex]);
-        // The horizontal position counts in 2-pixel units from pixel 64, but is read here at the
-        // step's 4-pixel rate: steps 0-31 give 196-227, steps 32-113 give 0-81.
-        case 0x1E: return uint8_t(LineStep < 32 ? LineStep + 196 : LineStep - 32);
-        default: return 0;  // $FF1A, $FF1B, $FF1F
+        case 0x1A: return uint8_t(0xFC | CharReload >> 8);
+        case 0x1B: return Low(CharReload);
+        case 0x1C: return uint8_t(0xFE | RasterLine >> 8);
+        case 0x1D: return Low(RasterLine);
+        case 0x1E: return HorizontalPosition(LineStep);
+        case 0x1F: return uint8_t(0x80 | FlashCounter << 3 | RowLine);
+        default: return 0;
     }
 }
 
@@ -166,13 +170,36 @@ void TTED::WriteRegister(uint16_t address, uint8_t value) {
             break;
         case 0x13:
             CharBase = value >> 2;
+            // The clock mode takes effect at once, for the rest of the line too.
             DoubleClockAllowed = !(value & 0x02);
+            LatchClocks();
             break;  // bit 0 reads the ROM switch, which only $FF3E/$FF3F set
         case 0x14: MatrixBase = value >> 3; break;
         case 0x15: case 0x16: case 0x17: case 0x18: BackgroundColour[address - 0xFF15] = value; break;
         case 0x19: BorderColour = value; break;
-        default: break;  // $FF1A-$FF1F are read-only here
+        // The counters: the next row's start, the raster line (the current line goes on where it
+        // is drawn; the next one follows the new count), the horizontal position (the rest of
+        // the line moves, from the next step), the row's line and the flash counter.
+        case 0x1A: CharReload = uint16_t((CharReload & 0xFF) | (value & 3) << 8); break;
+        case 0x1B: CharReload = WithLow(CharReload, value); break;
+        case 0x1C: RasterLine = uint16_t((RasterLine & 0xFF) | (value & 1) << 8); break;
+        case 0x1D: RasterLine = WithLow(RasterLine, value); break;
+        case 0x1E: PositionWritten = StepOfPosition(value); break;
+        case 0x1F:
+            RowLine = value & 7;
+            FlashCounter = (value >> 3) & 15;
+            break;
+        default: break;
     }
+    // Until the window opens, the line's mode, window and addresses follow a write.
+    if ((WindowRegisters >> (address & 0x1F) & 1) && LineStep < Line.WindowFirst) LatchWindow();
+}
+
+// The step whose horizontal position a $FF1E write names (HorizontalPosition's inverse): the
+// counter is set in steps of 4 dots, a processor clock in double-clock timing, so the written
+// value's lowest bit makes no difference; 228-255 name the same steps as 0-27.
+int32_t TTED::StepOfPosition(uint8_t value) {
+    return ((2 * value + PixelsPerLine - LineStartDot) % PixelsPerLine) / 4;
 }
 
 // A synthesizer listening hears the write at this clock step: the processor's access has brought

@@ -60,9 +60,19 @@ void TTED::SaveState(TStateWriter& out) const {
     out.Put(Line.MulticolourBitmap0);
     out.Put(Line.MulticolourBitmap3);
     out.Put(SecondHalf);
+    // The counters and what the line latched of the processor's clocks.
+    out.Put(RasterLine);
+    out.Put(FrameLines);
+    out.Put(RowLine);
+    out.Put(CharPosition);
+    out.Put(CharReload);
+    out.Put(RowsActive);
+    out.Put(PositionWritten);
+    out.Put(Line.DisplayLine);
+    out.Put(Line.BadLine);
 }
 
-bool TTED::RestoreState(TStateReader& in) {
+bool TTED::RestoreState(TStateReader& in, uint16_t version) {
     const int64_t count = ClockCount();
     for (TTedTimer& timer : Timer) {
         in.Get(timer.Running);
@@ -115,14 +125,40 @@ bool TTED::RestoreState(TStateReader& in) {
     bool blank = false;
     in.Get(blank);
     Line.Fetch = blank ? BlankFetch() : Video;
-    in.GetIn(Line.AttributeRow, 0u, 0xFFFFu - 39);
-    in.GetIn(Line.CodeRow, 0u, 0xFFFFu - 39);
-    in.GetIn(Line.BitmapRow, 0u, 0xFFFFu - 39 * 8);
+    in.GetIn(Line.AttributeRow, 0u, 0xFFFFu);
+    in.GetIn(Line.CodeRow, 0u, 0xFFFFu);
+    in.GetIn(Line.BitmapRow, 0u, 0xFFFFu);
     in.Get(Line.MulticolourBitmap0);
     in.Get(Line.MulticolourBitmap3);
     in.Get(SecondHalf);
+    if (version >= 2) {
+        in.GetIn(RasterLine, uint16_t(0), uint16_t(0x1FF));
+        in.GetIn(FrameLines, 0, MostLinesPerFrame - 1);
+        in.GetIn(RowLine, uint8_t(0), uint8_t(7));
+        in.GetIn(CharPosition, uint16_t(0), uint16_t(0x3FF));
+        in.GetIn(CharReload, uint16_t(0), uint16_t(0x3FF));
+        in.Get(RowsActive);
+        in.GetIn(PositionWritten, -1, StepsPerLine - 1);
+        in.Get(Line.DisplayLine);
+        in.Get(Line.BadLine);
+        // The frame-buffer line follows from the raster line.
+        if (RasterLine < LinesPerFrame && LineIndex != BufferLine(RasterLine)) in.Fail();
+    } else {
+        // The first format knew only the frame-buffer line; the rows followed from it.
+        RasterLine = RasterTable[LineIndex];
+        FrameLines = 0;
+        const int32_t rowLine = int32_t(RasterLine) - FirstRowRaster();
+        RowsActive = rowLine >= 0 && rowLine < 25 * 8;
+        RowLine = uint8_t(RowsActive ? rowLine % 8 : 0);
+        CharPosition = uint16_t(RowsActive ? rowLine / 8 * 40 : 0);
+        CharReload = CharPosition;
+        PositionWritten = -1;
+        Line.DisplayLine = DisplayEnable && RasterLine <= LastDisplayRaster;
+        Line.BadLine = false;
+    }
+    LatchClocks();
     // Where the next step draws follows from the raster position: 4 pixels a step.
-    RenderPos = FrameStart + (LineIndex * StepsPerLine + LineStep) * 4;
+    DrawLineFrom(LineStep);
     TicksPendingFrom = -1;
     KeepClockCount(count);  // no time passes at a restore
     return in.Ok();

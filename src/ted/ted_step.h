@@ -192,6 +192,10 @@ inline void TTED::Step() {
     RenderPos += 4;
     if (step < StepsPerLine - 1) LineStep = step + 1;
     else EndOfLine();
+    if (PositionWritten >= 0) [[unlikely]] {
+        MoveTo(PositionWritten);
+        PositionWritten = -1;
+    }
 }
 
 inline int32_t TTED::RunEnd(int32_t maxSteps) const {
@@ -204,11 +208,14 @@ inline int32_t TTED::RunEnd(int32_t maxSteps) const {
     // The first window step fills what a horizontal scroll leaves in front of it, on the plain path.
     else if (step == Line.WindowFirst && HorizontalScroll != 0) return step;
     else if (step < windowEnd) {
-        // A window step that is a cell's second half but gives the processor a clock (it
-        // follows border steps) does not happen in a line; should it, the plain path takes it.
-        if (!(step & 1) && DoubleClockAllowed && InBorder) return step;
         end = windowEnd;
     }
+    // A run keeps one pattern of processor clocks: every step, the odd ones, or none (stopped
+    // for a bad line; the frame loop sends a write the processor is doing to the plain path).
+    const TClockClass clocks = Line.Clocks->Class[size_t(step)];
+    // The window is drawn with the processor at single clock or stopped.
+    if (clocks == TClockClass::Every && InWindow(step)) return step;
+    if (Line.Clocks->SegmentEnd[size_t(step)] < end) end = Line.Clocks->SegmentEnd[size_t(step)];
     if (maxSteps < end - step) end = step + maxSteps;
     // A timer at n ticks from 0 fires in the odd step that gives its n-th tick; 0 is 65536 ticks
     // off. The nearest timer is the one with the fewest ticks left.
@@ -230,33 +237,37 @@ bool TTED::RunBorder(int32_t end, Clock&& clock) {
     TicksPendingFrom = start;
     int32_t step = start;
     bool stopped = false;
-    if (DoubleClockAllowed) {
-        // Every step, except a first even one that follows a window step.
-        ClockStride = 1;
-        if (!InBorder && !(step & 1)) ++step;
-        while (step < end) {
-            LineStep = step;
-            const TRunClocks taken = clock(uint32_t(end - step), TDrawAhead{nullptr, nullptr, nullptr});
-            step += int32_t(taken.Clocks);
-            if (taken.EndRun) {
-                step -= 1;
-                stopped = true;
-                break;
+    switch (Line.Clocks->Class[size_t(start)]) {
+        case TClockClass::Every:
+            ClockStride = 1;
+            while (step < end) {
+                LineStep = step;
+                const TRunClocks taken = clock(uint32_t(end - step), TDrawAhead{nullptr, nullptr, nullptr});
+                step += int32_t(taken.Clocks);
+                if (taken.EndRun) {
+                    step -= 1;
+                    stopped = true;
+                    break;
+                }
             }
-        }
-    } else {
-        ClockStride = 2;
-        for (step |= 1; step < end;) {
-            LineStep = step;
-            const TRunClocks taken = clock(uint32_t(end - step + 1) >> 1, TDrawAhead{nullptr, nullptr, nullptr});
-            step += 2 * int32_t(taken.Clocks);
-            if (taken.EndRun) {
-                step -= 2;
-                stopped = true;
-                break;
+            break;
+        case TClockClass::Odd:
+            ClockStride = 2;
+            for (step |= 1; step < end;) {
+                LineStep = step;
+                const TRunClocks taken = clock(uint32_t(end - step + 1) >> 1, TDrawAhead{nullptr, nullptr, nullptr});
+                step += 2 * int32_t(taken.Clocks);
+                if (taken.EndRun) {
+                    step -= 2;
+                    stopped = true;
+                    break;
+                }
             }
-        }
-        if (!stopped) step = end;
+            if (!stopped) step = end;
+            break;
+        case TClockClass::Stopped:
+            step = end;  // the processor waits for the TED's fetch
+            break;
     }
     const int32_t done = step - start;  // steps whose TED part is done
     if (done > 0) {
@@ -418,6 +429,8 @@ bool TTED::RunWindowIn(int32_t end, Clock& clock) {
     // A skipped frame draws nothing, so no write need be announced.
     const TWriteWatch watch = draw ? CellSources<mode>(cells.Context) : TWriteWatch::Nothing();
     const TDrawAhead drawAhead{&TWindowCells<mode, draw, memo>::DrawAhead, &cells, &watch};
+    // Stopped for a bad line's fetch, the processor takes no clock in the run.
+    if (Line.Clocks->Class[size_t(start)] == TClockClass::Stopped) cells.DrawUntil(end);
     while (cells.Step < end) {
         const int32_t step = cells.Step;
         LineStep = step;

@@ -88,7 +88,8 @@ inline std::string Difference(const TMachine& a, const TMachine& b) {
     if (t.LineStep != u.LineStep || t.LineIndex != u.LineIndex || t.InBorder != u.InBorder ||
         t.DoubleClockAllowed != u.DoubleClockAllowed || t.RenderOffset() != u.RenderOffset() ||
         t.FlashCounter != u.FlashCounter || t.FlashOn != u.FlashOn || t.ClockCount() != u.ClockCount() ||
-        t.KeyboardLatch != u.KeyboardLatch)
+        t.KeyboardLatch != u.KeyboardLatch || t.CharPosition != u.CharPosition || t.RowsActive != u.RowsActive ||
+        t.FrameLines != u.FrameLines)
         return "TED position " + std::to_string(t.LineIndex) + ":" + std::to_string(t.LineStep) + " vs " +
                std::to_string(u.LineIndex) + ":" + std::to_string(u.LineStep);
     for (int i = 0; i < 3; ++i)

@@ -157,7 +157,7 @@ TEST_F(MachineTest, AFullFrameRunsEveryStepEndsTheFrameAndFeedsSoundAtLeastThree
     EXPECT_EQ(machine->FrameCounter, 1u);
     EXPECT_EQ(host.Frames, std::vector<bool>{true});
     EXPECT_GE(sink.Feeds, 3);
-    EXPECT_EQ(machine->Ted.LineIndex, 0);
+    EXPECT_EQ(machine->Ted.RasterLine, 0);  // back at the top of a frame
     EXPECT_EQ(machine->Ted.LineStep, 0);
 }
 
@@ -185,7 +185,7 @@ TEST_F(MachineTest, AStoppedMachineRunsNoStep) {
     machine->PowerUp(MachineCustom);
     machine->Stop();
     machine->RunFrame();
-    EXPECT_EQ(machine->Ted.LineIndex, 0);
+    EXPECT_EQ(machine->Ted.RasterLine, 0);
     EXPECT_EQ(machine->Ted.LineStep, 0);
     EXPECT_EQ(machine->FrameCounter, 0u);
     machine->Start();
@@ -204,8 +204,7 @@ TEST_F(MachineTest, StopRaisedInsideAStepEndsTheCallAfterThatStep) {
     machine->RunFrameObserved(stopper);
     EXPECT_EQ(stopper.Clocks, 10);
     EXPECT_TRUE(machine->EmulationStopped);
-    // After reset double clock is allowed and the first lines are border, so from step 1 on
-    // (step 0 sees InBorder still false) the processor gets every step; the TED step of the
-    // stopping clock still runs.
-    EXPECT_EQ(machine->Ted.LineStep, 11);
+    // After reset the raster is at line 0 with double clock and the display off: the processor
+    // gets every step; the TED step of the stopping clock still runs.
+    EXPECT_EQ(machine->Ted.LineStep, 10);
 }

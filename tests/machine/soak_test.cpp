@@ -64,21 +64,18 @@ TEST(Soak, EveryMachineTypeSurvivesRandomKeysAndRandomRamWrites) {
             if (frame % 97 == 0) machine->Keyboard.ClearKeys();
             for (int i = 0; i < 4; ++i) machine->Memory.Write(uint16_t(random() & 0x7FFF), uint8_t(random()));
 
-            const int32_t line = machine->Ted.LineIndex;
-            const int32_t step = machine->Ted.LineStep;
-            const int framesBefore = host.Frames;
             const int feedsBefore = sink.Feeds;
             machine->RunFrame();
-            // The whole frame ran: 35568 steps bring the raster back where it was, the frame
-            // ended once, and the feed came at least at steps 32768, 16384 and 0 of the count.
+            // The whole frame's time ran, and the feed came at least at steps 32768, 16384
+            // and 0 of the count. Where the raster is and how many frames the TED ended
+            // depend on whether the runaway program wrote the TED's counters.
             ASSERT_EQ(machine->StepsLeft, -1) << "frame " << frame;
             ASSERT_FALSE(machine->EmulationStopped) << "frame " << frame;
-            ASSERT_EQ(machine->Ted.LineIndex, line) << "frame " << frame;
-            ASSERT_EQ(machine->Ted.LineStep, step) << "frame " << frame;
-            ASSERT_EQ(host.Frames, framesBefore + 1) << "frame " << frame;
+            ASSERT_TRUE(machine->Ted.LineIndex >= 0 && machine->Ted.LineIndex < TTED::LinesPerFrame) << "frame " << frame;
+            ASSERT_TRUE(machine->Ted.LineStep >= 0 && machine->Ted.LineStep < TTED::StepsPerLine) << "frame " << frame;
             ASSERT_GE(sink.Feeds - feedsBefore, 3) << "frame " << frame;
         }
-        EXPECT_EQ(machine->FrameCounter, Frames);
+        EXPECT_GT(machine->FrameCounter, 0u);  // as many as the TED ended: see above
         EXPECT_EQ(host.Breakpoints, 0);
         // An instruction always ends: the processor is at most a few clocks into one.
         EXPECT_TRUE(machine->StepInstruction());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/state_stream.h"
+#include "machine/snapshot.h"
 #include "ted/sound_capture.h"
 
 namespace {
@@ -202,7 +203,7 @@ TEST(SoundClock, ClockCountStepsOnceAStepAndNeverGoesBack) {
     ted.Reset();
     EXPECT_EQ(ted.ClockCount(), TTED::StepsPerFrame + 1300);
     TStateReader in(saved.Bytes.data(), saved.Bytes.size());
-    ASSERT_TRUE(ted.RestoreState(in));
+    ASSERT_TRUE(ted.RestoreState(in, SnapshotVersion));
     EXPECT_EQ(ted.LineStep, 300 % TTED::StepsPerLine);
     EXPECT_EQ(ted.ClockCount(), TTED::StepsPerFrame + 1300);
     ted.Step();

@@ -21,11 +21,13 @@ public:
 };
 
 // A TED wired to 64 KB of memory, a processor (for its IRQ line), a recording host and a
-// 456 x 312 frame buffer filled with a marker byte, reset to line 0, step 0.
+// 456 x 312 frame buffer filled with a marker byte, reset to the top of a frame: raster 0,
+// which the frame buffer shows on line 52 (FrameStartLine).
 class TedTest : public ::testing::Test {
 protected:
     static constexpr uint8_t Marker = 0xEE;  // never written by the tests' colour choices
     static constexpr int Width = TTED::PixelsPerLine;
+    static constexpr int FrameStartLine = 52;
 
     TedTest() {
         Ted.SetMemory(&Memory);
@@ -44,6 +46,11 @@ protected:
     // Runs until the next step to run is (line, step).
     void RunTo(int line, int step) {
         while (Ted.LineIndex != line || Ted.LineStep != step) Ted.Step();
+    }
+    // Runs at least one step, to the next frame start.
+    void RunToFrameStart() {
+        do Ted.Step();
+        while (Ted.LineIndex != FrameStartLine || Ted.LineStep != 0);
     }
     uint8_t Pixel(int line, int x) const { return Frame[size_t(line) * Width + x]; }
     // Pixel x (0..7) of character line y (0..7) of the text cell at (row, column).

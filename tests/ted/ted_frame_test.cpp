@@ -29,7 +29,8 @@ TEST_F(TedFrame, EndOfFrameOncePerFrameAtTheLastStep) {
     Ted.Step();
     EXPECT_EQ(Host.Frames, 1);
     EXPECT_EQ(Host.DrawnFrames, 1);
-    EXPECT_EQ(Ted.LineIndex, 0);
+    EXPECT_EQ(Ted.LineIndex, FrameStartLine);  // the counter wrapped to 0
+    EXPECT_EQ(Ted.RasterLine, 0);
     EXPECT_EQ(Ted.LineStep, 0);
     RunFrame();
     RunFrame();
@@ -41,24 +42,25 @@ TEST_F(TedFrame, RunsWithoutHostMemoryOrFrameBuffer) {
     ted.Reset();
     ted.WriteRegister(0xFF06, 0x1B);
     for (int i = 0; i < 2 * TTED::StepsPerFrame; ++i) ted.Step();
-    EXPECT_EQ(ted.LineIndex, 0);
+    EXPECT_EQ(ted.LineIndex, FrameStartLine);
     ted.WriteRegister(0xFF08, 0);
     EXPECT_EQ(ted.ReadRegister(0xFF08), 0xFF);
 }
 
-TEST_F(TedFrame, ResetAndSetFrameBufferRestartAtTheFirstPixel) {
-    Run(1000);
+// A reset starts a frame, at raster 0; a new frame buffer is drawn from the same position.
+TEST_F(TedFrame, ResetStartsAFrameAndANewFrameBufferKeepsThePosition) {
+    Run(30000);
     Write(0xFF19, 0x55);
     Ted.Reset();
     Run(TTED::StepsPerLine);
-    EXPECT_EQ(Pixel(0, 0), 0x55);
-    EXPECT_EQ(Pixel(0, 455), 0x55);
-    EXPECT_EQ(Pixel(2, 0), Border);  // written before the reset
+    EXPECT_EQ(Pixel(FrameStartLine, 0), 0x55);
+    EXPECT_EQ(Pixel(FrameStartLine, 455), 0x55);
+    EXPECT_EQ(Pixel(FrameStartLine + 2, 0), Border);  // written before the reset
 
     std::vector<uint8_t> other(TTED::FrameBytes, Marker);
     Ted.SetFrameBuffer(other.data());
     Ted.Step();
-    EXPECT_EQ(other[0], 0x55);
+    EXPECT_EQ(other[size_t(FrameStartLine + 1) * Width], 0x55);
     Ted.SetFrameBuffer(Frame.data());
 }
 
@@ -125,9 +127,9 @@ TEST_F(TedFrame, CursorColourUsesTheMatrixOfTheLastLine) {
     SetCursor(5);
     Memory.Image[0x0800 + 5] = 0x67;
     Memory.Image[0x1000 + 5] = 0x76;
-    RunTo(300, 0);
-    Write(0xFF14, 0x10);  // attributes at $1000 from line 301
-    RunTo(0, 0);
+    RunTo(40, 0);  // raster 300
+    Write(0xFF14, 0x10);  // attributes at $1000 from raster 301
+    RunToFrameStart();
     EXPECT_TRUE(BlockIs(56, 68 + 40, 0x76));
 }
 
@@ -140,7 +142,7 @@ TEST_F(TedFrame, SkippedFrameWritesBorderOnlyAndKeepsTiming) {
     Ted.SkipThisFrame = 1;
     RunTo(100, 20);
     EXPECT_FALSE(Ted.InBorder);  // window steps count as display even when not drawn
-    RunTo(0, 0);
+    RunToFrameStart();
     EXPECT_EQ(Host.Frames, 1);
     EXPECT_EQ(Host.DrawnFrames, 0);
     for (int line = 0; line < TTED::LinesPerFrame; ++line)

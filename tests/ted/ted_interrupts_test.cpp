@@ -18,7 +18,7 @@ TEST_F(TedTimers, TickOnlyOnOddSteps) {
     EXPECT_EQ(Ted.Timer[0].Counter, 0xFFFE);
     EXPECT_EQ(Ted.Timer[1].Counter, 0xFFFE);
     EXPECT_EQ(Ted.Timer[2].Counter, 0xFFFE);
-    RunTo(1, 0);
+    RunTo(FrameStartLine + 1, 0);
     EXPECT_EQ(Ted.Timer[0].Counter, 0xFFFF - 57);  // 57 ticks a line
 }
 
@@ -131,6 +131,7 @@ using TedRaster = TedTest;
 TEST_F(TedRaster, CompareFiresAsTheRasterCounterReachesTheMatchingLine) {
     Write(0xFF0A, 0x02);
     Write(0xFF0B, 0x00);  // raster 0: line 52
+    Run(1);
     RunTo(51, 113);
     EXPECT_FALSE(Ted.IrqRasterFlag);
     Ted.Step();
@@ -153,21 +154,23 @@ TEST_F(TedRaster, DisabledCompareSetsFlagWithoutInterrupt) {
     EXPECT_EQ(Cpu.IrqLine, 0);
 }
 
-TEST_F(TedRaster, CompareWithBit8MatchesTheTopBorderLinesAndTheFrameStart) {
+TEST_F(TedRaster, CompareWithBit8MatchesTheTopBorderLinesAndTheFrameEnd) {
     Write(0xFF0A, 0x03);
-    Write(0xFF0B, 0x03);  // raster 259: line 311, the last of the frame
+    Write(0xFF0B, 0x03);  // raster 259: line 311, the last of the frame buffer
     RunTo(310, 113);
     EXPECT_FALSE(Ted.IrqRasterFlag);
     Ted.Step();
     EXPECT_TRUE(Ted.IrqRasterFlag);
     EXPECT_EQ(Ted.LineIndex, 311);
     Write(0xFF09, 0x02);
-    Write(0xFF0B, 0x04);  // raster 260: line 0, reached as the frame ends
+    Write(0xFF0B, 0x04);  // raster 260: line 0, the top border
     RunTo(311, 113);
     EXPECT_FALSE(Ted.IrqRasterFlag);
     Ted.Step();
     EXPECT_TRUE(Ted.IrqRasterFlag);
     EXPECT_EQ(Ted.LineIndex, 0);
+    EXPECT_EQ(Host.Frames, 0) << "the frame ends where the counter wraps, after raster 311";
+    RunToFrameStart();
     EXPECT_EQ(Host.Frames, 1);
 }
 

@@ -23,9 +23,9 @@ TEST_F(TedRegisters, UnusedBitsReadAsConstants) {
     EXPECT_EQ(Read(0xFF10), 0x7C);
     EXPECT_EQ(Read(0xFF12), 0xC0);
     EXPECT_EQ(Read(0xFF14), 0x07);
-    EXPECT_EQ(Read(0xFF1A), 0x00);
+    EXPECT_EQ(Read(0xFF1A), 0xFC);  // the row reload value, 10 bits
     EXPECT_EQ(Read(0xFF1B), 0x00);
-    EXPECT_EQ(Read(0xFF1F), 0x00);
+    EXPECT_EQ(Read(0xFF1F), 0x80);  // the flash counter and the row's line
     Write(0xFF0A, 0xFF);
     EXPECT_EQ(Read(0xFF0A), 0xFB);  // bit 2 reads 0
     Write(0xFF0C, 0xFF);
@@ -111,6 +111,9 @@ TEST_F(TedRegisters, Ff13RomBitDoubleClockAndCharacterBase) {
 }
 
 TEST_F(TedRegisters, RasterNumberRegisters) {
+    EXPECT_EQ(Read(0xFF1C), 0xFE);  // a reset starts the frame at raster 0, line 52
+    EXPECT_EQ(Read(0xFF1D), 0x00);
+    RunTo(0, 0);
     EXPECT_EQ(Read(0xFF1C), 0xFF);  // line 0 is raster 260
     EXPECT_EQ(Read(0xFF1D), 0x04);
     RunTo(51, 0);
@@ -124,21 +127,22 @@ TEST_F(TedRegisters, RasterNumberRegisters) {
     EXPECT_EQ(Ted.RasterNumber(311), 259);
 }
 
-TEST_F(TedRegisters, HorizontalPositionWrapsAtStep32) {
-    EXPECT_EQ(Read(0xFF1E), 196);
-    Run(31);
-    EXPECT_EQ(Read(0xFF1E), 227);
+// The dot counter divided by 2, 2 a step: the line begins at dot 384, and the counter wraps
+// to 0 after dot 455, in step 18.
+TEST_F(TedRegisters, HorizontalPositionCountsTheDotsAndWraps) {
+    EXPECT_EQ(Read(0xFF1E), 192);
+    Run(17);
+    EXPECT_EQ(Read(0xFF1E), 226);
     Run(1);
     EXPECT_EQ(Read(0xFF1E), 0);
-    Run(81);
+    Run(95);
     EXPECT_EQ(Ted.LineStep, 113);
-    EXPECT_EQ(Read(0xFF1E), 81);
+    EXPECT_EQ(Read(0xFF1E), 190);
 }
 
 TEST_F(TedRegisters, AddressesOutsideTheChipAreIgnored) {
     Write(0xFF20, 0x12);
     Write(0xFE19, 0x12);
-    Write(0xFF1D, 0x12);
     EXPECT_EQ(Ted.BorderColour, 0);
     EXPECT_EQ(Read(0xFF20), 0);
     EXPECT_EQ(Read(0x0019), 0);
@@ -157,7 +161,8 @@ TEST_F(TedRegisters, ResetTouchesOnlyTimersRasterClockAndCharacterBase) {
     Ted.FlashOn = true;
     Run(5000);
     Ted.Reset();
-    EXPECT_EQ(Ted.LineIndex, 0);
+    EXPECT_EQ(Ted.RasterLine, 0);
+    EXPECT_EQ(Ted.LineIndex, 52);
     EXPECT_EQ(Ted.LineStep, 0);
     EXPECT_TRUE(Ted.DoubleClockAllowed);
     EXPECT_EQ(Ted.CharBase, 0);

@@ -187,12 +187,14 @@ TEST_F(TedRender, RomCharacterDataFromBankZeroWhateverTheRomSwitchSays) {
     ExpectHiresCell(0, 0, Glyph, 0x45, Background0);
 }
 
-TEST_F(TedRender, CharacterAddressPastFFFFWrapsToTheStartOfRam) {
-    Write(0xFF13, 0xFC);  // $FC00, latched unrounded at the start of the line
+// A mode written before the window opens counts for the line: from step 10 of line 56 the
+// characters are 256, so $FF is not reversed and comes from $F800 + $FF * 8.
+TEST_F(TedRender, AModeWrittenBeforeTheWindowOpensCountsForTheLine) {
+    Write(0xFF13, 0xFC);
     PutCell(0, 0, 0xFF, 0x45);
-    Memory.Image[0x03F8] = 0xF0;  // $FC00 + $FF * 8 wraps to $03F8
+    Memory.Image[0xFFF8] = 0xF0;
     RunTo(56, 10);
-    Write(0xFF07, 0x88);  // 256 characters from now on: $FF is not reversed
+    Write(0xFF07, 0x88);
     RunTo(57, 0);
     for (int x = 0; x < 8; ++x) EXPECT_EQ(Pixel(56, 68 + x), x < 4 ? 0x45 : Background0) << x;
 }

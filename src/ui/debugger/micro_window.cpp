@@ -57,6 +57,13 @@ void TForm_DebugMicro::Refresh() {
     const TCPU& cpu = View.Cpu();
     Panels[0]->setText(QStringLiteral("CPU Cycle: %1").arg(cpu.Cycle));
     Panels[1]->setText(QStringLiteral("Opcode: %1 - %2").arg(HexText(cpu.Opcode, 2), QLatin1String(MnemonicTable[cpu.Opcode].Name)));
+    // A clock step in which the processor had no clock: the TED's half of a single-clock step,
+    // or the processor held while the TED fetches a bad line.
+    switch (View.LastStepClock()) {
+        case TCpuClock::None: Panels[2]->setText(QStringLiteral("Wait")); break;
+        case TCpuClock::WriteOnly: Panels[2]->setText(QStringLiteral("Stopped")); break;
+        default: Panels[2]->clear(); break;
+    }
     Image->update();
 }
 
@@ -64,7 +71,6 @@ void TForm_DebugMicro::EnableView() { StatusBar->setEnabled(true); }
 
 void TForm_DebugMicro::DisableView() {
     StatusBar->setEnabled(false);
-    Panels[0]->clear();
-    Panels[1]->clear();
+    for (QLabel* panel : Panels) panel->clear();
     Image->update();  // black while running
 }
