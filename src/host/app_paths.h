@@ -13,6 +13,13 @@ std::string UserRomDirectory();
 // The directories searched for ROM images, in order: the executable's, then UserRomDirectory.
 std::vector<std::string> RomSearchDirectories();
 
+// Whether basic.bin or kernal.bin is in none of `directories`: the ROM images have not been
+// installed (the package leaves them out).
+bool RomImagesMissing(const std::vector<std::string>& directories);
+// Where the ROM images go and how the set-up script fetches them, for the box that reports
+// them missing.
+std::string RomImagesHint();
+
 // varlume.ini beside the executable when that directory is writable, else
 // $XDG_CONFIG_HOME/varlume/varlume.ini (default ~/.config/varlume/varlume.ini).
 std::string SettingsFilePath();

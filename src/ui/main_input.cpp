@@ -3,6 +3,7 @@
 // window is inactive or a menu is open.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -48,6 +49,27 @@ void TForm_Main::ApplyKeyEvent(const TKeyEventQueue::TEvent& key) {
                 SymbolicKeys.KeyUp(Machine->Keyboard, key.Code);
             break;
     }
+}
+
+void TForm_Main::PasteClipboard() { PasteText(QApplication::clipboard()->text()); }
+
+void TForm_Main::PasteText(const QString& text) {
+    if (!Machine) return;
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lines.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    std::string typable;
+    int leftOut = 0;
+    for (const QChar c : lines) {
+        const char latin = c.toLatin1();
+        if (c.unicode() < 128 && TTypist::Untypable(std::string_view(&latin, 1)) == 0)
+            typable += latin;
+        else
+            ++leftOut;
+    }
+    Typist.Type(typable, TTypist::TWay::Matrix, TTypist::TPace::Steady, Typist.FramesSeen());
+    if (leftOut > 0)
+        StatusMessage(QStringLiteral("%1 characters the keyboard cannot type were left out.").arg(leftOut).toUtf8().constData());
 }
 
 void TForm_Main::SetSymbolicKeyboard(bool on) {

@@ -21,6 +21,16 @@
 
 namespace {
 
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(int& count) : Count(count) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++Count;
+        return false;
+    }
+    int& Count;
+};
+
 void Retype(THexEdit* edit, const char* keys) {
     edit->setFocus();
     edit->clear();
@@ -54,6 +64,20 @@ TEST_F(DebuggerTest, RegisterEditsTakeHexDigitsOnlyAndStoreTheirRegister) {
     cpu.CheckBox_Flags[0]->click();  // N
     EXPECT_NE(Machine->Cpu.N, 0);
     EXPECT_EQ(Windows->Debugger->RegisterText().right(8), "N.-..I.C");
+
+    // Each store repaints the debugger's register line and the stack window.
+    Windows->Debugger->show();
+    Windows->Stack->show();
+    QCoreApplication::processEvents();
+    int listingPainted = 0, stackPainted = 0;
+    TPaintCounter listingCounter(listingPainted), stackCounter(stackPainted);
+    Windows->Debugger->Image->installEventFilter(&listingCounter);
+    Windows->Stack->Image->installEventFilter(&stackCounter);
+    Retype(cpu.Edit_Y, "5");
+    emit cpu.Edit_Y->Left();
+    QCoreApplication::processEvents();
+    EXPECT_GT(listingPainted, 0);
+    EXPECT_GT(stackPainted, 0);
 
     // A field left as the machine starts running writes nothing into the running processor.
     Windows->Debugger->RunStopClick();

@@ -103,7 +103,7 @@ TEST_F(KeysAndSoundTest, ASoundCommandIsHeardAsItsToneInTheDiskDriversFile) {
     form->Menu_Sync50Hz->trigger();
     form->Menu_DirectSound->trigger();
     ASSERT_EQ(form->SoundOutputKind, 2) << Errors.join(';').toStdString();
-    form->Typist.Type("VOL8:SOUND1,800,90\r");
+    form->Typist.Type("VOL8:SOUND1,800,90\r", TTypist::TWay::Buffer, TTypist::TPace::AtInputLoop);
     for (int i = 0; i < 75; ++i) form->RunFrame();
     form->Menu_Nosound->trigger();
 
