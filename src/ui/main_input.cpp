@@ -135,6 +135,9 @@ void TForm_Main::ResumeSound() {
 void TForm_Main::WatchMenuLoop(QMenu* menu) {
     // The looping output stops while a menu is open and plays on from its cursors after.
     connect(menu, &QMenu::aboutToShow, this, &TForm_Main::PauseSound);
+    // An open menu takes the keyboard: a key let go meanwhile never reaches this window, so
+    // every key is let go as the menu opens, and none stays held (a SHIFT latched, say).
+    connect(menu, &QMenu::aboutToShow, this, &TForm_Main::ReleaseHostKeys);
     connect(menu, &QMenu::aboutToHide, this, &TForm_Main::ResumeSound);
 }
 
