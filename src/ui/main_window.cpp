@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <new>
 #include <utility>
 
@@ -49,8 +50,16 @@ TForm_Main::TForm_Main(TMainOptions options, QWidget* parent)
     if (ErrorBoxHandler) Prompts.ErrorBox = ErrorBoxHandler;
     Prompts.FillDefaults(this);
 
-    Screen = new TScreenWidget(this);
-    setCentralWidget(Screen);
+    // The picture sits centred in an area at least as wide as the menu bar, so a small mode's
+    // window still shows every menu rather than hiding some behind the overflow button.
+    ScreenArea = new QWidget(this);
+    ScreenArea->setAutoFillBackground(true);
+    ScreenArea->setPalette(QPalette(Qt::black));
+    auto* areaLayout = new QVBoxLayout(ScreenArea);
+    areaLayout->setContentsMargins(0, 0, 0, 0);
+    Screen = new TScreenWidget(ScreenArea);
+    areaLayout->addWidget(Screen, 0, Qt::AlignCenter);
+    setCentralWidget(ScreenArea);
     Screen->setFixedSize(InitialClientSize);
     CreateMenus();
     CreatePopupMenu();

@@ -168,6 +168,7 @@ public:
     TUserPrompts Prompts;
 
     TScreenWidget* Screen = nullptr;
+    QWidget* ScreenArea = nullptr;  // the central widget: the picture, centred
     QStatusBar* StatusBar_Main = nullptr;
     TStatusPanel* StatusPanels[StatusPanelCount] = {};
     QTimer* Timer_Clear = nullptr;
