@@ -41,8 +41,9 @@ SANITIZE=(-DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=
 
 build() {
   local options=()
-  # The test builds are CI's: a warning fails them.
-  [[ $MODE == --test* ]] && options+=(-DVARLUME_WERROR=ON)
+  # The test build is CI's: a warning fails it. (The sanitized build keeps warnings as warnings:
+  # the compiler's instrumented code can warn where the plain build does not.)
+  [[ $MODE == --test ]] && options+=(-DVARLUME_WERROR=ON)
   if [[ $MODE == --test-sanitized ]]; then
     BUILD=${VARLUME_SANITIZED_BUILD_DIR:-$ROOT/build-sanitized}
     options+=("${SANITIZE[@]}")

@@ -153,7 +153,9 @@ int Run(const TRunOptions& options) {
     SelectPalette(*PaletteForSettingsCode(options.Palette), machine->Frame.ColourTable);
     machine->PowerUp(options.MachineType);
     // A machine without its ROMs runs no program of its own: the run would mean nothing.
-    if (host.ErrorsShown > 0) return Fail("the machine's ROM images could not all be loaded (see above)");
+    if (host.ErrorsShown > 0)
+        return Fail("the machine's ROM images could not all be loaded (see above); put them beside varlume-run or "
+                    "name their directory with --rom-dir (scripts/fetch-roms.sh DIR fetches them)");
     std::unique_ptr<TWavRecorder> wav;
     if (!options.Wav.empty()) wav = std::make_unique<TWavRecorder>(*machine);
     if (!options.Snapshot.empty()) {
