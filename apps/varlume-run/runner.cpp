@@ -146,7 +146,10 @@ int Fail(const std::string& why) {
 
 int Run(const TRunOptions& options) {
     TRunnerHost host;
-    auto machine = std::make_unique<TMachine>(host, options.RomDirectory.empty() ? ExecutableDirectory() : options.RomDirectory);
+    // Without --rom-dir, where the desktop program looks: beside the binary, then the user's.
+    auto machine = std::make_unique<TMachine>(host, options.RomDirectory.empty()
+                                                        ? std::vector<std::string>{ExecutableDirectory(), UserRomDirectory()}
+                                                        : std::vector<std::string>{options.RomDirectory});
     TStorage storage(*machine, options);
     std::string error;
     if (!storage.CheckFiles(error)) return Fail(error);
@@ -154,8 +157,8 @@ int Run(const TRunOptions& options) {
     machine->PowerUp(options.MachineType);
     // A machine without its ROMs runs no program of its own: the run would mean nothing.
     if (host.ErrorsShown > 0)
-        return Fail("the machine's ROM images could not all be loaded (see above); put them beside varlume-run or "
-                    "name their directory with --rom-dir (scripts/fetch-roms.sh DIR fetches them)");
+        return Fail("the machine's ROM images could not all be loaded (see above); put them beside varlume-run or in "
+                    "~/.local/share/varlume/roms, or name their directory with --rom-dir (scripts/fetch-roms.sh DIR fetches them)");
     std::unique_ptr<TWavRecorder> wav;
     if (!options.Wav.empty()) wav = std::make_unique<TWavRecorder>(*machine);
     if (!options.Snapshot.empty()) {

@@ -2,14 +2,12 @@
 #include <string>
 #include <vector>
 
+#include "machine/paths.h"  // UserDataDirectory, UserRomDirectory
+
 // Where the desktop program finds its files. The executable's directory comes first, so a
 // build tree or an unpacked copy keeps everything beside the binary; an installed program,
 // whose directory is not writable, uses the XDG directories of the user.
 
-// $XDG_DATA_HOME/varlume/ (default ~/.local/share/varlume/), with a trailing separator.
-std::string UserDataDirectory();
-// Its roms/ subdirectory.
-std::string UserRomDirectory();
 // The directories searched for ROM images, in order: the executable's, then UserRomDirectory.
 std::vector<std::string> RomSearchDirectories();
 

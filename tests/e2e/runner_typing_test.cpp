@@ -95,3 +95,24 @@ TEST(RunnerTyping, ASnapshotsDriveOnTheSamePathKeepsItsOpenFile) {
     EXPECT_EQ(read.Status, 0) << read.Out;
     EXPECT_EQ(AfterLast(read.Out, "CONT").substr(0, 3), " 1\n") << read.Out;
 }
+
+TEST(RunnerTyping, WithoutRomsBesideItTheRunnerReadsTheUsersRomDirectory) {
+    RequireRoms();
+    TScratchDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.Path / "bin");
+    fs::create_directories(dir.Path / "data/varlume/roms");
+    fs::copy_file(BinDir() + "/varlume-run", dir.Path / "bin/varlume-run");
+    fs::permissions(dir.Path / "bin/varlume-run", fs::perms::owner_exec, fs::perm_options::add);
+    for (const char* rom : {"basic.bin", "kernal.bin"}) fs::copy_file(BinDir() + "/" + rom, dir.Path / "data/varlume/roms" / rom);
+    const std::string command = "XDG_DATA_HOME=" + (dir.Path / "data").string() + " " + (dir.Path / "bin/varlume-run").string() +
+                                " --machine c16 --frames 150 --screen-text";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    EXPECT_EQ(pclose(pipe), 0) << out;
+    EXPECT_TRUE(Contains(out, "READY.")) << out;
+}
