@@ -1,6 +1,7 @@
 # Man pages and the Debian package.
 
-# Each program's man page is its --help, formatted by help2man when that is installed.
+# Each program's man page is its --help, formatted by help2man when that is installed, and
+# compressed as Debian keeps man pages.
 find_program(VARLUME_HELP2MAN help2man)
 set(varlume_man_pages)
 if(VARLUME_HELP2MAN)
@@ -11,13 +12,14 @@ if(VARLUME_HELP2MAN)
     if(NOT TARGET ${program})
       continue()
     endif()
-    add_custom_command(OUTPUT ${man_dir}/${program}.1
+    add_custom_command(OUTPUT ${man_dir}/${program}.1.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
       COMMAND ${VARLUME_HELP2MAN} --no-info --version-string=${PROJECT_VERSION}
               --name=${summary_${program}} --output=${man_dir}/${program}.1 $<TARGET_FILE:${program}>
+      COMMAND gzip -9nf ${man_dir}/${program}.1
       DEPENDS ${program}
       VERBATIM)
-    list(APPEND varlume_man_pages ${man_dir}/${program}.1)
+    list(APPEND varlume_man_pages ${man_dir}/${program}.1.gz)
   endforeach()
   add_custom_target(man_pages ALL DEPENDS ${varlume_man_pages})
   install(FILES ${varlume_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
