@@ -206,6 +206,7 @@ bool TForm_Main::OpenFileAsDropped(const QString& path) {
             ErrorBox(MessageCannotLoadSelected);
             return false;
         }
+        ShowMachineChange();
         return true;
     }
     if (suffix == QLatin1String("d64")) {
