@@ -5,25 +5,28 @@
 #include <map>
 
 #include "machine/machine_types.h"
-#include "typist.h"
+#include "machine/typist.h"
 
 const char* const UsageText =
     "Usage: varlume-run [options]\n"
     "Runs the emulated machine with no window: for tests, scripted runs of 6502 programs and\n"
     "benchmarks. Exit status: 0 success, 1 bad usage or unreadable input, 2 cycle budget used up\n"
-    "(or no breakpoint reached).\n"
+    "(or --until-pc or a breakpoint not reached).\n"
     "\n"
     "Machine:\n"
     "  --machine c16|c232|plus4|c16-64k|custom   machine type (default c16)\n"
-    "  --rom-dir DIR          directory of the ROM images (default: the binary's directory)\n"
+    "  --rom-dir DIR          directory of the ROM images (default: the binary's directory,\n"
+    "                         then ~/.local/share/varlume/roms)\n"
     "  --frames N             run N frames of 35568 clock steps (default 50, or until a\n"
-    "                         stop condition when --until-pc or --max-cycles is given)\n"
+    "                         stop condition when --until-pc or --max-cycles is given;\n"
+    "                         --until-pc alone runs at most 30000 frames, ten minutes)\n"
     "  --reset N:soft|hard|special  press that reset after frame N (repeatable)\n"
     "Program:\n"
     "  --rom-off              switch the ROM off after reset, as a write to $FF3F does\n"
     "  --load ADDR:FILE       put the raw bytes of FILE into RAM at hex ADDR (repeatable)\n"
     "  --pc ADDR              set the program counter after reset\n"
-    "  --until-pc ADDR        stop with status 0 when an instruction boundary reaches ADDR\n"
+    "  --until-pc ADDR        stop with status 0 when an instruction boundary reaches ADDR;\n"
+    "                         status 2 when the run ends before\n"
     "  --max-cycles N         stop with status 2 after N processor clocks\n"
     "  --break ADDR           breakpoint at hex ADDR (repeatable, up to 16): when an\n"
     "                         instruction boundary reaches one, stop and print the register\n"
@@ -42,6 +45,13 @@ const char* const UsageText =
     "  --type TEXT            once the ROM waits for keyboard input, type TEXT through the\n"
     "                         keyboard matrix; \\n is RETURN, and each line after a RETURN waits\n"
     "                         until the ROM asks for input again\n"
+    "  --keys FRAME:TEXT      after frame FRAME, type TEXT through the keyboard matrix at a\n"
+    "                         steady rate (each key held 2 frames, let go 1), whatever the\n"
+    "                         program is doing: for programs that read the keyboard\n"
+    "                         themselves; escapes as for --type\n"
+    "  --keybuf TEXT          put TEXT into the KERNAL's keyboard buffer, 10 keys at a time,\n"
+    "                         refilled as the program empties it (from when the ROM first\n"
+    "                         waits for keys; after --prg's RUN); escapes as for --type\n"
     "  --joy1 SCRIPT          move joystick 1: FRAME:DIRECTIONS entries separated by commas,\n"
     "                         DIRECTIONS none or up, down, left, right, fire joined by +;\n"
     "                         each holds from its frame (the first is 0) until the next,\n"
@@ -53,7 +63,7 @@ const char* const UsageText =
     "  --drive9 PATH          the same for drive 9\n"
     "  --write-protect        both drives refuse every write (\"26,WRITE PROTECT ON\")\n"
     "  --prg FILE             once the ROM waits for keyboard input, load FILE as a PRG and\n"
-    "                         type RUN\n"
+    "                         type RUN; --type and --keybuf text follows the RUN\n"
     "  --tap FILE             insert a TAP tape image\n"
     "  --play                 press Play after reset\n"
     "  --record-tap FILE      press Record and Play from reset; the recorded tape is written\n"
@@ -169,8 +179,19 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
         } else if (opt == "--type") {
             if (!needValue()) return {};
             o.TypeText = UnescapeTypedText(v);
-            if (const char c = TTypist(o.TypeText).Untypable())
+            if (const char c = TTypist::Untypable(o.TypeText))
                 return fail(std::string("the keyboard cannot type '") + c + "'");
+        } else if (opt == "--keys") {
+            if (!needValue()) return {};
+            const auto colon = v.find(':');
+            if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 10, o.KeysFrame) || o.KeysFrame < 0)
+                return fail("bad --keys '" + v + "' (expected FRAME:TEXT)");
+            o.Keys = UnescapeTypedText(v.substr(colon + 1));
+            if (const char c = TTypist::Untypable(o.Keys))
+                return fail(std::string("the keyboard cannot type '") + c + "'");
+        } else if (opt == "--keybuf") {
+            if (!needValue()) return {};
+            o.KeyBuffer = UnescapeTypedText(v);
         } else if (opt == "--joy1" || opt == "--joy2") {
             if (!needValue()) return {};
             std::string why;
@@ -239,7 +260,5 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
         }
     }
     if (!o.Tap.empty() && !o.RecordTap.empty()) return fail("--tap and --record-tap exclude each other");
-    // A run that waits for a program counter must have a bound, or a lost program runs forever.
-    if (o.UntilPc && !o.MaxCycles && !o.Frames) return fail("--until-pc needs --max-cycles or --frames");
     return o;
 }

@@ -24,6 +24,9 @@ struct TRunOptions {
     std::vector<TLoad> Loads;
     std::optional<uint16_t> Pc;
     std::optional<uint16_t> UntilPc;
+    // The frames --until-pc alone may take: ten minutes of the machine's time, so a lost
+    // program still ends.
+    static constexpr int64_t UntilPcFrames = 30000;
     std::optional<uint64_t> MaxCycles;
     std::vector<uint16_t> Breaks;  // at most 16, no duplicates, in the order given
     std::vector<TDump> Dumps;
@@ -32,6 +35,9 @@ struct TRunOptions {
     int32_t Palette = 1;
     bool ScreenText = false;
     std::string TypeText;  // escapes already resolved
+    std::string Keys;      // --keys: typed on the matrix from frame KeysFrame on
+    int64_t KeysFrame = 0;
+    std::string KeyBuffer;  // --keybuf
     std::optional<TJoystickScript> Joystick1;
     std::optional<TJoystickScript> Joystick2;
     std::string Wav;

@@ -12,10 +12,10 @@
 #include "machine/paths.h"
 #include "media/host_files.h"
 #include "machine/snapshot.h"
+#include "machine/typist.h"
 #include "screen_output.h"
 #include "storage.h"
 #include "ted/palettes.h"
-#include "typist.h"
 #include "wav_recorder.h"
 
 namespace {
@@ -69,13 +69,16 @@ public:
         const uint16_t pc = cpu.PC;
         // Peeked: tracing must not change what the program reads.
         const std::string line = FormatLine(pc, mem.Peek(pc), mem.Peek(uint16_t(pc + 1)), mem.Peek(uint16_t(pc + 2)));
-        std::fprintf(stderr, "%s A:%02X X:%02X Y:%02X SP:%02X P:%c%c-%c%c%c%c%c cycles:%" PRIu64 "\n",
-                     line.c_str(), cpu.A, cpu.X, cpu.Y, cpu.SP, cpu.N ? 'N' : 'n', cpu.V ? 'V' : 'v',
+        // Padded to the widest line (one with a register comment), so the columns stay put.
+        std::fprintf(stderr, "%-*s A:%02X X:%02X Y:%02X SP:%02X P:%c%c-%c%c%c%c%c cycles:%" PRIu64 "\n",
+                     TraceLineWidth, line.c_str(), cpu.A, cpu.X, cpu.Y, cpu.SP, cpu.N ? 'N' : 'n', cpu.V ? 'V' : 'v',
                      cpu.B ? 'B' : 'b', cpu.D ? 'D' : 'd', cpu.I ? 'I' : 'i', cpu.Z ? 'Z' : 'z',
                      cpu.C ? 'C' : 'c', Cycles);
     }
 
     bool Stopped() const { return ReachedPc || BudgetUsedUp; }
+
+    static constexpr int TraceLineWidth = 44;
 
     TMachine& Machine;
     const bool Trace;
@@ -127,6 +130,13 @@ void PrintBreakpoint(const TMachine& machine, int64_t frame) {
     }
 }
 
+// The texts typed at the input loop's pace and into the buffer, in the order given; with --prg
+// they follow its RUN.
+void QueueTypedTexts(TTypist& typist, const TRunOptions& options) {
+    typist.Type(options.TypeText, TTypist::TWay::Matrix, TTypist::TPace::AtInputLoop);
+    typist.Type(options.KeyBuffer, TTypist::TWay::Buffer, TTypist::TPace::Steady);
+}
+
 int Fail(const std::string& why) {
     std::fprintf(stderr, "varlume-run: %s\n", why.c_str());
     return 1;
@@ -136,14 +146,19 @@ int Fail(const std::string& why) {
 
 int Run(const TRunOptions& options) {
     TRunnerHost host;
-    auto machine = std::make_unique<TMachine>(host, options.RomDirectory.empty() ? ExecutableDirectory() : options.RomDirectory);
+    // Without --rom-dir, where the desktop program looks: beside the binary, then the user's.
+    auto machine = std::make_unique<TMachine>(host, options.RomDirectory.empty()
+                                                        ? std::vector<std::string>{ExecutableDirectory(), UserRomDirectory()}
+                                                        : std::vector<std::string>{options.RomDirectory});
     TStorage storage(*machine, options);
     std::string error;
     if (!storage.CheckFiles(error)) return Fail(error);
     SelectPalette(*PaletteForSettingsCode(options.Palette), machine->Frame.ColourTable);
     machine->PowerUp(options.MachineType);
     // A machine without its ROMs runs no program of its own: the run would mean nothing.
-    if (host.ErrorsShown > 0) return Fail("the machine's ROM images could not all be loaded (see above)");
+    if (host.ErrorsShown > 0)
+        return Fail("the machine's ROM images could not all be loaded (see above); put them beside varlume-run or in "
+                    "~/.local/share/varlume/roms, or name their directory with --rom-dir (scripts/fetch-roms.sh DIR fetches them)");
     std::unique_ptr<TWavRecorder> wav;
     if (!options.Wav.empty()) wav = std::make_unique<TWavRecorder>(*machine);
     if (!options.Snapshot.empty()) {
@@ -160,9 +175,15 @@ int Run(const TRunOptions& options) {
 
     TRunObserver observer(*machine, options);
     const bool stopCondition = options.UntilPc || options.MaxCycles;
-    const int64_t frames = options.Frames.value_or(stopCondition ? std::numeric_limits<int64_t>::max() : 50);
+    const int64_t frames = options.Frames.value_or(options.MaxCycles ? std::numeric_limits<int64_t>::max()
+                                                   : options.UntilPc   ? TRunOptions::UntilPcFrames
+                                                                       : 50);
     if (options.Trace) observer.TraceInstruction();
-    TTypist typist(options.TypeText);
+    TTypist typist;
+    if (options.Prg.empty()) QueueTypedTexts(typist, options);
+    // --keys keeps its own frame whatever the other texts do.
+    TTypist keys;
+    keys.Type(options.Keys, TTypist::TWay::Matrix, TTypist::TPace::Steady, options.KeysFrame);
 
     const auto start = std::chrono::steady_clock::now();
     int64_t done = 0;
@@ -180,8 +201,11 @@ int Run(const TRunOptions& options) {
             else if (reset.Kind == TRunOptions::TReset::Hard) machine->HardReset();
             else machine->SpecialReset();
         }
+        const bool prgPending = storage.PrgPending();
+        if (!storage.AfterFrame(typist, error)) return Fail(error);
+        if (prgPending && !storage.PrgPending()) QueueTypedTexts(typist, options);
         typist.AfterFrame(*machine);
-        if (!storage.AfterFrame(error)) return Fail(error);
+        keys.AfterFrame(*machine);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
@@ -194,9 +218,13 @@ int Run(const TRunOptions& options) {
             std::printf("reached $%04X after %" PRIu64 " cycles\n", machine->Cpu.PC, observer.Cycles);
         else if (observer.BudgetUsedUp)
             std::printf("cycle budget used up at $%04X after %" PRIu64 " cycles\n", machine->Cpu.PC, observer.Cycles);
+        else if (options.UntilPc && !host.BreakpointHit)
+            std::printf("$%04X not reached in %" PRId64 " frames, %" PRIu64 " cycles\n", *options.UntilPc, done,
+                        observer.Cycles);
         else
             std::printf("stopped after %" PRId64 " frames, %" PRIu64 " cycles\n", done, observer.Cycles);
     }
+    const bool untilPcMissed = options.UntilPc && !observer.ReachedPc && !host.BreakpointHit;
     const bool breakpointMissed = !options.Breaks.empty() && !host.BreakpointHit && !observer.ReachedPc;
     if (host.BreakpointHit)
         PrintBreakpoint(*machine, done);
@@ -213,9 +241,12 @@ int Run(const TRunOptions& options) {
         !SaveSnapshotFile(*machine, options.SaveSnapshot, error, wav ? &wav->Synth() : nullptr))
         return Fail(error + " '" + options.SaveSnapshot + "'");
     if (storage.PrgPending()) return Fail("the PRG was never loaded: the ROM did not wait for keyboard input");
-    if (!typist.Done())
+    // A run that stopped where it was asked to may end with a key still held.
+    const bool stoppedByRequest = observer.ReachedPc || host.BreakpointHit;
+    if (!typist.Idle() && !stoppedByRequest)
         return Fail(typist.Started() ? "typing did not finish within " + std::to_string(done) + " frames"
                                      : "typing never started: the ROM did not wait for keyboard input within " +
                                            std::to_string(done) + " frames");
-    return observer.BudgetUsedUp || breakpointMissed ? 2 : 0;
+    if (!keys.Idle() && !stoppedByRequest) return Fail("--keys did not finish within " + std::to_string(done) + " frames");
+    return observer.BudgetUsedUp || breakpointMissed || untilPcMissed ? 2 : 0;
 }

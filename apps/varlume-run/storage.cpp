@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "machine/machine.h"
+#include "machine/typist.h"
 #include "media/prg_file.h"
 #include "media/tape_keys.h"
 
@@ -69,8 +70,18 @@ bool SameTarget(const std::string& a, const std::string& b) {
     return fs::weakly_canonical(a, error) == fs::weakly_canonical(b, error);
 }
 
+// Whether the drive already serves `path`, as a snapshot restored it.
+bool AlreadyServes(const TDrive& drive, const std::string& path) {
+    std::error_code ec;
+    if (drive.DriveMode == TDrive::ModeD64) return !drive.ImageFile().empty() && fs::equivalent(drive.ImageFile(), path, ec);
+    if (drive.DriveMode == TDrive::ModeDirectory) return fs::equivalent(drive.GetDirectoryPath(), path, ec);
+    return false;
+}
+
 bool AttachDrive(TDrive& drive, const std::string& path, bool writeProtect, std::string& error) {
     drive.SetWriteProtected(writeProtect);
+    // A drive the snapshot left on this disk or directory keeps its open files and its place.
+    if (AlreadyServes(drive, path)) return true;
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         drive.SetDirectoryPath(path);
@@ -132,13 +143,16 @@ bool TStorage::Prepare(std::string& error) {
     return true;
 }
 
-bool TStorage::AfterFrame(std::string& error) {
+bool TStorage::AfterFrame(TTypist& typist, std::string& error) {
     if (!PrgPending() || !AutoLoadReady(Machine.Cpu.PC, Machine.Cpu.Cycle)) return true;
     PrgLoaded = true;
-    if (LoadPrgFile(Machine.Memory, Options.Prg, true).Status == TPrgLoadStatus::CannotRead) {
+    const TPrgLoadStatus status = LoadPrgFile(Machine.Memory, Options.Prg, false).Status;
+    if (status == TPrgLoadStatus::CannotRead) {
         error = std::string(MessageCannotLoadGiven) + " '" + Options.Prg + "'";
         return false;
     }
+    // Typed by the typist, so that text typed after it waits its turn.
+    if (status == TPrgLoadStatus::Loaded) typist.Type("RUN\n", TTypist::TWay::Buffer, TTypist::TPace::AtInputLoop);
     return true;
 }
 

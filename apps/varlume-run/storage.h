@@ -4,6 +4,7 @@
 #include "options.h"
 
 class TMachine;
+class TTypist;
 
 // The runner's storage set-up and results: drives, tape, PRG auto-load and save.
 class TStorage {
@@ -18,8 +19,9 @@ public:
     // After power-up: attach the drives and the tape, press the tape keys. False with a reason in
     // `error` when an input cannot be used.
     bool Prepare(std::string& error);
-    // Between frames: the PRG auto-load, once the ROM waits for keyboard input.
-    bool AfterFrame(std::string& error);
+    // Between frames: the PRG auto-load, once the ROM waits for keyboard input; its RUN goes
+    // to `typist`.
+    bool AfterFrame(TTypist& typist, std::string& error);
     // At the end: save the PRG and the recorded tape, each checked again as CheckFiles does.
     // A tape on which nothing was recorded is not written, and that is a failure.
     bool Finish(std::string& error);

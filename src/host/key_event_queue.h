@@ -5,6 +5,8 @@
 #include <functional>
 #include <utility>
 
+#include "machine/typist.h"
+
 // Host key events on their way into the machine. The ROM looks at the keyboard matrix once a
 // frame, from its raster interrupt, so a key pressed and let go between two of those scans is
 // never seen: a pasted or scripted key, or a fast typist's, arrives down and up within a few
@@ -13,8 +15,9 @@
 // release up for ReleaseFrames before the next event reaches the machine.
 class TKeyEventQueue {
 public:
-    static constexpr int PressFrames = 2;
-    static constexpr int ReleaseFrames = 1;
+    // The typist's times: a key typed for the user lasts as long as one the user presses.
+    static constexpr int PressFrames = TTypist::HoldFrames;
+    static constexpr int ReleaseFrames = TTypist::ReleaseFrames;
 
     // Where a host key goes, decided when it arrives.
     enum TRoute : uint8_t {

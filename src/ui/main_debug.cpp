@@ -58,6 +58,10 @@ void TForm_Main::CreateDebugWindows() {
     });
 }
 
+void TForm_Main::ShowMachineChange() {
+    if (DebugWindows) DebugWindows->MachineChanged();
+}
+
 void TForm_Main::ReleaseDebugWindows() {
     DebugWindows.reset();
     DebuggerHost.reset();

@@ -71,6 +71,8 @@ bool TForm_Main::EnterFullScreen(int32_t width, int32_t height) {
     // black bars around it.
     Screen->setMinimumSize(0, 0);
     Screen->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    ScreenArea->setMinimumWidth(0);
+    ScreenArea->layout()->setAlignment(Screen, Qt::Alignment());
     // The fixed-size constraint pinned the window's own limits too.
     layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
     setMinimumSize(0, 0);
@@ -96,6 +98,7 @@ void TForm_Main::LeaveFullScreen() {
         FrameSync.SetRefreshPeriod({});
         Screen->SetOverlayText(QString());
         if (!Closing) showNormal();
+        ScreenArea->layout()->setAlignment(Screen, Qt::AlignCenter);
         layout()->setSizeConstraint(QLayout::SetFixedSize);
     }
     menuBar()->show();

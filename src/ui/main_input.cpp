@@ -3,6 +3,7 @@
 // window is inactive or a menu is open.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -48,6 +49,27 @@ void TForm_Main::ApplyKeyEvent(const TKeyEventQueue::TEvent& key) {
                 SymbolicKeys.KeyUp(Machine->Keyboard, key.Code);
             break;
     }
+}
+
+void TForm_Main::PasteClipboard() { PasteText(QApplication::clipboard()->text()); }
+
+void TForm_Main::PasteText(const QString& text) {
+    if (!Machine) return;
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lines.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    std::string typable;
+    int leftOut = 0;
+    for (const QChar c : lines) {
+        const char latin = c.toLatin1();
+        if (c.unicode() < 128 && TTypist::Untypable(std::string_view(&latin, 1)) == 0)
+            typable += latin;
+        else
+            ++leftOut;
+    }
+    Typist.Type(typable, TTypist::TWay::Matrix, TTypist::TPace::Steady, Typist.FramesSeen());
+    if (leftOut > 0)
+        StatusMessage(QStringLiteral("%1 characters the keyboard cannot type were left out.").arg(leftOut).toUtf8().constData());
 }
 
 void TForm_Main::SetSymbolicKeyboard(bool on) {
@@ -113,6 +135,9 @@ void TForm_Main::ResumeSound() {
 void TForm_Main::WatchMenuLoop(QMenu* menu) {
     // The looping output stops while a menu is open and plays on from its cursors after.
     connect(menu, &QMenu::aboutToShow, this, &TForm_Main::PauseSound);
+    // An open menu takes the keyboard: a key let go meanwhile never reaches this window, so
+    // every key is let go as the menu opens, and none stays held (a SHIFT latched, say).
+    connect(menu, &QMenu::aboutToShow, this, &TForm_Main::ReleaseHostKeys);
     connect(menu, &QMenu::aboutToHide, this, &TForm_Main::ResumeSound);
 }
 

@@ -58,6 +58,7 @@ void TForm_Main::LoadPrgFromMenu(const QString& path) {
         ErrorBox(MessageCannotLoadSelected);
     else
         RememberRecentFile(path);
+    ShowMachineChange();
 }
 
 void TForm_Main::SavePRGfile1Click() {
@@ -205,12 +206,13 @@ bool TForm_Main::OpenFileAsDropped(const QString& path) {
             ErrorBox(MessageCannotLoadSelected);
             return false;
         }
+        ShowMachineChange();
         return true;
     }
     if (suffix == QLatin1String("d64")) {
         if (!AttachD64(8, path)) return false;
         SetDriveMode(8, TDrive::ModeD64);
-        Typist.Type("LOAD\"*\",8\rRUN\r");
+        Typist.Type("LOAD\"*\",8\rRUN\r", TTypist::TWay::Buffer, TTypist::TPace::AtInputLoop);
         return true;
     }
     if (suffix == QLatin1String("vsn")) return LoadSnapshotFrom(path);
@@ -218,7 +220,7 @@ bool TForm_Main::OpenFileAsDropped(const QString& path) {
         if (!MenuItem_Play->isEnabled()) MenuItem_StopClick();  // a tape is changed with Stop pressed
         if (!InsertTape(path)) return false;
         MenuItem_PlayClick();
-        Typist.Type("LOAD\r");
+        Typist.Type("LOAD\r", TTypist::TWay::Buffer, TTypist::TPace::AtInputLoop);
         return true;
     }
     return false;

@@ -43,6 +43,7 @@ QActionGroup* RadioGroup(QObject* owner, std::initializer_list<QAction*> items) 
 
 void TForm_Main::CreateMenus() {
     CreateFileMenu();
+    CreateEditMenu();
     CreateViewMenu();
     CreateMachineMenu();
     CreateDebugAndJoystickMenus();
@@ -96,6 +97,12 @@ void TForm_Main::CreateFileMenu() {
     file->addSeparator();
     Menu_Exit = AddItem(file, QStringLiteral("E&xit"), Qt::Key_F12);
     connect(Menu_Exit, &QAction::triggered, this, &QWidget::close);
+}
+
+void TForm_Main::CreateEditMenu() {
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    Menu_Paste = AddItem(edit, QStringLiteral("&Paste"), Qt::CTRL | Qt::SHIFT | Qt::Key_V);
+    connect(Menu_Paste, &QAction::triggered, this, &TForm_Main::PasteClipboard);
 }
 
 void TForm_Main::CreateViewMenu() {
@@ -167,11 +174,20 @@ void TForm_Main::CreateViewMenu() {
 void TForm_Main::CreateMachineMenu() {
     QMenu* machine = menuBar()->addMenu(QStringLiteral("&Machine"));
     Menu_Reset = AddItem(machine, QStringLiteral("&Reset"), Qt::Key_F11);
-    connect(Menu_Reset, &QAction::triggered, this, [this] { if (Machine) Machine->SoftReset(); });
+    connect(Menu_Reset, &QAction::triggered, this, [this] {
+        if (Machine) Machine->SoftReset();
+        ShowMachineChange();
+    });
     Menu_HardReset = AddItem(machine, QStringLiteral("&Hard Reset"), Qt::SHIFT | Qt::Key_F11);
-    connect(Menu_HardReset, &QAction::triggered, this, [this] { if (Machine) Machine->HardReset(); });
+    connect(Menu_HardReset, &QAction::triggered, this, [this] {
+        if (Machine) Machine->HardReset();
+        ShowMachineChange();
+    });
     Menu_SpecialReset = AddItem(machine, QStringLiteral("&Special Reset"), Qt::CTRL | Qt::Key_F11);
-    connect(Menu_SpecialReset, &QAction::triggered, this, [this] { if (Machine) Machine->SpecialReset(); });
+    connect(Menu_SpecialReset, &QAction::triggered, this, [this] {
+        if (Machine) Machine->SpecialReset();
+        ShowMachineChange();
+    });
     machine->addSeparator();
 
     Sound1 = machine->addMenu(QStringLiteral("Sound"));

@@ -69,6 +69,7 @@ bool TForm_Main::LoadSnapshotFrom(const QString& path) {
     ReleaseHostKeys();
     Typist.Clear();
     if (Machine->EmulationStopped) PresentFrame();
+    ShowMachineChange();
     StatusMessage("Snapshot loaded.");
     for (const std::string& note : notes) Prompts.PlainBox(QString::fromStdString(note));
     return true;

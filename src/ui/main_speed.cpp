@@ -20,7 +20,7 @@ void TForm_Main::SetWarp(bool on) {
     Menu_Warp->setChecked(on);
     if (on == Warp) return;
     if (on) {
-        SyncBeforeWarp = SyncMode == TFrameSync::SyncNone ? TFrameSync::Sync50Hz : SyncMode;
+        SyncBeforeWarp = SyncMode;
         SelectSyncMode(TFrameSync::SyncNone);
         Warp = true;
         // A frame loop far faster than real time would squeeze the machine's sound into the

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLayout>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -99,6 +100,7 @@ void TForm_Main::FitWindow() {
     // The window's layout has a fixed-size constraint: it follows the picture area and the
     // status bar's visibility by itself.
     Screen->setFixedSize(DisplayWidth, DisplayHeight);
+    ScreenArea->setMinimumWidth(menuBar()->sizeHint().width());
     StatusPanels[0]->setMaximumWidth(qMax(0, DisplayWidth - FixedPanelsWidth));
     if (QLayout* windowLayout = layout()) windowLayout->activate();
 }

@@ -8,7 +8,9 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <new>
+#include <utility>
 
 #include "host/app_paths.h"
 #include "host/settings_file.h"
@@ -48,10 +50,17 @@ TForm_Main::TForm_Main(TMainOptions options, QWidget* parent)
     if (ErrorBoxHandler) Prompts.ErrorBox = ErrorBoxHandler;
     Prompts.FillDefaults(this);
 
-    Screen = new TScreenWidget(this);
-    setCentralWidget(Screen);
-    // The client area before the first screen mode is applied.
-    Screen->setFixedSize(377, 249);
+    // The picture sits centred in an area at least as wide as the menu bar, so a small mode's
+    // window still shows every menu rather than hiding some behind the overflow button.
+    ScreenArea = new QWidget(this);
+    ScreenArea->setAutoFillBackground(true);
+    ScreenArea->setPalette(QPalette(Qt::black));
+    auto* areaLayout = new QVBoxLayout(ScreenArea);
+    areaLayout->setContentsMargins(0, 0, 0, 0);
+    Screen = new TScreenWidget(ScreenArea);
+    areaLayout->addWidget(Screen, 0, Qt::AlignCenter);
+    setCentralWidget(ScreenArea);
+    Screen->setFixedSize(InitialClientSize);
     CreateMenus();
     CreatePopupMenu();
     CreateStatusBar();
@@ -61,7 +70,7 @@ TForm_Main::TForm_Main(TMainOptions options, QWidget* parent)
     Timer_Clear->setInterval(ClearInterval);
     connect(Timer_Clear, &QTimer::timeout, this, &TForm_Main::Timer_ClearTimer);
     Timer_AutoLoad = new QTimer(this);
-    Timer_AutoLoad->setInterval(100);
+    Timer_AutoLoad->setInterval(AutoLoadInterval);
     connect(Timer_AutoLoad, &QTimer::timeout, this, &TForm_Main::Timer_AutoLoadTimer);
     // Qt's idle handler: a zero-interval timer fires whenever no other event is waiting.
     IdleTimer = new QTimer(this);
@@ -88,7 +97,12 @@ void TForm_Main::FormCreate() {
     RebuildRecentFilesMenu();
     MachineType = settings.MachineType;
     Menu_Sync50Hz->trigger();
-    if (QAction* item = ScreenModeItem(settings.ScreenMode)) item->trigger();
+    // A value outside the menu's codes leaves the display as it is, and Save Current Settings
+    // writes it back unchanged unless the user picks a mode.
+    if (QAction* item = ScreenModeItem(settings.ScreenMode))
+        item->trigger();
+    else
+        ScreenMode = settings.ScreenMode;
     Menu_PP_Normal->trigger();
 
     // Holds the 192 KB memory image and the frame buffer: without it there is nothing to run.
@@ -98,10 +112,17 @@ void TForm_Main::FormCreate() {
         return;
     }
     CreateDebugWindows();
-    if (QAction* item = PaletteItem(settings.Palette)) item->trigger();
+    // Without ROM images (an installed package's first start) the first failure says where
+    // they go and how to fetch them.
+    RomHintPending = RomImagesMissing(RomDirectories);
+    if (QAction* item = PaletteItem(settings.Palette))
+        item->trigger();
+    else
+        Palette = settings.Palette;
     FullScreenDepth = 0;
     if (QAction* item = MachineTypeItem(MachineType)) item->setChecked(true);
     Machine->PowerUp(MachineType);
+    RomHintPending = false;
     Menu_Drive8None->trigger();
     Menu_Drive9None->trigger();
     Menu_Nosound->trigger();
@@ -138,6 +159,7 @@ void TForm_Main::SelectMachineType(int32_t type) {
     if (QAction* item = MachineTypeItem(type)) item->setChecked(true);
     MachineType = type;
     Machine->SelectMachineType(type);
+    ShowMachineChange();
 }
 
 void TForm_Main::SaveCurrentSettings1Click() {
@@ -155,7 +177,9 @@ void TForm_Main::ErrorBox(const char* text) {
     // the frame that raised the failure is still on the stack.
     const bool running = IdleTimer->isActive();
     IdleTimer->stop();
-    Prompts.ErrorBox(QString::fromUtf8(text));
+    QString shown = QString::fromUtf8(text);
+    if (std::exchange(RomHintPending, false)) shown += QStringLiteral("\n\n") + QString::fromStdString(RomImagesHint());
+    Prompts.ErrorBox(shown);
     if (running && Machine && !Machine->EmulationStopped && !Closing) IdleTimer->start();
 }
 
@@ -183,11 +207,14 @@ void TForm_Main::RunFrame() {
     UpdateJoysticks();
     Machine->RunFrame();
     InRunFrame = false;
+    // A breakpoint stops the machine inside a clock step, and its windows were filled before
+    // the step ended (the timers' ticks of a run land when the run ends): show the state now.
+    if (Machine->EmulationStopped) ShowMachineChange();
     // The key events held back wait for whole frames, each with its keyboard scan.
     KeyQueue.FrameEnded();
     if (QuickRegistersShown && DebugWindows) DebugWindows->AfterFrame();
     if (Machine && Machine->EmulationStopped) IdleTimer->stop();
-    if (Machine) Typist.Poll(*Machine);
+    if (Machine) Typist.AfterFrame(*Machine);
 }
 
 void TForm_Main::StopEmulation() {

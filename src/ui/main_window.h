@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QSize>
 #include <QHash>
 #include <QMainWindow>
 #include <QStringList>
@@ -10,7 +11,6 @@
 #include <vector>
 
 #include "core/host.h"
-#include "host/buffer_typist.h"
 #include "host/display_modes.h"
 #include "host/frame_sync.h"
 #include "host/gamepads.h"
@@ -20,6 +20,7 @@
 #include "host/sound_direct_sound.h"
 #include "host/speed_meter.h"
 #include "machine/machine.h"
+#include "machine/typist.h"
 #include "ui/user_prompts.h"
 
 class QAction;
@@ -71,6 +72,9 @@ class TForm_Main : public QMainWindow, public THost {
 public:
     static constexpr int StatusPanelCount = 6;
     static constexpr int ClearInterval = 2000;  // ms until "Ready" returns to panel 0
+    static constexpr int AutoLoadInterval = 100;  // ms between looks for the ROM's wait loop
+    // The client area before the first screen mode is applied.
+    static constexpr QSize InitialClientSize{377, 249};
 
     explicit TForm_Main(TMainOptions options = {}, QWidget* parent = nullptr);
     ~TForm_Main() override;
@@ -117,6 +121,9 @@ public:
     // Joystick Port 1/2: what drives each port.
     enum TJoystickMode : int32_t { JoystickNone = 0, JoystickKeyboard = 1, JoystickGamepad = 2 };
     void SetJoystickMode(int port, int32_t mode);
+    // Types `text` through the keyboard matrix at the typist's steady rate, whatever the program
+    // does; characters the keyboard has no key for are left out and counted in panel 0.
+    void PasteText(const QString& text);
     // Keys by the character they type, or by their position (the default).
     void SetSymbolicKeyboard(bool on);
     // Synchronisation None at once, the sound muted; off again returns to the mode before.
@@ -137,7 +144,8 @@ public:
     std::unique_ptr<TMachine> Machine;
     TFrameSync FrameSync;
     TSpeedMeter SpeedMeter;
-    TBufferTypist Typist;
+    // Text typed for the user: a dropped image's LOAD and RUN, the clipboard's paste.
+    TTypist Typist;
     // The host's key events in order, each press held for the keyboard scans to see it.
     TKeyEventQueue KeyQueue{[this](const TKeyEventQueue::TEvent& key) { ApplyKeyEvent(key); }};
     int32_t SyncMode = TFrameSync::Sync50Hz;
@@ -160,6 +168,7 @@ public:
     TUserPrompts Prompts;
 
     TScreenWidget* Screen = nullptr;
+    QWidget* ScreenArea = nullptr;  // the central widget: the picture, centred
     QStatusBar* StatusBar_Main = nullptr;
     TStatusPanel* StatusPanels[StatusPanelCount] = {};
     QTimer* Timer_Clear = nullptr;
@@ -193,6 +202,8 @@ public:
     QAction* DetachMTAPImage1 = nullptr;
     QMenu* RecentFiles1 = nullptr;
     QAction* Menu_Exit = nullptr;
+    // Edit
+    QAction* Menu_Paste = nullptr;
     // View
     QAction* Menu_StatusBar = nullptr;
     QAction* Menu_AlwaysonTop = nullptr;
@@ -307,6 +318,7 @@ private:
     // main_menus.cpp
     void CreateMenus();
     void CreateFileMenu();
+    void CreateEditMenu();
     void CreateViewMenu();
     void CreateMachineMenu();
     void CreateDebugAndJoystickMenus();
@@ -363,11 +375,15 @@ private:
     // main_debug.cpp
     void CreateDebugWindows();
     void ReleaseDebugWindows();
+    // A command changed the machine: while stopped, the debugger windows show it at once.
+    void ShowMachineChange();
     // main_input.cpp
     // Routes a key message into the machine's key state; false when it was not taken.
     bool HandleKey(QKeyEvent* event, bool down);
     // A key event the queue lets through, into the machine's keys or the keyboard joystick.
     void ApplyKeyEvent(const TKeyEventQueue::TEvent& key);
+    // Edit › Paste: the clipboard's text typed through the keyboard.
+    void PasteClipboard();
     // Every key and the keyboard joystick let go, the waiting key events dropped.
     void ReleaseHostKeys();
     void Menu_NosoundClick();
@@ -393,6 +409,7 @@ private:
     QColor Drive8Lamp = Qt::black;
     QColor Drive9Lamp = Qt::black;
     bool InRunFrame = false;
+    bool RomHintPending = false;  // the next error box adds RomImagesHint
     bool Shown = false;
     bool InFullScreen = false;
     bool Closing = false;

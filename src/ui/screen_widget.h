@@ -19,7 +19,6 @@ public:
     QImage& Picture() { return Frame; }
     // Drawn at the canvas's top left in full-screen modes; empty for none.
     void SetOverlayText(const QString& text);
-    const QString& OverlayText() const { return Overlay; }
     // Where the mode's canvas lies in the widget.
     QRectF CanvasRect() const;
 

@@ -34,7 +34,7 @@ TEST(RunnerProgram, ExitsWithTwoWhenTheCycleBudgetRunsOut) {
 TEST(RunnerProgram, BadUsageAndUnreadableFilesExitWithOne) {
     TScratchDir dir;
     for (const std::string& args : std::vector<std::string>{"--bogus", "--machine c64", "--frames x", "--pc 12345", "--dump 0010",
-                                   "--load 0400:" + dir / "missing.bin", "--until-pc 0400",
+                                   "--load 0400:" + dir / "missing.bin", "--keys 5", "--keys x:A",
                                    "--reset 5", "--reset 5:warm", "--reset -1:soft"}) {
         const auto r = RunTool(args, true);
         EXPECT_EQ(r.Status, 1) << args;

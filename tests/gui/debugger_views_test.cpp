@@ -21,6 +21,16 @@
 
 namespace {
 
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(int& count) : Count(count) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++Count;
+        return false;
+    }
+    int& Count;
+};
+
 void Retype(THexEdit* edit, const char* keys) {
     edit->setFocus();
     edit->clear();
@@ -55,6 +65,20 @@ TEST_F(DebuggerTest, RegisterEditsTakeHexDigitsOnlyAndStoreTheirRegister) {
     EXPECT_NE(Machine->Cpu.N, 0);
     EXPECT_EQ(Windows->Debugger->RegisterText().right(8), "N.-..I.C");
 
+    // Each store repaints the debugger's register line and the stack window.
+    Windows->Debugger->show();
+    Windows->Stack->show();
+    QCoreApplication::processEvents();
+    int listingPainted = 0, stackPainted = 0;
+    TPaintCounter listingCounter(listingPainted), stackCounter(stackPainted);
+    Windows->Debugger->Image->installEventFilter(&listingCounter);
+    Windows->Stack->Image->installEventFilter(&stackCounter);
+    Retype(cpu.Edit_Y, "5");
+    emit cpu.Edit_Y->Left();
+    QCoreApplication::processEvents();
+    EXPECT_GT(listingPainted, 0);
+    EXPECT_GT(stackPainted, 0);
+
     // A field left as the machine starts running writes nothing into the running processor.
     Windows->Debugger->RunStopClick();
     cpu.Edit_X->setText("77");
@@ -72,6 +96,14 @@ TEST(DumpCharacter, MapsScreenCodeLettersAndShowsNullAndFFAsDots) {
     EXPECT_EQ(DumpCharacter(0x41), 'A');
 }
 
+TEST_F(DebuggerTest, EveryByteOfTheDumpHasAVisibleCharacter) {
+    for (int value = 0; value < 256; value += 8) {
+        for (int i = 0; i < 8; ++i) Machine->Memory.Image[0x3000 + i] = uint8_t(value + i);
+        const TDumpRow row = DumpRow(TMachineView(*Machine), 0x3000);
+        for (const QChar c : row.Characters) EXPECT_TRUE(c.isPrint()) << value << " " << row.Characters.toStdString();
+    }
+}
+
 TEST_F(DebuggerTest, TheMemoryDumpShowsRowsOfEightAndJumps) {
     TForm_DebugDump& dump = *Windows->Dump;
     Put(0x1000, {0x01, 0x20, 0x00, 0xFF, 0x41, 0x1A, 0x30, 0x7F});
@@ -82,7 +114,7 @@ TEST_F(DebuggerTest, TheMemoryDumpShowsRowsOfEightAndJumps) {
     const TDumpRow row = dump.VisibleRows()[0];
     EXPECT_EQ(row.Address, "1000");
     EXPECT_EQ(row.Bytes, "01 20 00 FF 41 1A 30 7F");
-    EXPECT_EQ(row.Characters, QString::fromLatin1("A ..AZ0\x7F"));
+    EXPECT_EQ(row.Characters, QString::fromLatin1("A ..AZ0."));  // DEL has no glyph either
     EXPECT_EQ(dump.VisibleRows()[15].Address, "1078");
 
     Machine->Cpu.SP = 0xF3;

@@ -69,6 +69,18 @@ TEST_F(DisplayTest, FullScreenHidesMenuAndStatusBarAndComesBackWithFiftyHertz) {
     EXPECT_EQ(form->Screen->size(), QSize(360, 240));
 }
 
+TEST_F(DisplayTest, EveryMenuFitsTheMenuBarInTheSmallestWindow) {
+    auto form = MakeForm();
+    form->show();
+    form->Menu_GDI320x200->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->Screen->size(), QSize(320, 200));
+    QMenuBar* bar = form->menuBar();
+    EXPECT_GE(bar->width(), bar->sizeHint().width());
+    for (QAction* top : bar->actions())
+        EXPECT_TRUE(bar->rect().contains(bar->actionGeometry(top))) << top->text().toStdString();
+}
+
 TEST_F(DisplayTest, AModeThatCannotBeShownFallsBackTo360x240WithTheMessage) {
     Depths = {16, 32};
     WriteFile("varlume.ini", "[Varlume]\nScreenMode=7\n");

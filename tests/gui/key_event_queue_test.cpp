@@ -1,3 +1,6 @@
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <algorithm>
 #include <string>
@@ -142,4 +145,22 @@ TEST_F(FastTypingTest, KeysPressedAndReleasedWithinOneFrameReachBasic) {
     typed = std::find(lines.begin(), lines.end(), "PRINT\"HELLO\"");
     ASSERT_TRUE(typed != lines.end() && typed + 1 != lines.end());
     EXPECT_EQ(typed[1], "HELLO");
+}
+
+TEST_F(FastTypingTest, PasteTypesTheClipboardOnceTheUserHasLetGoOfEveryKey) {
+    Form = BootedForm();
+    QApplication::clipboard()->setText(QStringLiteral("print\"pasted £\"\r\n"));
+    // SHIFT still held from the shortcut: the paste waits rather than type shifted keys.
+    Form->Machine->Keyboard.SetKey(0x2A, true);
+    Form->Menu_Paste->trigger();
+    EXPECT_EQ(Form->StatusPanelText(0), "1 characters the keyboard cannot type were left out.");
+    Frames(10);
+    EXPECT_FALSE(Form->Typist.Started());
+    Form->Machine->Keyboard.SetKey(0x2A, false);
+    Frames(100);
+    EXPECT_TRUE(Form->Typist.Idle());
+    const std::vector<std::string> lines = ScreenLines();
+    const auto typed = std::find(lines.begin(), lines.end(), "PRINT\"PASTED \"");
+    ASSERT_TRUE(typed != lines.end() && typed + 1 != lines.end());
+    EXPECT_EQ(typed[1], "PASTED");
 }

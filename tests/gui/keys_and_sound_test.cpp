@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -58,6 +59,27 @@ TEST_F(KeysAndSoundTest, LosingTheFocusLetsGoOfEveryHeldKey) {
     EXPECT_EQ(form->Machine->Keyboard.KeyDown[0x2A], 0);
 }
 
+TEST_F(KeysAndSoundTest, KeysLetGoWhileAMenuIsOpenLeaveNoMachineKeyHeld) {
+    auto form = MakeForm();
+    form->show();
+    for (QAction* top : form->menuBar()->actions()) {
+        Press(*form, Qt::Key_2);
+        Press(*form, Qt::Key_Shift);  // waits in the queue behind the 2
+        QMenu* menu = top->menu();
+        menu->popup(form->mapToGlobal(QPoint(0, 0)));
+        // The releases and the browsing keys reach the open menu, not the window.
+        for (const auto& [key, type] : {std::pair{Qt::Key_2, QEvent::KeyRelease}, std::pair{Qt::Key_Shift, QEvent::KeyRelease},
+                                        std::pair{Qt::Key_Down, QEvent::KeyPress}, std::pair{Qt::Key_Down, QEvent::KeyRelease}}) {
+            QKeyEvent event(type, key, Qt::NoModifier);
+            QApplication::sendEvent(menu, &event);
+        }
+        menu->hide();
+        for (int frame = 0; frame < 4; ++frame) form->KeyQueue.FrameEnded();
+        const uint8_t* down = form->Machine->Keyboard.KeyDown;
+        EXPECT_TRUE(std::all_of(down, down + 256, [](uint8_t key) { return key == 0; })) << top->text().toStdString();
+    }
+}
+
 TEST_F(KeysAndSoundTest, MenusAndDeactivationPauseTheLoopingOutputOnlyWhileRunning) {
     auto form = MakeForm();
     form->Menu_DirectSound->trigger();
@@ -103,7 +125,7 @@ TEST_F(KeysAndSoundTest, ASoundCommandIsHeardAsItsToneInTheDiskDriversFile) {
     form->Menu_Sync50Hz->trigger();
     form->Menu_DirectSound->trigger();
     ASSERT_EQ(form->SoundOutputKind, 2) << Errors.join(';').toStdString();
-    form->Typist.Type("VOL8:SOUND1,800,90\r");
+    form->Typist.Type("VOL8:SOUND1,800,90\r", TTypist::TWay::Buffer, TTypist::TPace::AtInputLoop);
     for (int i = 0; i < 75; ++i) form->RunFrame();
     form->Menu_Nosound->trigger();
 

@@ -14,6 +14,7 @@
 #include "ui/debugger/quick_registers_window.h"
 #include "ui/debugger/stack_window.h"
 #include "ui/debugger/ted_window.h"
+#include "ui/hex_edit.h"
 #include "ui/main_window.h"
 #include "ui/utility/database_window.h"
 #include "ui/utility/info_window.h"
@@ -71,6 +72,35 @@ TEST_F(MainWindowDebugTest, ABreakpointStopsTheFrameLoopAndSaysSo) {
     Form->DebugWindows->Debugger->RunStopClick();
     EXPECT_TRUE(Form->FrameLoopActive());
     EXPECT_EQ(Form->StatusPanelText(0), "Emulation is running.");
+}
+
+TEST_F(MainWindowDebugTest, WhileStoppedEveryWindowShowsTheMachineAsItNowIs) {
+    TMachine& machine = *Form->Machine;
+    TDebugWindows& windows = *Form->DebugWindows;
+    Form->StopEmulation();
+    // Timer 2 starts from the write to its high byte; the NOPs after it tick it inside a run.
+    const uint8_t program[] = {0xA9, 0x00, 0x8D, 0x03, 0xFF, 0xEA, 0xEA, 0xEA, 0xEA, 0x4C, 0x05, 0x20};
+    std::copy(std::begin(program), std::end(program), machine.Memory.Image + 0x2000);
+    machine.Cpu.PC = 0x2000;
+    machine.Cpu.Cycle = 1;
+    machine.Cpu.I = 1;
+    machine.Cpu.AddBreakpoint(0x2008);
+    Form->StartEmulation();
+    Form->RunFrame();
+    ASSERT_TRUE(machine.EmulationStopped);
+    // The TED window and the memory dump show the same timer.
+    const uint16_t dumped = uint16_t(machine.Memory.Peek(0xFF02) | machine.Memory.Peek(0xFF03) << 8);
+    EXPECT_EQ(windows.Ted->Edit_Timer[1]->text(), HexText(dumped, 4));
+
+    // A reset while stopped shows its PC everywhere; passing through the PC field keeps it.
+    windows.Cpu->show();
+    Form->Menu_HardReset->trigger();
+    const uint16_t resetPc = machine.Cpu.PC;
+    ASSERT_NE(resetPc, 0x2008);
+    EXPECT_EQ(windows.Cpu->Edit_PC->text(), HexText(resetPc, 4));
+    EXPECT_EQ(windows.Debugger->ListingStart, resetPc);
+    emit windows.Cpu->Edit_PC->Left();
+    EXPECT_EQ(machine.Cpu.PC, resetPc);
 }
 
 TEST_F(MainWindowDebugTest, TheQuickRegisterItemFollowsItsWindow) {

@@ -90,6 +90,9 @@ TEST_F(MainWindowTest, MissingRomsAreReportedWithoutBlockingAndStartUpGoesOn) {
     EXPECT_EQ(FirstLines(Errors), QStringList({"Cannot load file: 'basic.bin'", "Cannot load file: 'kernal.bin'"}));
     // The box names the place looked in.
     EXPECT_TRUE(Errors.value(0).contains(QDir(RomDir.path()).filePath("basic.bin")));
+    // The first box also says where the images go and how to fetch them, once.
+    EXPECT_TRUE(Errors.value(0).contains("/varlume/roms/") && Errors.value(0).contains("fetch-roms.sh"));
+    EXPECT_FALSE(Errors.value(1).contains("fetch-roms.sh"));
     EXPECT_FALSE(Form->Machine->EmulationStopped);
 }
 

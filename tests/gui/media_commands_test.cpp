@@ -8,7 +8,7 @@
 #include <QUrl>
 
 #include "gui/form_fixture.h"
-#include "host/buffer_typist.h"
+#include "machine/typist.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ protected:
     void RomTakesTheBuffer() {
         Form->Machine->Memory.Ram()[0x00EF] = 0;
         Form->Machine->Cpu.PC = 0xD90C;
-        Form->Typist.Poll(*Form->Machine);
+        Form->Typist.AfterFrame(*Form->Machine);
     }
     std::unique_ptr<TForm_Main> Form;
 };
@@ -163,25 +163,27 @@ TEST_F(MediaCommandsTest, CommandLineDiskImageIsAttachedToDriveEightAndLoadedOnc
     form->Machine->Memory.Ram()[0x00EF] = 0;
     form->Timer_AutoLoadTimer();
     EXPECT_EQ(form->Machine->Drive8.DriveMode, TDrive::ModeD64);
-    form->Typist.Poll(*form->Machine);
+    form->Typist.AfterFrame(*form->Machine);
     const uint8_t* ram = form->Machine->Memory.Ram();
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(ram + 0x0527), ram[0x00EF]), QByteArray("LOAD\"*\",8\r"));
 }
 
 TEST_F(MediaCommandsTest, TheTypistWaitsForTheKeyboardLoopAndAnEmptyBuffer) {
     Form->StopEmulation();
-    Form->Typist.Type("SOUND1,800,60\r");
+    Form->Typist.Type("SOUND1,800,60\r", TTypist::TWay::Buffer, TTypist::TPace::AtInputLoop);
     Form->Machine->Cpu.PC = 0xD800;
     Form->Machine->Memory.Ram()[0x00EF] = 0;
-    Form->Typist.Poll(*Form->Machine);
+    Form->Typist.AfterFrame(*Form->Machine);
     EXPECT_EQ(KeyboardBuffer(), QByteArray());
     Form->Machine->Cpu.PC = 0xD90F;
-    Form->Typist.Poll(*Form->Machine);
+    Form->Typist.AfterFrame(*Form->Machine);
     EXPECT_EQ(KeyboardBuffer(), QByteArray("SOUND1,800"));  // ten characters at most
-    Form->Typist.Poll(*Form->Machine);
+    Form->Typist.AfterFrame(*Form->Machine);
     EXPECT_EQ(KeyboardBuffer(), QByteArray("SOUND1,800"));  // the ROM has not taken them yet
     RomTakesTheBuffer();
     EXPECT_EQ(KeyboardBuffer(), QByteArray(",60\r"));
+    EXPECT_FALSE(Form->Typist.Idle());  // done once the ROM has taken the last piece too
+    RomTakesTheBuffer();
     EXPECT_TRUE(Form->Typist.Idle());
 }
 

@@ -65,6 +65,8 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
   Recent &Files (disabled)
   ---
   E&xit [F12]
+&Edit
+  &Paste [Ctrl+Shift+V]
 &View
   &Status Bar (x)
   &Always on Top (hidden) ( )

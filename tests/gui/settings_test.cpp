@@ -83,6 +83,25 @@ TEST_F(SettingsTest, CustomMachineFromTheFileChecksItsItemAndLoadsNoRom) {
                  form->Menu_OriginalPalette->isChecked());
 }
 
+TEST_F(SettingsTest, CodesOutsideTheMenusAreWrittenBackAsReadUnlessTheUserChoseAnother) {
+    WriteFile("varlume.ini", "[Varlume]\nScreenMode=42\nPalette=9\n");
+    {
+        auto form = MakeForm();
+        form->SaveCurrentSettings1->trigger();
+    }
+    const QString kept = QString::fromLatin1(ReadFile(SettingsPath()));
+    EXPECT_TRUE(kept.contains("ScreenMode=42\n") && kept.contains("Palette=9\n"))
+        << kept.toStdString();
+    {
+        auto form = MakeForm();
+        form->Menu_GDI400x300->trigger();
+        form->Menu_OriginalPalette->trigger();
+        form->SaveCurrentSettings1->trigger();
+    }
+    const QString chosen = QString::fromLatin1(ReadFile(SettingsPath()));
+    EXPECT_TRUE(chosen.contains("ScreenMode=2\n") && chosen.contains("Palette=2\n")) << chosen.toStdString();
+}
+
 TEST(SettingsLocation, BesideAWritableExecutableElseTheUsersConfigurationDirectory) {
     QTemporaryDir dir;
     const std::string writable = dir.path().toStdString() + "/";

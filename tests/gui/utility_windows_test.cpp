@@ -37,6 +37,12 @@ TEST(GameDatabase, RowsRunFromProgram1UpToTheFirstGap) {
     EXPECT_EQ(Rows(GameEntries("[program1]\n[Program2]\nName=X\nAddress=12abc\n[Program3]\nAddress= 70000 \n")),
               std::vector<QStringList>({{"???", "???", "???"}, {"X", "???", "???"}, {"???", "70000", "$11170"}}));
     EXPECT_TRUE(GameEntries("no sections at all").empty());
+    // A damaged line (a NUL byte) is skipped, the rest kept; names in Windows-1252 or UTF-8.
+    const QByteArray mixed("[Program1]\nName=Bro\0ken\nAddress=1\n[Program2]\nName=Caf\xE9 \x80\x81\nAddress=2\n"
+                           "[Program3]\nName=Caf\xC3\xA9\nAddress=3\n", 100);
+    EXPECT_EQ(Rows(GameEntries(mixed)), std::vector<QStringList>({{"???", "1", "$0001"},
+                                                                  {QStringLiteral("Caf\u00E9 \u20AC?"), "2", "$0002"},
+                                                                  {QStringLiteral("Caf\u00E9"), "3", "$0003"}}));
 }
 
 TEST(GameDatabase, TheFirstDirectoryWithTheFileWinsAndOnlyRegularFilesAreRead) {

@@ -71,6 +71,13 @@ TEST_F(WarpAndScreenshotTest, WarpTogglesBetweenNoSynchronisationAndTheModeBefor
     EXPECT_FALSE(form->Menu_Warp->isChecked());
     EXPECT_TRUE(plays());
     form->Menu_Nosound->trigger();
+
+    // Warp off returns to None when None was the choice before.
+    form->Menu_SyncNone->trigger();
+    form->SetWarp(true);
+    form->SetWarp(false);
+    EXPECT_EQ(form->SyncMode, TFrameSync::SyncNone);
+    EXPECT_TRUE(form->Menu_SyncNone->isChecked());
 }
 
 TEST_F(WarpAndScreenshotTest, TheScreenshotIsThePictureOfTheModeInItsPalette) {

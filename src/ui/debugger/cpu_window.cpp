@@ -44,6 +44,7 @@ TForm_DebugCPU::TForm_DebugCPU(TMachine& machine, QWidget* parent)
         connect(box, &QCheckBox::clicked, this, [this, i](bool checked) {
             if (!Machine.EmulationStopped) return;
             *FlagByte(i) = checked ? 1 : 0;
+            emit RegistersEdited();
         });
         CheckBox_Flags[size_t(i)] = box;
     }
@@ -76,6 +77,13 @@ void TForm_DebugCPU::EditExit(THexEdit* edit) {
     // The edits are disabled while the machine runs; a field that loses the focus as it is
     // disabled must not write its old text into the running processor.
     if (!Machine.EmulationStopped) return;
+    // A field only passed through keeps what it shows out of the machine: its text may be older
+    // than a reset or a snapshot made since.
+    if (!edit->isModified()) return;
+    StoreEdit(edit);
+}
+
+void TForm_DebugCPU::StoreEdit(THexEdit* edit) {
     if (edit->text().isEmpty()) edit->setText(QStringLiteral("0"));
     const uint32_t value = edit->Value();
     TCPU& cpu = Machine.Cpu;
@@ -90,10 +98,12 @@ void TForm_DebugCPU::EditExit(THexEdit* edit) {
     else
         cpu.SP = uint8_t(value);
     Refresh();
+    emit RegistersEdited();
 }
 
 void TForm_DebugCPU::EditEnter(THexEdit* edit) {
-    EditExit(edit);
+    if (!Machine.EmulationStopped) return;
+    StoreEdit(edit);
     edit->selectAll();
     if (edit == Edit_PC) emit ProgramCounterEntered();
 }

@@ -9,8 +9,8 @@
 class QCheckBox;
 
 // "CPU Registers": the processor's registers and flags while emulation is stopped. The only
-// inspection window that changes the machine: leaving an edit or pressing Enter stores its
-// value, clicking a flag box stores the flag at once.
+// inspection window that changes the machine: leaving an edit whose text was typed into, or
+// pressing Enter, stores its value; clicking a flag box stores the flag at once.
 class TForm_DebugCPU : public TInspectionWindow {
     Q_OBJECT
 public:
@@ -31,10 +31,13 @@ public:
 signals:
     // Enter in Edit_PC: the debugger redraws its listing with the new marker.
     void ProgramCounterEntered();
+    // A register or flag was stored: the register line and the stack follow.
+    void RegistersEdited();
 
 private:
     void SetControlsEnabled(bool enabled);
     // Stores the edit's value into its register, then shows every register again.
+    void StoreEdit(THexEdit* edit);
     void EditExit(THexEdit* edit);
     void EditEnter(THexEdit* edit);
     uint8_t* FlagByte(int index);

@@ -40,6 +40,11 @@ TDebugWindows::TDebugWindows(TMachine& machine, TDebuggerHost& host, QWidget* ma
     Info = new TForm_Info(view, mainWindow);
 
     connect(Cpu, &TForm_DebugCPU::ProgramCounterEntered, this, [this] { Debugger->DrawListing(Debugger->ListingStart); });
+    connect(Cpu, &TForm_DebugCPU::RegistersEdited, this, [this] {
+        Debugger->DrawListing(Debugger->ListingStart);
+        Stack->Refresh();
+        if (QuickRegisters->isVisible()) QuickRegisters->Refresh();
+    });
     connect(BreakPoints, &TForm_DebugBreakPoints::BreakpointRemoved, this,
             [this] { Debugger->DrawListing(Debugger->ListingStart); });
     connect(QuickRegisters, &TForm_QuickRegisters::Closed, this, &TDebugWindows::QuickRegistersClosed);
@@ -61,6 +66,12 @@ void TDebugWindows::BreakpointReached() {
 }
 
 void TDebugWindows::AfterFrame() {
+    if (QuickRegisters->isVisible()) QuickRegisters->Refresh();
+}
+
+void TDebugWindows::MachineChanged() {
+    if (!Machine.EmulationStopped) return;
+    Debugger->MachineChanged();
     if (QuickRegisters->isVisible()) QuickRegisters->Refresh();
 }
 

@@ -33,6 +33,9 @@ public:
     // The frame loop's call has ended: the quick register window, when shown, follows the
     // processor.
     void AfterFrame();
+    // Something changed the machine while emulation is stopped, or a run that a breakpoint
+    // stopped has ended its clock step: every window shows the machine as it now is.
+    void MachineChanged();
     // The palette has changed: the TED window's colour panels follow while stopped.
     void PaletteChanged();
 

@@ -230,6 +230,12 @@ void TForm_Debugger::ShowStep(bool refreshTed) {
     ScrollBar->setValue(ListingStart);
 }
 
+void TForm_Debugger::MachineChanged() {
+    if (!Stopped()) return;
+    ListingStart = Machine.Cpu.PC;
+    ShowStep(true);
+}
+
 void TForm_Debugger::StepIn() {
     if (!Stopped()) return;
     const bool ended = Machine.StepInstruction();

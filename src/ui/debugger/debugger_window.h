@@ -49,6 +49,9 @@ public:
     // Run/Stop while stopped.
     void Run();
     void UpdateControls();
+    // Something changed the machine while stopped (a reset, a snapshot, a load, a breakpoint's
+    // clock step ending): every window shows it as it now is, the listing from PC.
+    void MachineChanged();
     // Lists from `start` (which becomes the listing's start) and refreshes the controls.
     void DrawListing(uint16_t start);
 

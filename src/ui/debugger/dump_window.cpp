@@ -25,7 +25,9 @@ TDumpRow DumpRow(const TMachineView& view, uint16_t address) {
     for (int i = 0; i < 8; ++i) {
         const uint8_t value = view.Peek(uint16_t(address + i));
         bytes << HexText(value, 2);
-        row.Characters += QChar::fromLatin1(DumpCharacter(value));
+        // Latin-1's control characters ($80-$9F and the few below $20) have no glyph: a dot.
+        const QChar shown = QChar::fromLatin1(DumpCharacter(value));
+        row.Characters += shown.isPrint() ? shown : QLatin1Char('.');
     }
     row.Bytes = bytes.join(QLatin1Char(' '));
     return row;

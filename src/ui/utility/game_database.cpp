@@ -1,7 +1,6 @@
 #include "ui/utility/game_database.h"
 
-// Names are shown as UTF-8 and compared as bytes: no character set conversion is wanted. The
-// packaged header keeps its template bodies behind SI_IMPLEMENTATION; with them here no
+// The file is parsed as bytes: no character set conversion by the parser. The packaged header keeps its template bodies behind SI_IMPLEMENTATION; with them here no
 // library is needed (the instances are inline, so another user of the header links too).
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION
@@ -12,6 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <charconv>
 #include <cstring>
 #include <string>
@@ -72,11 +72,40 @@ long AddressValue(const char* text) {
     return error == std::errc() && end == value.data() + value.size() ? number : 0;
 }
 
+// Game lists are written in Windows-1252 (Latin-1 with printable characters at $80-$9F); a
+// name that is valid UTF-8 is taken as that. Positions 1252 leaves empty show as '?'.
+QString NameText(const char* bytes) {
+    const QByteArray name(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(name);
+    if (!utf8.hasError()) return decoded;
+    static constexpr char16_t Windows1252[32] = {
+        0x20AC, u'?',   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, u'?',   0x017D, u'?',   u'?',   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, u'?',   0x017E, 0x0178};
+    QString text;
+    for (const char c : name) {
+        const uint8_t byte = uint8_t(c);
+        text += byte >= 0x80 && byte < 0xA0 ? QChar(Windows1252[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
+// The file without its lines that hold a NUL byte: such a line is damaged, and the parser would
+// take the NUL for the end of the whole text.
+QByteArray WithoutDamagedLines(const QByteArray& text) {
+    QByteArray kept;
+    for (const QByteArray& line : text.split('\n'))
+        if (!line.contains('\0')) kept += line + '\n';
+    return kept;
+}
+
 }  // namespace
 
-std::vector<TGameEntry> GameEntries(const QByteArray& text) {
+std::vector<TGameEntry> GameEntries(const QByteArray& file) {
     CSimpleIniA ini(false, false, false);
     std::vector<TGameEntry> entries;
+    const QByteArray text = WithoutDamagedLines(file);
     if (ini.LoadData(text.constData(), size_t(text.size())) < 0) return entries;
     const QString unknown = QStringLiteral("???");
     for (int n = 1;; ++n) {
@@ -84,7 +113,7 @@ std::vector<TGameEntry> GameEntries(const QByteArray& text) {
         if (!ini.GetSection(section.c_str())) break;
         TGameEntry entry;
         const char* name = ini.GetValue(section.c_str(), "Name", nullptr);
-        entry.Name = name ? QString::fromUtf8(name) : unknown;
+        entry.Name = name ? NameText(name) : unknown;
         const long address = AddressValue(ini.GetValue(section.c_str(), "Address", nullptr));
         entry.StartDec = address ? QString::number(address) : unknown;
         entry.StartHex = address ? QStringLiteral("$%1").arg(qulonglong(uint32_t(address)), 4, 16, QLatin1Char('0')).toUpper()
