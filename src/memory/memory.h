@@ -168,6 +168,7 @@ public:
     enum class TIoModel : uint8_t { C16, Plus4 };
     void SetIoModel(TIoModel model, bool emptyRomReadsOpenBus);
     TIoModel IoModel() const { return Io; }
+    bool EmptyRomReadsOpenBus() const { return EmptyRomOpen; }
     bool SlotLoaded(int slot) const { return slot >= 0 && slot < 8 && SlotFilled[slot]; }
     // The user port latch (Plus4): a write sets the pins it drives low; a read gives the pins.
     uint8_t UserPortLatch = 0xFF;

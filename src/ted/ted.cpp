@@ -170,6 +170,7 @@ void TTED::LatchLine() {
     }
 
     Line.BorderGroup = TedPixels::Pack(BorderColour, BorderColour, BorderColour, BorderColour);
+    if (Memory) Line.OpenBus = Memory->OpenBus();
     LatchWindow();
 }
 
@@ -205,6 +206,7 @@ void TTED::LatchWindow() {
     if (Chars256) charBase &= 0xF800;  // 256 characters fill 2 KB
     Line.CharLineAddress = charBase + characterLine;
     Line.CharRomPossible = inRows && charBase >= 0x8000;
+    Line.CharRomOpen = inRows && charBase < 0x8000 && Memory && Memory->EmptyRomReadsOpenBus();
     Line.MulticolourBitmap0 = BackgroundColour[0];
     Line.MulticolourBitmap3 = BackgroundColour[1];
 }

@@ -245,6 +245,10 @@ private:
         uint16_t MatrixAddress = 0;     // character codes; attributes 1024 below
         uint32_t CharLineAddress = 0;   // character base + character line
         bool CharRomPossible = false;   // character base at $8000 or above
+        // A ROM fetch below $8000, where no ROM answers: the TED reads the open data bus, as it
+        // was when the line began (OpenBus).
+        bool CharRomOpen = false;
+        uint8_t OpenBus = 0xFF;
         // Where the cells fetch from: the memory image, or, on a window line outside the
         // character rows, a blank image, so that the line shows background colour 0.
         const uint8_t* Fetch = nullptr;
@@ -286,7 +290,7 @@ private:
     // What a cell's pixels depend on: the line latch, video memory and the registers the TED
     // reads live, gathered once.
     struct TCellContext {
-        const uint8_t* CharImage;    // RAM, or ROM bank 0's 32 KB
+        const uint8_t* CharImage;    // RAM, ROM bank 0's 32 KB, or the open bus's byte
         uint32_t CharMask;           // the character address wraps within it
         uint32_t CharLine;           // character base + character line
         const uint8_t* Attributes;   // the current text row's attributes

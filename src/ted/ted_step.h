@@ -31,9 +31,9 @@ inline TTED::TCellContext TTED::CellContext() const {
     // A high character base with high codes runs past $FFFF: the address wraps to 16 bits as
     // the TED's address lines do, and a ROM fetch wraps within bank 0's 32 KB, so no fetch
     // leaves the memory image.
-    const bool rom = CharFromRom && Line.CharRomPossible;
-    context.CharImage = rom ? Video + 0x10000 : Line.Fetch;
-    context.CharMask = rom ? 0x7FFF : 0xFFFF;
+    const bool rom = CharFromRom && Line.CharRomPossible, open = CharFromRom && Line.CharRomOpen;
+    context.CharImage = rom ? Video + 0x10000 : open ? &Line.OpenBus : Line.Fetch;
+    context.CharMask = rom ? 0x7FFF : open ? 0 : 0xFFFF;
     context.CharLine = Line.CharLineAddress;
     context.Attributes = Line.Fetch + Line.AttributeRow;
     context.Codes = Line.Fetch + Line.CodeRow;
