@@ -170,7 +170,7 @@ void TTED::LatchLine() {
     }
 
     Line.BorderGroup = TedPixels::Pack(BorderColour, BorderColour, BorderColour, BorderColour);
-    if (Memory) Line.OpenBus = Memory->OpenBus();
+    if (CharFromRom && Memory) Line.OpenBus = Memory->OpenBus();  // read only with ROM fetches on
     LatchWindow();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The TED's per-clock work, included by ted.h. It is inline so that the frame loop runs it
 // without a call; everything done once per line or rarer lives in ted.cpp.
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -210,12 +211,19 @@ inline int32_t TTED::RunEnd(int32_t maxSteps) const {
     else if (step < windowEnd) {
         end = windowEnd;
     }
-    // A run keeps one pattern of processor clocks: every step, the odd ones, or none (stopped
-    // for a bad line; the frame loop sends a write the processor is doing to the plain path).
+    // A window run keeps one pattern of processor clocks: the odd steps, or none (stopped for a
+    // bad line); a border run takes the stretches as they come up to a stop, where the frame
+    // loop sends a write the processor is doing to the plain path.
     const TClockClass clocks = Line.Clocks->Class[size_t(step)];
-    // The window is drawn with the processor at single clock or stopped.
-    if (clocks == TClockClass::Every && InWindow(step)) return step;
-    if (Line.Clocks->SegmentEnd[size_t(step)] < end) end = Line.Clocks->SegmentEnd[size_t(step)];
+    if (InWindow(step)) {
+        if (clocks == TClockClass::Every) return step;
+        if (Line.Clocks->SegmentEnd[size_t(step)] < end) end = Line.Clocks->SegmentEnd[size_t(step)];
+    } else if (clocks != TClockClass::Stopped) {
+        for (int32_t next = Line.Clocks->SegmentEnd[size_t(step)]; next < end; next = Line.Clocks->SegmentEnd[size_t(next)])
+            if (Line.Clocks->Class[size_t(next)] == TClockClass::Stopped) end = next;
+    } else if (Line.Clocks->SegmentEnd[size_t(step)] < end) {
+        end = Line.Clocks->SegmentEnd[size_t(step)];
+    }
     if (maxSteps < end - step) end = step + maxSteps;
     // A timer at n ticks from 0 fires in the odd step that gives its n-th tick; 0 is 65536 ticks
     // off. The nearest timer is the one with the fewest ticks left.
@@ -237,37 +245,41 @@ bool TTED::RunBorder(int32_t end, Clock&& clock) {
     TicksPendingFrom = start;
     int32_t step = start;
     bool stopped = false;
-    switch (Line.Clocks->Class[size_t(start)]) {
-        case TClockClass::Every:
-            ClockStride = 1;
-            while (step < end) {
-                LineStep = step;
-                const TRunClocks taken = clock(uint32_t(end - step), TDrawAhead{nullptr, nullptr, nullptr});
-                step += int32_t(taken.Clocks);
-                if (taken.EndRun) {
-                    step -= 1;
-                    stopped = true;
-                    break;
+    // Stretch by stretch: every step a processor clock, the odd ones, or none.
+    while (step < end && !stopped) {
+        const int32_t stretchEnd = std::min(end, int32_t(Line.Clocks->SegmentEnd[size_t(step)]));
+        switch (Line.Clocks->Class[size_t(step)]) {
+            case TClockClass::Every:
+                ClockStride = 1;
+                while (step < stretchEnd) {
+                    LineStep = step;
+                    const TRunClocks taken = clock(uint32_t(stretchEnd - step), TDrawAhead{nullptr, nullptr, nullptr});
+                    step += int32_t(taken.Clocks);
+                    if (taken.EndRun) {
+                        step -= 1;
+                        stopped = true;
+                        break;
+                    }
                 }
-            }
-            break;
-        case TClockClass::Odd:
-            ClockStride = 2;
-            for (step |= 1; step < end;) {
-                LineStep = step;
-                const TRunClocks taken = clock(uint32_t(end - step + 1) >> 1, TDrawAhead{nullptr, nullptr, nullptr});
-                step += 2 * int32_t(taken.Clocks);
-                if (taken.EndRun) {
-                    step -= 2;
-                    stopped = true;
-                    break;
+                break;
+            case TClockClass::Odd:
+                ClockStride = 2;
+                for (step |= 1; step < stretchEnd;) {
+                    LineStep = step;
+                    const TRunClocks taken = clock(uint32_t(stretchEnd - step + 1) >> 1, TDrawAhead{nullptr, nullptr, nullptr});
+                    step += 2 * int32_t(taken.Clocks);
+                    if (taken.EndRun) {
+                        step -= 2;
+                        stopped = true;
+                        break;
+                    }
                 }
-            }
-            if (!stopped) step = end;
-            break;
-        case TClockClass::Stopped:
-            step = end;  // the processor waits for the TED's fetch
-            break;
+                if (!stopped) step = stretchEnd;
+                break;
+            case TClockClass::Stopped:
+                step = stretchEnd;  // the processor waits for the TED's fetch
+                break;
+        }
     }
     const int32_t done = step - start;  // steps whose TED part is done
     if (done > 0) {
