@@ -121,6 +121,11 @@ void TForm_Main::StatusMessage(const char* text) {
 void TForm_Main::UpdateDriveLamps() {
     if (Machine->Drive8.TakeLampChange()) Drive8Lamp = LampColour(Machine->Drive8.Lamp, Drive8Lamp);
     if (Machine->Drive9.TakeLampChange()) Drive9Lamp = LampColour(Machine->Drive9.Lamp, Drive9Lamp);
+    // What a drive has to tell about its disk (a longer image served read-only, an image
+    // changed by another program) is shown in the status bar as it happens.
+    for (TDrive* drive : {&Machine->Drive8, &Machine->Drive9})
+        if (const std::string notice = drive->TakeNotice(); !notice.empty())
+            StatusMessage(("Drive " + std::to_string(drive->DeviceNumber) + ": " + notice).c_str());
     // The frame counter is the one of this frame, before its increase.
     if (Machine->FrameCounter % 8 != 0) return;
     StatusPanels[3]->SetFill(Drive8Lamp);

@@ -126,7 +126,12 @@ TEST(DosOpenName, NamesGiveFileTypeModeAndReplace) {
     EXPECT_EQ(ParseOpenName("SEQ,S", 1).Type, FileSeq);
     EXPECT_EQ(ParseOpenName("$0:A*", 2).Kind, TOpenRequest::Directory);
 
-    EXPECT_EQ(ParseOpenName("#", 5).Status.Code, DosNoChannel);
+    EXPECT_EQ(ParseOpenName("#", 5).Kind, TOpenRequest::DirectBuffer);
+    EXPECT_EQ(ParseOpenName("#3", 5).Buffer, 3);
+    EXPECT_EQ(ParseOpenName("#7", 5).Status.Code, DosNoChannel);
+    // Only a read of "$" is the directory: a write of such a name makes no file.
+    for (const auto& [name, secondary] : {std::pair{"$", 1}, std::pair{"0:$", 1}, std::pair{"$X,S,W", 2}, std::pair{"@$X,S,A", 2}})
+        EXPECT_EQ(ParseOpenName(name, secondary).Status.Code, DosInvalidName) << name;
     EXPECT_EQ(ParseOpenName("REL,L,\x20", 5).Status.Code, DosFileTypeMismatch);
     EXPECT_EQ(ParseOpenName("G*ME", 1).Status.Code, DosInvalidName);
     EXPECT_EQ(ParseOpenName("../ESCAPE,S,W", 2).Status.Code, DosInvalidName);
