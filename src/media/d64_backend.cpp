@@ -10,6 +10,9 @@
 
 namespace fs = std::filesystem;
 
+const char* const D64ChangedOutsideNotice =
+    "The disk image was changed by another program; the drive's change is kept in memory only.";
+
 TD64Image::TD64Image() = default;
 
 const std::vector<uint8_t>& TD64Image::BlankImage() {
@@ -28,7 +31,8 @@ TD64Attach TD64Image::AttachData(const std::vector<uint8_t>& image) {
     return TD64Attach::Attached;
 }
 
-TD64Attach TD64Image::Attach(const std::string& path) {
+TD64Attach TD64Image::Attach(const std::string& file) {
+    const std::string path = file;  // `file` may be this image's own path, which changes below
     // Read the whole image aside first: a refused file leaves the attached disk untouched.
     std::vector<uint8_t> image;
     switch (ReadHostFile(path, LargestImageFile, image)) {
@@ -62,7 +66,7 @@ TDosStatus TD64Image::Commit() {
         if (ReadHostFile(Path, LargestImageFile, file) != THostRead::Ok || file != expected) {
             Disk.swap(Working);
             Protected = true;
-            Notice = "The disk image was changed by another program; the drive's change is kept in memory only.";
+            Notice = D64ChangedOutsideNotice;
             return {DosWriteError};
         }
     }

@@ -16,6 +16,8 @@ class TStateWriter;
 enum class TD64Attach { Attached, CannotOpen, NotAnImage, InUse };
 // The message box text for a refused image (empty for Attached).
 const char* D64AttachMessage(TD64Attach result);
+// What a drive tells the user when its image file was changed by another program.
+extern const char* const D64ChangedOutsideNotice;
 
 // The disk in a D64 drive: the image in memory and the host file it came from. Changes reach
 // the host file only whole: the changed image is written beside the file and renamed over it,
