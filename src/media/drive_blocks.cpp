@@ -2,6 +2,7 @@
 // B-W write one from it, B-P moves the buffer pointer, B-A and B-F take and give back blocks in
 // the block availability map. The memory commands need the drive's own processor and memory,
 // which this drive does not have: they are refused.
+#include <algorithm>
 #include <array>
 
 #include "media/drive_channels.h"
@@ -58,9 +59,11 @@ bool ParseNumbers(std::string_view text, std::array<int32_t, Count>& numbers) {
             continue;
         }
         if (c < '0' || c > '9' || found == Count) return false;
+        // A long run of digits stands at 999 (a status holds three digits): no track, sector or
+        // channel is that large.
         int32_t value = 0;
-        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10 + (text[i] - '0');
-        numbers[found++] = value > 999 ? 999 : value;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = std::min(value * 10 + (text[i] - '0'), 999);
+        numbers[found++] = value;
     }
     return found == Count;
 }
