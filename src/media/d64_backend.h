@@ -59,6 +59,13 @@ public:
     // becomes write-protected until it is attached again, and the write answers 25.
     TDosStatus Commit();
 
+    // Keeps the disk in memory only, write-protected: its host file is no longer its own.
+    void Unlink() {
+        Path.clear();
+        FileId = {};
+        Protected = true;
+    }
+
     // Snapshots (drive_state.cpp): the bytes, the error bytes and the host file. The file is
     // taken back only while it holds exactly these bytes; otherwise the disk lives in memory,
     // write-protected, so that no write is answered OK and lost, and `unlinked` is set.

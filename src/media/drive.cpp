@@ -99,6 +99,16 @@ bool TDrive::HoldsImageFile(const std::string& path) const {
     return id.Known && !Image.HostFile().empty() && id == Image.HostFileIdentity();
 }
 
+bool TDrive::LetGoOfImageFileOf(const TDrive& other, std::string* note) {
+    if (Image.HostFile().empty() || !other.HoldsImageFile(Image.HostFile())) return false;
+    Image.Unlink();
+    if (note)
+        *note = "Drives " + std::to_string(other.DeviceNumber) + " and " + std::to_string(DeviceNumber) +
+                " held the same disk image file in the snapshot: drive " + std::to_string(DeviceNumber) +
+                " keeps its disk in memory only, write-protected.";
+    return true;
+}
+
 TD64Attach TDrive::AttachImage(const std::string& path, const TDrive* otherDrive) {
     if (otherDrive && otherDrive->HoldsImageFile(path)) return TD64Attach::InUse;
     const TD64Attach result = Image.Attach(path);

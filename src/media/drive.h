@@ -80,6 +80,10 @@ public:
     TD64Attach AttachImage(const std::string& path, const TDrive* otherDrive = nullptr);
     // Whether this drive's disk is the host file at `path` (compared by device and inode).
     bool HoldsImageFile(const std::string& path) const;
+    // A snapshot taken before one file could go to one drive only may give both drives the same
+    // image file: this drive then keeps its disk in memory, write-protected, and `note` says so.
+    // True when that happened.
+    bool LetGoOfImageFileOf(const TDrive& other, std::string* note);
     // What the user should be told about the disk since the last call (empty for nothing).
     std::string TakeNotice() { return Image.TakeNotice(); }
     // An image without a host file: writes change it in memory only.
