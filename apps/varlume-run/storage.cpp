@@ -1,5 +1,6 @@
 #include "storage.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -78,7 +79,15 @@ bool AlreadyServes(const TDrive& drive, const std::string& path) {
     return false;
 }
 
-bool AttachDrive(TDrive& drive, const std::string& path, bool writeProtect, std::string& error) {
+// Whatever a drive has to tell the user (a longer image served read-only, an image changed by
+// another program) goes to the standard error as it happens.
+void ReportNotices(TMachine& machine) {
+    for (TDrive* drive : {&machine.Drive8, &machine.Drive9})
+        for (std::string notice = drive->TakeNotice(); !notice.empty(); notice = drive->TakeNotice())
+            std::fprintf(stderr, "varlume-run: drive %d: %s\n", int(drive->DeviceNumber), notice.c_str());
+}
+
+bool AttachDrive(TDrive& drive, const TDrive& otherDrive, const std::string& path, bool writeProtect, std::string& error) {
     drive.SetWriteProtected(writeProtect);
     // A drive the snapshot left on this disk or directory keeps its open files and its place.
     if (AlreadyServes(drive, path)) return true;
@@ -88,7 +97,12 @@ bool AttachDrive(TDrive& drive, const std::string& path, bool writeProtect, std:
         drive.SetMode(TDrive::ModeDirectory);
         return true;
     }
-    const TD64Attach result = drive.AttachImage(path);
+    const TD64Attach result = drive.AttachImage(path, &otherDrive);
+    if (result == TD64Attach::InUse) {
+        error = "'" + path + "' is the image drive " + std::to_string(otherDrive.DeviceNumber) +
+                " holds: one image file goes to one drive at a time";
+        return false;
+    }
     if (result != TD64Attach::Attached) {
         error = std::string(D64AttachMessage(result)) + ": '" + path + "'";
         return false;
@@ -126,8 +140,11 @@ bool TStorage::CheckSnapshotTarget(std::string& error) const {
 }
 
 bool TStorage::Prepare(std::string& error) {
-    if (!Options.Drive8.empty() && !AttachDrive(Machine.Drive8, Options.Drive8, Options.WriteProtect, error)) return false;
-    if (!Options.Drive9.empty() && !AttachDrive(Machine.Drive9, Options.Drive9, Options.WriteProtect, error)) return false;
+    if (!Options.Drive8.empty() && !AttachDrive(Machine.Drive8, Machine.Drive9, Options.Drive8, Options.WriteProtect, error))
+        return false;
+    if (!Options.Drive9.empty() && !AttachDrive(Machine.Drive9, Machine.Drive8, Options.Drive9, Options.WriteProtect, error))
+        return false;
+    ReportNotices(Machine);
     if (!Options.Prg.empty() && !std::filesystem::is_regular_file(Options.Prg)) {
         error = std::string(MessageCannotLoadGiven) + " '" + Options.Prg + "'";
         return false;
@@ -144,6 +161,7 @@ bool TStorage::Prepare(std::string& error) {
 }
 
 bool TStorage::AfterFrame(TTypist& typist, std::string& error) {
+    ReportNotices(Machine);
     if (!PrgPending() || !AutoLoadReady(Machine.Cpu.PC, Machine.Cpu.Cycle)) return true;
     PrgLoaded = true;
     const TPrgLoadStatus status = LoadPrgFile(Machine.Memory, Options.Prg, false).Status;
@@ -170,7 +188,12 @@ bool TStorage::Finish(std::string& error) {
         PressStop(Machine.Memory, Machine.Tape);
         if (!CheckSaveTarget("--record-tap", Options.RecordTap, Options, error)) return false;
         switch (Machine.Tape.SaveRecording(Options.RecordTap)) {
-            case TTapeSave::Saved: break;
+            case TTapeSave::Saved:
+                // What fitted is kept; the run still fails, since the tape is not whole.
+                if (!Machine.Tape.RecordingOverflowed()) break;
+                error = "the recording outgrew the tape's " + std::to_string(TTape::RecordCapacity >> 20) +
+                        " MB buffer: '" + Options.RecordTap + "' holds only its beginning";
+                return false;
             case TTapeSave::NothingRecorded:
                 error = "nothing was recorded on the tape, so '" + Options.RecordTap + "' was not written";
                 return false;

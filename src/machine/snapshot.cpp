@@ -146,6 +146,8 @@ bool Restore(TMachine& machine, const TParsed& parsed, uint32_t& romChecksum, TS
         if (drive->DeviceNumber != (drive == &machine.Drive8 ? 8 : 9)) ok = false;
         if (ok && notes && !note.empty()) notes->push_back(note);
     }
+    // One image file goes to one drive, whatever an older snapshot says.
+    if (std::string note; ok && machine.Drive9.LetGoOfImageFileOf(machine.Drive8, &note) && notes) notes->push_back(note);
     ok = ok && read(TapeTag, [&](TStateReader& in) { return machine.Tape.RestoreState(in); });
     ok = ok && read(FrameTag, [&](TStateReader& in) {
         in.GetBytes(machine.Frame.Pixels, sizeof machine.Frame.Pixels);

@@ -91,6 +91,10 @@ public:
     // Writing, as a 1541 lays files out (d64_writer.cpp). The caller works on a copy of the
     // image and keeps it only when the operation succeeds.
     TDosStatus WriteFile(std::string_view name, int32_t type, bool replace, const std::vector<uint8_t>& bytes);
+    // Adds bytes[existing..] to the end of the named file in place, as a 1541 appends: the last
+    // sector is filled up and new sectors are chained on, so only the new bytes need room. A
+    // file that no longer begins with bytes[0..existing) is written whole instead.
+    TDosStatus Append(std::string_view name, int32_t type, const std::vector<uint8_t>& bytes, size_t existing);
     TDosStatus Scratch(std::string_view pattern, int32_t& count);
     TDosStatus Rename(std::string_view newName, std::string_view oldPattern);
     void Format(std::string_view diskName, std::string_view id, bool newId);

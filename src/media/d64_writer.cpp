@@ -148,6 +148,48 @@ TDosStatus TD64Disk::WriteFile(std::string_view name, int32_t type, bool replace
     return {};
 }
 
+TDosStatus TD64Disk::Append(std::string_view name, int32_t type, const std::vector<uint8_t>& bytes, size_t existing) {
+    uint8_t* entry = nullptr;
+    ForEachEntry([&](uint8_t* candidate) {
+        if (candidate[2] != 0 && EntryName(candidate) == name) entry = candidate;
+        return entry == nullptr;
+    });
+    std::vector<uint8_t> held;
+    if (!entry || (entry[2] & TypeLocked) || ReadChain(entry[3], entry[4], bytes.size(), held).Code != DosOk ||
+        held.size() != existing || !std::equal(held.begin(), held.end(), bytes.begin()))
+        return WriteFile(name, type, true, bytes);
+    // The last sector of the chain (ReadChain has checked every link) and its bytes in use.
+    TLink last{entry[3], entry[4]};
+    int32_t blocks = 1;
+    for (uint8_t* sector = Sector(last.Track, last.Sector); sector[0] != 0; sector = Sector(last.Track, last.Sector), ++blocks)
+        last = {sector[0], sector[1]};
+    uint8_t* tail = Sector(last.Track, last.Sector);
+    if (tail[1] == 0) return WriteFile(name, type, true, bytes);  // a last sector that takes a byte back
+    int32_t used = std::max(tail[1] - 1, 0);
+    size_t at = existing;
+    while (used < SectorDataBytes && at < bytes.size()) tail[2 + used++] = bytes[at++];
+    tail[1] = uint8_t(used + 1);
+    const auto added = int32_t((bytes.size() - at + SectorDataBytes - 1) / SectorDataBytes);
+    if (added > FreeDataSectors()) return {DosDiskFull};
+    for (TLink current = last; at < bytes.size(); ++blocks) {
+        TLink next = current;
+        if (!AllocateNext(next)) return {DosDiskFull};
+        uint8_t* previous = Sector(current.Track, current.Sector);
+        previous[0] = uint8_t(next.Track);
+        previous[1] = uint8_t(next.Sector);
+        uint8_t* sector = Sector(next.Track, next.Sector);
+        const size_t chunk = std::min<size_t>(SectorDataBytes, bytes.size() - at);
+        std::memset(sector, 0, 256);
+        std::copy(bytes.begin() + long(at), bytes.begin() + long(at + chunk), sector + 2);
+        sector[1] = uint8_t(chunk + 1);
+        at += chunk;
+        current = next;
+    }
+    entry[30] = uint8_t(blocks);
+    entry[31] = uint8_t(blocks >> 8);
+    return {};
+}
+
 TDosStatus TD64Disk::Scratch(std::string_view pattern, int32_t& count) {
     ForEachEntry([&](uint8_t* entry) {
         if (entry[2] == 0 || (entry[2] & TypeLocked) || !NameMatch(pattern, EntryName(entry))) return true;

@@ -43,7 +43,12 @@ TDosStatus TDirectoryBackEnd::CanWrite(std::string_view name, bool replace) {
     if (Protected) return {DosWriteProtect};
     if (!IsPlainName(name)) return {DosInvalidName};
     const std::vector<TServedFile> files = ServedFiles(Directory, FileAnyType);
-    if (FileNamed(files, name)) return replace ? TDosStatus{} : TDosStatus{DosFileExists};
+    if (const TServedFile* file = FileNamed(files, name)) {
+        if (!replace) return {DosFileExists};
+        // A host file its owner may not write is a locked file: it is neither replaced nor
+        // appended to.
+        return OwnerMayWrite(file->Path) ? TDosStatus{} : TDosStatus{DosWriteProtect};
+    }
     // Something the drive does not serve (a directory, a device, a link out of the directory)
     // holds the name: it is never written over.
     return NameTaken(Directory, name) ? TDosStatus{DosFileExists} : TDosStatus{};
@@ -68,7 +73,8 @@ TDosStatus TDirectoryBackEnd::Scratch(std::string_view pattern, int32_t& count) 
     if (Protected) return {DosWriteProtect};
     if (LeavesDirectory(pattern)) return {};
     for (const TServedFile& file : ServedFiles(Directory, FileAnyType)) {
-        if (!ServedFileMatches(file, pattern)) continue;
+        // Locked files (no write permission for their owner) are skipped, as a disk's are.
+        if (!ServedFileMatches(file, pattern) || !OwnerMayWrite(file.Path)) continue;
         std::error_code error;
         // A link is removed itself; what it leads to stays.
         if (fs::remove(file.Path, error)) ++count;

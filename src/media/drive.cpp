@@ -5,6 +5,24 @@
 #include "media/directory_backend.h"
 #include "media/served_directory.h"
 
+namespace {
+
+// The back-end of a directory drive whose directory is not there: nothing is read or written.
+class TNotReadyBackEnd : public TDosBackEnd {
+public:
+    TDosStatus ReadFile(std::string_view, int32_t, std::vector<uint8_t>&) override { return {DosDriveNotReady}; }
+    TDosStatus CanWrite(std::string_view, bool) override { return {DosDriveNotReady}; }
+    TDosStatus WriteFile(std::string_view, int32_t, bool, const std::vector<uint8_t>&) override {
+        return {DosDriveNotReady};
+    }
+    TDosStatus Scratch(std::string_view, int32_t&) override { return {DosDriveNotReady}; }
+    TDosStatus Rename(std::string_view, std::string_view) override { return {DosDriveNotReady}; }
+    TDosStatus Format(std::string_view, std::string_view, bool) override { return {DosDriveNotReady}; }
+    TDosStatus Validate() override { return {DosDriveNotReady}; }
+};
+
+}  // namespace
+
 bool NameMatch(std::string_view pattern, std::string_view name) {
     const size_t longer = std::max(pattern.size(), name.size());
     for (size_t i = 0; i < longer; ++i) {
@@ -67,9 +85,32 @@ void TDrive::StartAfresh() {
 void TDrive::SetDirectoryPath(std::string path) {
     if (path != DirectoryPath) CloseAllChannels();
     DirectoryPath = std::move(path);
+    DirectoryId = DirectoryPath.empty() ? THostFileId() : HostFileId(DirectoryPath);
 }
 
-TD64Attach TDrive::AttachImage(const std::string& path) {
+bool TDrive::DirectoryReady() const {
+    std::error_code error;
+    return DirectoryId.Known && std::filesystem::is_directory(DirectoryPath, error) &&
+           HostFileId(DirectoryPath) == DirectoryId;
+}
+
+bool TDrive::HoldsImageFile(const std::string& path) const {
+    const THostFileId id = HostFileId(path);
+    return id.Known && !Image.HostFile().empty() && id == Image.HostFileIdentity();
+}
+
+bool TDrive::LetGoOfImageFileOf(const TDrive& other, std::string* note) {
+    if (Image.HostFile().empty() || !other.HoldsImageFile(Image.HostFile())) return false;
+    Image.Unlink();
+    if (note)
+        *note = "Drives " + std::to_string(other.DeviceNumber) + " and " + std::to_string(DeviceNumber) +
+                " held the same disk image file in the snapshot: drive " + std::to_string(DeviceNumber) +
+                " keeps its disk in memory only, write-protected.";
+    return true;
+}
+
+TD64Attach TDrive::AttachImage(const std::string& path, const TDrive* otherDrive) {
+    if (otherDrive && otherDrive->HoldsImageFile(path)) return TD64Attach::InUse;
     const TD64Attach result = Image.Attach(path);
     // Files open on the old disk do not carry over to the new one.
     if (result == TD64Attach::Attached) CloseAllChannels();
@@ -210,7 +251,8 @@ void TDrive::DataByteToMachine() {
         last = ReadPosition == DataLength;
     } else if (TalkChannel == CommandChannelNumber) {
         DataRegister = Command.NextByte(last);
-    } else if (Channels[size_t(TalkChannel)].State() == TDataChannel::Reading) {
+    } else if (const auto state = Channels[size_t(TalkChannel)].State();
+               state == TDataChannel::Reading || state == TDataChannel::Buffer) {
         DataRegister = Channels[size_t(TalkChannel)].NextByte(last);
     } else {
         // Nothing to send on a channel that is not open for reading: the machine times out.
@@ -261,8 +303,39 @@ auto TDrive::WithBackEnd(Work work) {
         TD64BackEnd backEnd(Image, UserProtected);
         return work(backEnd);
     }
-    TDirectoryBackEnd backEnd(ServedDirectory(DirectoryPath), UserProtected);
+    if (!DirectoryReady()) {
+        TNotReadyBackEnd backEnd;
+        return work(backEnd);
+    }
+    TDirectoryBackEnd backEnd(DirectoryPath, UserProtected);
     return work(backEnd);
+}
+
+TDosStatus TDrive::OpenConflict(std::string_view name, bool writing, int32_t channel) const {
+    for (int32_t other = 1; other < CommandChannelNumber; ++other) {
+        const TDataChannel& file = Channels[size_t(other)];
+        if (other == channel || file.State() != TDataChannel::Writing) continue;
+        // A directory keeps one file per name whatever its letter case.
+        const bool same = DriveMode == ModeDirectory ? EqualIgnoringCase(file.Name(), name) : file.Name() == name;
+        if (writing && same) return {DosFileExists};
+        if (!writing && (same || NameMatch(name, file.Name()))) return {DosWriteFileOpen};
+    }
+    return {};
+}
+
+void TDrive::OpenBuffer(TDataChannel& file, int32_t buffer) {
+    // Each buffer serves one channel; "#" takes the lowest free one.
+    auto taken = [&](int32_t number) {
+        for (const TDataChannel& other : Channels)
+            if (other.State() == TDataChannel::Buffer && other.BufferNumber() == number) return true;
+        return false;
+    };
+    int32_t number = buffer;
+    if (number < 0)
+        for (number = 0; number <= 4 && taken(number);) ++number;
+    if (number > 4 || taken(number)) return SetDosStatus({DosNoChannel});
+    file.OpenBuffer(number);
+    SetDosStatus({});
 }
 
 void TDrive::EndListen() {
@@ -289,6 +362,12 @@ void TDrive::PrepareData() {
     ReadPosition = 0;
     // A drive prefix such as "0:" names the unit's only disk.
     if (name.size() > 2 && name[1] == ':') name.remove_prefix(2);
+    TDosStatus refused = DriveMode == ModeDirectory && !DirectoryReady() ? TDosStatus{DosDriveNotReady} : TDosStatus{};
+    if (refused.Code == DosOk && name.front() != '$') refused = OpenConflict(name, false, 0);
+    if (refused.Code != DosOk) {
+        StatusRegister = StatusNotFound;
+        return SetDosStatus(refused);
+    }
     if (DriveMode == ModeDirectory) PrepareFromDirectory(name);
     else if (DriveMode == ModeD64) PrepareFromDisk(name);
 }
@@ -306,7 +385,15 @@ void TDrive::OpenChannel(int32_t channel, std::string_view name) {
     if (file.State() != TDataChannel::Closed) CloseChannel(channel);
     const TOpenRequest request = ParseOpenName(name, channel);
     TDosStatus status = request.Status;
-    if (status.Code == DosOk && request.Kind == TOpenRequest::Directory) {
+    if (DriveMode == ModeDirectory && !DirectoryReady()) status = {DosDriveNotReady};
+    else if (status.Code == DosOk && request.Kind == TOpenRequest::File)
+        status = OpenConflict(request.Name, request.Mode == TOpenRequest::Write, channel);
+    if (status.Code == DosOk && request.Kind == TOpenRequest::DirectBuffer) {
+        // Only a disk has sectors to read into a buffer.
+        if (DriveMode == ModeD64) OpenBuffer(file, request.Buffer);
+        else SetDosStatus({DosNoChannel});
+        status = Command.Status();
+    } else if (status.Code == DosOk && request.Kind == TOpenRequest::Directory) {
         file.OpenForReading(Listing());
     } else if (status.Code == DosOk) {
         status = WithBackEnd([&](TDosBackEnd& backEnd) {
@@ -336,6 +423,8 @@ void TDrive::CloseChannel(int32_t channel) {
     TDataChannel& file = Channels[size_t(channel)];
     if (file.State() == TDataChannel::Writing) {
         SetDosStatus(file.TooLarge() ? TDosStatus{DosFileTooLarge} : WithBackEnd([&](TDosBackEnd& backEnd) {
+            if (file.ExistingBytes() > 0)
+                return backEnd.AppendFile(file.Name(), file.Type(), file.Contents(), file.ExistingBytes());
             return backEnd.WriteFile(file.Name(), file.Type(), file.Replace(), file.Contents());
         }));
     }
@@ -345,5 +434,10 @@ void TDrive::CloseChannel(int32_t channel) {
 void TDrive::RunCommand(std::string_view command) {
     // Opening the command channel without a command leaves the status to be read.
     if (command.empty()) return;
-    SetDosStatus(WithBackEnd([&](TDosBackEnd& backEnd) { return ExecuteDosCommand(command, backEnd); }));
+    const TBufferLookup buffers = [this](int32_t channel) -> TDataChannel* {
+        if (channel < 1 || channel >= CommandChannelNumber) return nullptr;
+        TDataChannel& file = Channels[size_t(channel)];
+        return file.State() == TDataChannel::Buffer ? &file : nullptr;
+    };
+    SetDosStatus(WithBackEnd([&](TDosBackEnd& backEnd) { return ExecuteDosCommand(command, backEnd, buffers); }));
 }

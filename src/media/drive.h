@@ -63,17 +63,29 @@ public:
     bool TakeLampChange();
     uint16_t BaseAddress() const { return DeviceNumber == 9 ? BaseDevice9 : BaseDevice8; }
 
-    // Directory mode serves the files of this host directory. Empty, or a path that is not a
-    // reachable directory, means the process's current directory. Files open on the old
+    // Directory mode serves the files of this host directory. While it is not there (none
+    // chosen, deleted, renamed, unmounted: no longer the directory that was chosen) the drive
+    // answers "74,DRIVE NOT READY" to every access and writes nothing. Files open on the old
     // directory are closed (a file still being written is dropped).
     void SetDirectoryPath(std::string path);
     const std::string& GetDirectoryPath() const { return DirectoryPath; }
+    // Whether the chosen directory is there, as it was chosen.
+    bool DirectoryReady() const;
 
-    // D64 mode serves this image. Only whole images are taken (174848 bytes, or 175531 with the
-    // error bytes); the drive's mode is not changed. Writes reach the image file unless its
-    // owner may not write it: then the disk is write-protected. Files open on the old disk are
-    // closed (a file still being written is dropped).
-    TD64Attach AttachImage(const std::string& path);
+    // D64 mode serves this image (TD64Image::Attach says which files are taken); the drive's
+    // mode is not changed. Writes reach the image file unless its owner may not write it: then
+    // the disk is write-protected. An image file that `otherDrive` holds (under any name) is
+    // refused: two drives writing one file would each lose the other's writes. Files open on
+    // the old disk are closed (a file still being written is dropped).
+    TD64Attach AttachImage(const std::string& path, const TDrive* otherDrive = nullptr);
+    // Whether this drive's disk is the host file at `path` (compared by device and inode).
+    bool HoldsImageFile(const std::string& path) const;
+    // A snapshot taken before one file could go to one drive only may give both drives the same
+    // image file: this drive then keeps its disk in memory, write-protected, and `note` says so.
+    // True when that happened.
+    bool LetGoOfImageFileOf(const TDrive& other, std::string* note);
+    // What the user should be told about the disk since the last call (empty for nothing).
+    std::string TakeNotice() { return Image.TakeNotice(); }
     // An image without a host file: writes change it in memory only.
     TD64Attach AttachImageData(const std::vector<uint8_t>& image);
     // Takes the disk out: the drive answers as before any image was attached (a blank disk
@@ -140,6 +152,10 @@ private:
     void CloseAllChannels();
     // Closes every channel and reports the drive's version, as after power-on.
     void StartAfresh();
+    // The status for a channel that reads `pattern` (60 while another channel writes a file of
+    // that name) or writes `name` on `channel` (63 while another channel writes it).
+    TDosStatus OpenConflict(std::string_view name, bool writing, int32_t channel) const;
+    void OpenBuffer(TDataChannel& file, int32_t buffer);
 
     // Runs at UNLISTEN: acts on what the machine sent to the channel it listened on.
     void EndListen();
@@ -161,7 +177,8 @@ private:
     // The listing of the current mode, for a data channel.
     std::vector<uint8_t> Listing();
 
-    std::string DirectoryPath = ".";
+    std::string DirectoryPath;
+    THostFileId DirectoryId;
     int32_t MachineRam = 65536;
     bool UserProtected = false;
     TD64Image Image;

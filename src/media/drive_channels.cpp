@@ -17,6 +17,15 @@ void TDataChannel::OpenForWriting(std::string name, int32_t type, bool replace, 
     FileType = type;
     ReplaceExisting = replace;
     Bytes = std::move(contents);
+    Position = Bytes.size();
+}
+
+void TDataChannel::OpenBuffer(int32_t number) {
+    Close();
+    ChannelState = Buffer;
+    Bytes.assign(BlockSize, 0);
+    FileType = number;
+    SetBufferPointer(0);
 }
 
 void TDataChannel::Close() {
@@ -29,6 +38,12 @@ void TDataChannel::Close() {
 }
 
 uint8_t TDataChannel::NextByte(bool& last) {
+    if (ChannelState == Buffer) {
+        last = int32_t(Position) == BufferLast;
+        const uint8_t byte = Bytes[Position];
+        Position = (Position + 1) % BlockSize;
+        return byte;
+    }
     if (ChannelState != Reading || Position >= Bytes.size()) {
         last = true;
         return CarriageReturn;
@@ -39,6 +54,11 @@ uint8_t TDataChannel::NextByte(bool& last) {
 }
 
 void TDataChannel::Append(uint8_t byte) {
+    if (ChannelState == Buffer) {
+        Bytes[Position] = byte;
+        Position = (Position + 1) % BlockSize;
+        return;
+    }
     if (ChannelState != Writing) return;
     if (Bytes.size() >= MaxFileSize) {
         Overflowed = true;

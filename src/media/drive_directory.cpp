@@ -56,7 +56,7 @@ void TDrive::PrepareFromDirectory(std::string_view name) {
     };
     if (LeavesDirectory(name)) return refuse({DosFileNotFound});
     // LOAD takes program files only; "*" asks for the first of them.
-    const std::vector<TServedFile> files = ServedFiles(ServedDirectory(DirectoryPath), FilePrg);
+    const std::vector<TServedFile> files = ServedFiles(DirectoryPath, FilePrg);
     const TServedFile* chosen = FindServedFile(files, name);
     if (!chosen) return refuse({DosFileNotFound});
 
@@ -78,7 +78,7 @@ void TDrive::PrepareFromDirectory(std::string_view name) {
 }
 
 int32_t TDrive::BuildDirectoryListing(uint8_t* buffer) {
-    const fs::path directory = ServedDirectory(DirectoryPath);
+    const fs::path directory = DirectoryPath;
     TListingWriter listing(buffer, TListingWriter::MaxListingSize(MachineRam));
     std::string title = "VARLUME DIR (8) ";
     title[13] = char('0' + DeviceNumber % 10);

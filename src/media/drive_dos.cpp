@@ -78,6 +78,7 @@ const char* DosMessage(int32_t code) {
         case DosFileNotFound: return "FILE NOT FOUND";
         case DosFileExists: return "FILE EXISTS";
         case DosFileTypeMismatch: return "FILE TYPE MISMATCH";
+        case DosNoBlock: return "NO BLOCK";
         case DosIllegalTrackSector: return "ILLEGAL TRACK AND SECTOR";
         case DosNoChannel: return "NO CHANNEL";
         case DosDiskFull: return "DISK FULL";
@@ -107,13 +108,9 @@ bool IsPlainName(std::string_view name) {
 
 TOpenRequest ParseOpenName(std::string_view name, int32_t secondary) {
     TOpenRequest request;
-    if (!name.empty() && name.front() == '$') {
-        request.Kind = TOpenRequest::Directory;
-        return request;
-    }
     if (!name.empty() && name.front() == '#') {
         request.Kind = TOpenRequest::DirectBuffer;
-        request.Status = {DosNoChannel};
+        request.Status = ParseBufferNumber(name.substr(1), request.Buffer);
         return request;
     }
     if (secondary == 1) {
@@ -149,6 +146,18 @@ TOpenRequest ParseOpenName(std::string_view name, int32_t secondary) {
         options.remove_prefix(next + 1);
     }
     if (request.Mode != TOpenRequest::Read && request.Type == FileAnyType) request.Type = FileSeq;
+    // Only a read of "$" is the directory. A write of a name beginning with "$" (SAVE"$",
+    // SAVE"0:$", "$,S,W") would make a file that no LOAD can name: it is refused.
+    const bool dollar = !name.empty() && name.front() == '$';
+    if (request.Mode != TOpenRequest::Read && (dollar || (!request.Name.empty() && request.Name.front() == '$'))) {
+        if (request.Status.Code == DosOk) request.Status = {DosInvalidName};
+        return request;
+    }
+    if (dollar) {
+        request = TOpenRequest();
+        request.Kind = TOpenRequest::Directory;
+        return request;
+    }
     if (request.Status.Code != DosOk) return request;
     if (request.Type == FileRel) {
         request.Status = {DosFileTypeMismatch};  // relative files are not kept by this drive
@@ -160,10 +169,21 @@ TOpenRequest ParseOpenName(std::string_view name, int32_t secondary) {
     return request;
 }
 
-TDosStatus ExecuteDosCommand(std::string_view command, TDosBackEnd& backEnd) {
+TDosStatus ParseBufferNumber(std::string_view digits, int32_t& buffer) {
+    buffer = -1;
+    if (digits.empty()) return {};
+    if (digits.size() > 1 || digits[0] < '0' || digits[0] > '4') return {DosNoChannel};
+    buffer = digits[0] - '0';
+    return {};
+}
+
+TDosStatus ExecuteDosCommand(std::string_view command, TDosBackEnd& backEnd, const TBufferLookup& buffers) {
     while (!command.empty() && command.back() == '\r') command.remove_suffix(1);
     if (command.empty()) return {};
     if (command.size() > CommandBufferSize) return {DosLineTooLong};
+    // Block and memory commands carry numbers, not a drive number, before any ":".
+    if (command.front() == 'U' || command.front() == 'M' || command.rfind("B-", 0) == 0)
+        return ExecuteBlockCommand(command, backEnd, buffers);
     const size_t colon = command.find(':');
     const std::string_view head = command.substr(0, colon);
     const std::string_view arguments = colon == std::string_view::npos ? std::string_view() : command.substr(colon + 1);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,7 @@ enum TDosCode : int32_t {
     DosFileNotFound = 62,
     DosFileExists = 63,
     DosFileTypeMismatch = 64,
+    DosNoBlock = 65,            // B-A of a block in use: the next free block follows
     DosIllegalTrackSector = 66,
     DosNoChannel = 70,
     DosDiskFull = 72,
@@ -58,6 +60,7 @@ struct TOpenRequest {
     int32_t Type = FileAnyType;
     TMode Mode = Read;
     bool Replace = false;    // "@": a write replaces a file of the same name
+    int32_t Buffer = -1;     // "#k": the buffer asked for (-1: any)
     TDosStatus Status;       // not OK when the name cannot be used
 };
 
@@ -87,9 +90,35 @@ public:
     virtual TDosStatus Format(std::string_view diskName, std::string_view id, bool newId) = 0;
     // "V0": rebuilds the block availability map from the directory.
     virtual TDosStatus Validate() = 0;
+    // Adds to the end of a file whose first `existing` bytes `bytes` begins with. A back-end
+    // that cannot add in place writes the whole file again.
+    virtual TDosStatus AppendFile(std::string_view name, int32_t type, const std::vector<uint8_t>& bytes, size_t existing) {
+        (void)existing;
+        return WriteFile(name, type, true, bytes);
+    }
+    // Direct access to the sectors of a disk (block commands). A medium without sectors
+    // refuses them as commands it does not know.
+    virtual bool HasSectors() const { return false; }
+    virtual TDosStatus ReadBlock(int32_t, int32_t, uint8_t*) { return {DosInvalidCommand}; }
+    virtual TDosStatus WriteBlock(int32_t, int32_t, const uint8_t*) { return {DosInvalidCommand}; }
+    // Marks a block used in the map; one in use answers 65 with the next free block.
+    virtual TDosStatus AllocateBlock(int32_t, int32_t) { return {DosInvalidCommand}; }
+    virtual TDosStatus FreeBlock(int32_t, int32_t) { return {DosInvalidCommand}; }
 };
+
+class TDataChannel;
+// The buffer channel open on a secondary address, for the block commands (nullptr: none).
+using TBufferLookup = std::function<TDataChannel*(int32_t channel)>;
+
+// The buffer number after "#" in an OPEN name: empty for any buffer (-1), else 0 to 4.
+TDosStatus ParseBufferNumber(std::string_view digits, int32_t& buffer);
 
 // Carries out one command written to the command channel (trailing carriage returns are
 // dropped). Callable on its own: every byte string gives a status and touches the medium only
 // through the back-end.
-TDosStatus ExecuteDosCommand(std::string_view command, TDosBackEnd& backEnd);
+// Block commands (U1, U2, B-R, B-W, B-P, B-A, B-F) find their buffer channels through
+// `buffers`; without it they answer 70,NO CHANNEL.
+TDosStatus ExecuteDosCommand(std::string_view command, TDosBackEnd& backEnd, const TBufferLookup& buffers = {});
+
+// The block and memory commands ("U", "B-", "M-"): drive_blocks.cpp.
+TDosStatus ExecuteBlockCommand(std::string_view command, TDosBackEnd& backEnd, const TBufferLookup& buffers);

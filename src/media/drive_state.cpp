@@ -61,7 +61,10 @@ bool TD64Image::RestoreState(TStateReader& in, bool& unlinked) {
     Disk = std::move(disk);
     ErrorBytes = std::move(errors);
     Path.clear();
-    Protected = false;
+    FileId = {};
+    // A disk cut off from its file keeps no write: each would be answered OK and lost.
+    Protected = unlinked || (path.empty() && writeProtected);
+    Notice.clear();
     return true;
 }
 
@@ -73,19 +76,23 @@ void TDataChannel::SaveState(TStateWriter& out) const {
     out.Put(FileType);
     out.Put(ReplaceExisting);
     out.Put(Overflowed);
+    if (ChannelState == Buffer) out.Put(BufferLast);
 }
 
 bool TDataChannel::RestoreState(TStateReader& in) {
     int32_t state = 0;
     uint64_t position = 0;
-    in.GetIn(state, int32_t(Closed), int32_t(Writing));
+    in.GetIn(state, int32_t(Closed), int32_t(Buffer));
     in.GetBlock(Bytes, MaxFileSize);
     in.Get(position);
     in.GetString(FileName, 256);
     in.GetIn(FileType, int32_t(FileAnyType), int32_t(FileRel));
     in.Get(ReplaceExisting);
     in.Get(Overflowed);
-    if (position > Bytes.size()) return in.Fail();
+    BufferLast = int32_t(BlockSize) - 1;
+    if (state == Buffer) in.GetIn(BufferLast, 0, int32_t(BlockSize) - 1);
+    if (position > Bytes.size() || (state == Buffer && (Bytes.size() != BlockSize || position >= BlockSize)))
+        return in.Fail();
     ChannelState = TState(state);
     Position = size_t(position);
     return in.Ok();
@@ -148,6 +155,7 @@ bool TDrive::RestoreState(TStateReader& in, std::string* note) {
     in.Get(DataLength);
     GetTrimmed(in, DataBuffer, DataBufferSize);
     in.GetString(DirectoryPath, 4096);
+    DirectoryId = DirectoryPath.empty() ? THostFileId() : HostFileId(DirectoryPath);
     in.GetIn(MachineRam, 16384, 65536);
     in.Get(UserProtected);
     bool unlinked = false;
@@ -161,6 +169,7 @@ bool TDrive::RestoreState(TStateReader& in, std::string* note) {
     Role = TBusRole(role);
     if (unlinked && note)
         *note = "The disk image file of drive " + std::to_string(DeviceNumber) +
-                " has changed since the snapshot: the drive keeps the snapshot's disk in memory only.";
+                " has changed since the snapshot: the drive keeps the snapshot's disk in memory only, write-protected "
+                "(writes answer 26,WRITE PROTECT ON).";
     return in.Ok();
 }

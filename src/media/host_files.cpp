@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -16,13 +17,13 @@ std::error_code LastError(std::errc fallback) {
 }
 
 // A name beside the target that no listing serves (it does not end in a file type) and that
-// no other writer uses: a random part, made unique within the process by a counter.
+// no other writer uses: a random part, made unique within the process by a counter. It is short
+// whatever the target's name, so a target whose name is near the file system's limit can still
+// be written.
 fs::path TemporaryPathFor(const fs::path& path) {
     static const uint64_t processPart = std::random_device()();
     static std::atomic<uint64_t> counter{0};
-    std::string name = ".";
-    name += path.filename().string();
-    name += ".varlume-" + std::to_string(processPart) + "-" + std::to_string(counter++) + ".tmp";
+    const std::string name = ".varlume-" + std::to_string(processPart) + "-" + std::to_string(counter++) + ".tmp";
     return path.parent_path() / name;
 }
 
@@ -88,4 +89,16 @@ std::error_code WriteHostFileThroughLinks(const fs::path& path, const uint8_t* d
 bool IsWriteProtection(const std::error_code& error) {
     return error == std::errc::permission_denied || error == std::errc::read_only_file_system ||
            error == std::errc::operation_not_permitted;
+}
+
+THostFileId HostFileId(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return {};
+    return {uint64_t(info.st_dev), uint64_t(info.st_ino), true};
+}
+
+bool OwnerMayWrite(const fs::path& path) {
+    std::error_code error;
+    const fs::perms permissions = fs::status(path, error).permissions();
+    return !error && (permissions & fs::perms::owner_write) != fs::perms::none;
 }

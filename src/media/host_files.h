@@ -27,3 +27,18 @@ std::error_code WriteHostFileThroughLinks(const std::filesystem::path& path, con
 
 // Whether an error of the host's file system means the medium refuses writes.
 bool IsWriteProtection(const std::error_code& error);
+
+// What the host's file system knows a file or directory by: its device and inode. Two paths
+// name the same file (through a link, a hard link or another spelling) exactly when their
+// identities are equal. A path that cannot be examined has no identity (Known is false).
+struct THostFileId {
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    bool Known = false;
+    bool operator==(const THostFileId&) const = default;
+};
+THostFileId HostFileId(const std::filesystem::path& path);
+
+// Whether the file's owner may write it: a file without the owner's write permission is
+// treated as write-protected (locked) by the drives, whoever runs the program.
+bool OwnerMayWrite(const std::filesystem::path& path);

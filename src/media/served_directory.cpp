@@ -65,13 +65,6 @@ std::string_view ExtensionOf(int32_t type) {
     return Extensions[0];
 }
 
-fs::path ServedDirectory(const std::string& path) {
-    std::error_code error;
-    if (!path.empty() && fs::is_directory(path, error)) return fs::path(path);
-    fs::path current = fs::current_path(error);
-    return error ? fs::path(".") : current;
-}
-
 std::vector<TServedFile> ServedFiles(const fs::path& directory, int32_t type) {
     std::vector<TServedFile> files;
     std::error_code error;

@@ -18,10 +18,6 @@ struct TServedFile {
     std::string_view Stem() const { return std::string_view(Name).substr(0, Name.size() - 4); }
 };
 
-// The directory a drive serves: its path, or the current directory when the path is empty or
-// not a reachable directory.
-std::filesystem::path ServedDirectory(const std::string& path);
-
 // The served files of one type (FileAnyType: all), sorted by host name: the host enumerates a
 // directory in no defined order, so the listing and "*" are the same on every run.
 std::vector<TServedFile> ServedFiles(const std::filesystem::path& directory, int32_t type);

@@ -144,8 +144,9 @@ void TForm_Main::MenuItem_RewindClick() {
 
 bool TForm_Main::AttachD64(int32_t drive, const QString& path) {
     TDrive& target = drive == 9 ? Machine->Drive9 : Machine->Drive8;
-    // A refused image is reported and the attached one stays, whole.
-    const TD64Attach result = QFileInfo(path).isFile() ? target.AttachImage(LocalPath(path)) : TD64Attach::CannotOpen;
+    const TDrive& other = drive == 9 ? Machine->Drive8 : Machine->Drive9;
+    // A refused image is reported and the attached one stays, whole; so is the other drive's.
+    const TD64Attach result = QFileInfo(path).isFile() ? target.AttachImage(LocalPath(path), &other) : TD64Attach::CannotOpen;
     if (result != TD64Attach::Attached) ErrorBox(D64AttachMessage(result));
     return result == TD64Attach::Attached;
 }

@@ -123,6 +123,18 @@ void TForm_Main::StatusMessage(const char* text) {
 void TForm_Main::UpdateDriveLamps() {
     if (Machine->Drive8.TakeLampChange()) Drive8Lamp = LampColour(Machine->Drive8.Lamp, Drive8Lamp);
     if (Machine->Drive9.TakeLampChange()) Drive9Lamp = LampColour(Machine->Drive9.Lamp, Drive9Lamp);
+    // What a drive has to tell about its disk (a longer image served read-only, an image
+    // changed by another program) is shown in the status bar as it happens.
+    for (TDrive* drive : {&Machine->Drive8, &Machine->Drive9}) {
+        const std::string notice = drive->TakeNotice();
+        if (notice.empty()) continue;
+        StatusMessage(("Drive " + std::to_string(drive->DeviceNumber) + ": " + notice).c_str());
+        // Attaching the changed file again reads it anew (and lifts the write protection).
+        const TDrive& other = drive == &Machine->Drive8 ? Machine->Drive9 : Machine->Drive8;
+        if (notice == D64ChangedOutsideNotice &&
+            Prompts.Question(QString::fromStdString(notice) + QStringLiteral("\n\nReload the disk image from its file?")))
+            drive->AttachImage(drive->ImageFile(), &other);
+    }
     // The frame counter is the one of this frame, before its increase.
     if (Machine->FrameCounter % 8 != 0) return;
     StatusPanels[3]->SetFill(Drive8Lamp);

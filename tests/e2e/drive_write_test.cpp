@@ -16,15 +16,10 @@ using Bytes = std::vector<uint8_t>;
 // 10 PRINT "HI"
 const Bytes HelloPrg = {0x01, 0x10, 0x0B, 0x10, 0x0A, 0x00, 0x99, 0x22, 0x48, 0x49, 0x22, 0x00, 0x00, 0x00};
 
-Bytes ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 std::map<std::string, Bytes> Snapshot(const std::filesystem::path& directory) {
     std::map<std::string, Bytes> files;
     for (const auto& entry : std::filesystem::directory_iterator(directory))
-        files[entry.path().filename().string()] = ReadBytes(entry.path());
+        files[entry.path().filename().string()] = ReadFileBytes(entry.path());
     return files;
 }
 
@@ -58,7 +53,7 @@ TEST(DriveWrites, SaveAndVerifyOnAHostDirectory) {
                                    "10 PRINT\"X\"\\nSAVE\"TEST\",8\\nVERIFY\"TEST\",8\\nPRINT DS$\\n", 700);
     EXPECT_TRUE(Contains(screen, "SAVING TEST\nREADY.\nVERIFY\"TEST\",8\n\nSEARCHING FOR TEST\nVERIFYING\nOK\n")) << screen;
     EXPECT_EQ(AfterLast(screen, "PRINT DS$").substr(0, 13), "00, OK,00,00\n") << screen;
-    EXPECT_EQ(ReadBytes(dir.Path / "TEST.PRG"), (Bytes{0x01, 0x10, 0x0A, 0x10, 0x0A, 0x00, 0x99, 0x22, 0x58, 0x22, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(ReadFileBytes(dir.Path / "TEST.PRG"), (Bytes{0x01, 0x10, 0x0A, 0x10, 0x0A, 0x00, 0x99, 0x22, 0x58, 0x22, 0x00, 0x00, 0x00}));
     auto after = Snapshot(dir.Path);
     after.erase("TEST.PRG");
     EXPECT_EQ(after, before);
@@ -88,7 +83,7 @@ TEST(DriveWrites, DsaveAndDirectoryOnACopyOfAD64) {
         << screen;
 
     // The image file changed: the map, the directory and NEW's own sectors, and nothing else.
-    const Bytes after = ReadBytes(d64);
+    const Bytes after = ReadFileBytes(d64);
     const media_test::TD64Check check = media_test::CheckD64(after);
     EXPECT_TRUE(check.Consistent()) << check.Problems.front();
     EXPECT_EQ(check.Files.at("HELLO"), Bytes(HelloPrg.begin(), HelloPrg.end()));
@@ -144,11 +139,11 @@ TEST(DriveWrites, DiskCommandsReportThroughDs) {
     for (const char* status : {"26,WRITE PROTECT ON,00,00", "00, OK,00,00"})
         EXPECT_TRUE(Contains(second, std::string("PRINT DS$\n") + status + "\n")) << status << "\n" << second;
     EXPECT_TRUE(Contains(AfterLast(second, "DIRECTORY"), "0 \"FRESH           \" AB 2A\n664 BLOCKS FREE.")) << second;
-    const media_test::TD64Check check = media_test::CheckD64(ReadBytes(fullImage));
+    const media_test::TD64Check check = media_test::CheckD64(ReadFileBytes(fullImage));
     EXPECT_TRUE(check.Consistent());
     EXPECT_TRUE(check.Files.empty());  // HEADER made a new disk
     EXPECT_EQ(check.BlocksFree, 664);
-    EXPECT_EQ(ReadBytes(readOnly), media_test::TD64Builder().Image);
+    EXPECT_EQ(ReadFileBytes(readOnly), media_test::TD64Builder().Image);
 }
 
 TEST(DriveWrites, DataFilesAndTheDirectoryThroughChannels) {
@@ -164,7 +159,7 @@ TEST(DriveWrites, DataFilesAndTheDirectoryThroughChannels) {
     const std::string screen = Typed("plus4", "--drive8 " + dir.Path.string(), program, 2500);
     // The listing read byte by byte is as long as LOAD"$" makes it: 64 bytes and 32 a file.
     EXPECT_EQ(AfterLast(screen, "RUN").substr(0, 25), "HELLOWORLD 64\n 128  0 OK\n") << screen;
-    EXPECT_EQ(ReadBytes(dir.Path / "DATA.SEQ"), (Bytes{'H', 'E', 'L', 'L', 'O', 'W', 'O', 'R', 'L', 'D', 0x0D}));
+    EXPECT_EQ(ReadFileBytes(dir.Path / "DATA.SEQ"), (Bytes{'H', 'E', 'L', 'L', 'O', 'W', 'O', 'R', 'L', 'D', 0x0D}));
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 // pairs, then sector records (track, sector, 256 bytes; a short last record is padded with
 // zeros) laid over a small consistent disk.
 //   flags bit 0: first try images that must be refused, and check that the disk stays whole
-//   flags bit 1: device 9;  bits 2-3: the machine's RAM (16K, 32K, 64K, 64K);  bit 4: protected
+//   flags bit 1: device 9;  bits 2-3: the machine's RAM (16K, 32K, 64K, 64K);  bit 4: protected;
+//   bit 5: the disk is a host file that another program changes half-way through the traffic
 #include "d64_builder_seed.h"
 #include "drive_traffic.h"
 #include "media/d64_checker.h"
@@ -49,8 +50,48 @@ fuzz::TSeeds fuzz::Seeds() {
     format.Listen(0xFF, "V0");
     format.Talk(15, 40);
     seeds.emplace_back("format-protected", Encode(0x10, "*", format.Bytes, BaseDisk()));
+    seeds.emplace_back("changed-outside", Encode(0x20, "NEW", save.Bytes, BaseDisk()));
+    TTrafficWriter blocks;
+    blocks.Listen(0xF2, "#");
+    blocks.Listen(0xFF, "U1 2 0 18 0");
+    blocks.Listen(0xFF, "B-P 2 1");
+    blocks.Talk(2, 8);
+    blocks.Listen(0xFF, "B-A 0 1 0");
+    blocks.Listen(0xFF, "U2 2 0 1 1");
+    blocks.Talk(15, 40);
+    seeds.emplace_back("blocks", Encode(0, "*", blocks.Bytes, BaseDisk()));
     return seeds;
 }
+
+namespace {
+
+// The disk as a host file: the other drive may not take the same file; half-way through the
+// traffic another program changes the file, and from then on nothing the drive does writes over
+// that change.
+void PlayFromHostFile(TDrive& drive, TInput& played, size_t pairs) {
+    const fs::path file = ScratchRoot() / "disk.d64";
+    WriteFile(file, drive.DiskImage());
+    FUZZ_CHECK(drive.AttachImage(file.string()) == TD64Attach::Attached);
+    TDrive other;
+    FUZZ_CHECK(other.AttachImage((ScratchRoot() / "." / "disk.d64").string(), &drive) == TD64Attach::InUse);
+    PlayTraffic(drive, played, pairs / 2);
+    Bytes changed = ReadFile(file);
+    FUZZ_CHECK(changed.size() == size_t(TDrive::D64ImageSize));
+    changed[0] ^= 0xFF;
+    WriteFile(file, changed);
+    PlayTraffic(drive, played, pairs - pairs / 2);
+    FUZZ_CHECK(ReadFile(file) == changed);
+}
+
+// Whether a data byte sent to the drive ($83, then the byte) is the first letter of a block
+// command: such traffic may change sectors and the map as it pleases.
+bool MaySendBlockCommand(const Bytes& traffic) {
+    for (size_t i = 3; i < traffic.size(); i += 2)
+        if (traffic[i - 2] == 0x83 && (traffic[i] == 'U' || traffic[i] == 'B')) return true;
+    return false;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TInput input(data, size);
@@ -88,10 +129,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     TInput played(traffic.data(), traffic.size());
+    if (flags & 0x20) {
+        PlayFromHostFile(*drive, played, pairs);
+        return 0;
+    }
     PlayTraffic(*drive, played, pairs);
     if (flags & 0x10) FUZZ_CHECK(drive->DiskImage() == image);
-    // Whatever the machine asked of a consistent disk, it stays consistent.
-    if (!crafted) {
+    // Whatever the machine asked of a consistent disk, it stays consistent, unless it wrote
+    // sectors or map bits by hand with the block commands (U2, B-W, B-A, B-F).
+    if (!crafted && !MaySendBlockCommand(traffic)) {
         const media_test::TD64Check check = media_test::CheckD64(drive->DiskImage());
         if (!check.Consistent()) {
             for (const std::string& problem : check.Problems) std::fprintf(stderr, "%s\n", problem.c_str());

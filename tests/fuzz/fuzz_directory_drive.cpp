@@ -4,7 +4,8 @@
 // Input: flags, a file count (low 2 bits + 1 ... up to 4 files), per file a kind byte, a size
 // word and a name (length byte + bytes), then a requested name (length byte + bytes), then
 // traffic pairs to the end.
-//   flags bit 0: device 9;  bit 1: protected;  bits 2-3: the machine's RAM
+//   flags bit 0: device 9;  bit 1: protected;  bits 2-3: the machine's RAM;  bit 4: the
+//   directory is moved away half-way through the traffic
 //   kind (low 3 bits): 0-3 a regular file (.PRG, .prg, .SEQ, .USR), 4 a link to a file outside
 //   the directory, 5 a link to /dev/zero, 6 a named pipe, 7 a directory
 #include <sys/stat.h>
@@ -100,6 +101,7 @@ fuzz::TSeeds fuzz::Seeds() {
     traffic.Listen(0xE2, {});
     traffic.Talk(15, 40);
     seeds.emplace_back("writes", Encode(0x01, {{0, 900, "game"}, {7, 0, "folder"}}, "0:G*", traffic.Bytes));
+    seeds.emplace_back("vanishing", Encode(0x10, {{0, 900, "game"}}, "GAME", traffic.Bytes));
     return seeds;
 }
 
@@ -150,7 +152,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckDriveState(*drive);
     }
     const auto before = Contents(served);
-    PlayTraffic(*drive, input, input.Left() / 2);
+    const size_t pairs = input.Left() / 2;
+    if (flags & 0x10) {
+        // The directory goes away half-way (moved aside): from then on the drive reads and
+        // writes nothing, neither there nor anywhere else.
+        PlayTraffic(*drive, input, pairs / 2);
+        const fs::path moved = ScratchRoot() / "moved";
+        fs::rename(served, moved);
+        const auto atMove = Contents(moved);
+        PlayTraffic(*drive, input, pairs - pairs / 2);
+        FUZZ_CHECK(Contents(moved) == atMove);
+        FUZZ_CHECK(!fs::exists(served));
+        fs::rename(moved, served);
+    } else {
+        PlayTraffic(*drive, input, pairs);
+    }
     if (flags & 0x02) FUZZ_CHECK(Contents(served) == before);
 
     // Nothing outside the directory was touched, and no temporary file was left behind.

@@ -105,7 +105,7 @@ inline bool KnownDosCode(int32_t code) {
     switch (code) {
         case DosOk: case DosFilesScratched: case DosWriteError: case DosWriteProtect: case DosSyntaxError:
         case DosInvalidCommand: case DosLineTooLong: case DosInvalidName: case DosNoName: case DosFileTooLarge:
-        case DosWriteFileOpen: case DosFileNotFound: case DosFileExists: case DosFileTypeMismatch:
+        case DosWriteFileOpen: case DosFileNotFound: case DosFileExists: case DosFileTypeMismatch: case DosNoBlock:
         case DosIllegalTrackSector: case DosNoChannel: case DosDiskFull: case DosVersion: case DosDriveNotReady:
             return true;
         default:

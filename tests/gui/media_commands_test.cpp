@@ -101,7 +101,7 @@ TEST_F(MediaCommandsTest, SelectingADirectorySetsItAndCancellingKeepsTheOldOne) 
     EXPECT_EQ(Form->Machine->Drive8.GetDirectoryPath(), Dir.path().toStdString());
     Form->Drive94->trigger();
     EXPECT_EQ(Captions.back(), "Select Directory to Drive 9:");
-    EXPECT_EQ(Form->Machine->Drive9.GetDirectoryPath(), ".");
+    EXPECT_EQ(Form->Machine->Drive9.GetDirectoryPath(), "");  // none chosen: the drive is not ready
 }
 
 TEST_F(MediaCommandsTest, DroppedFilesDoWhatTheirMenuCommandDoes) {

@@ -302,6 +302,20 @@ TEST(Snapshot, ADiskFileThatChangedSinceIsNotOverwrittenByTheSnapshotsOlderDisk)
     EXPECT_EQ(copy->Drive9.DiskImage()[0x100], 1);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_NE(notes[0].find("drive 9"), std::string::npos) << notes[0];
+    EXPECT_TRUE(copy->Drive9.WriteProtected());  // its writes could not be kept
+
+    // A snapshot in which both drives hold the file: drive 8 keeps it, drive 9 lets go of it.
+    write(3);
+    ASSERT_EQ(machine->Drive8.AttachImage(image), TD64Attach::Attached);
+    ASSERT_EQ(machine->Drive9.AttachImage(image), TD64Attach::Attached);  // no other drive named
+    const std::vector<uint8_t> both = SaveSnapshot(*machine);
+    notes.clear();
+    ASSERT_TRUE(LoadSnapshot(*copy, both.data(), both.size(), error, nullptr, &notes));
+    EXPECT_EQ(copy->Drive8.ImageFile(), machine->Drive8.ImageFile());
+    EXPECT_TRUE(copy->Drive9.ImageFile().empty());
+    EXPECT_TRUE(copy->Drive9.WriteProtected());
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("held the same disk image file"), std::string::npos) << notes[0];
     std::filesystem::remove_all(dir);
 }
 

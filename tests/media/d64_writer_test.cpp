@@ -211,6 +211,30 @@ TEST(D64HostFile, WritesReachTheImageFileOnlyWhole) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 1);
 }
 
+// Another program's change is never written over: the drive's own write stays in memory and
+// answers 25, later ones 26, until the file is attached again, which reads it anew.
+TEST(D64HostFile, AnImageChangedByAnotherProgramIsKeptUntilAttachedAgain) {
+    TTempDir dir;
+    const fs::path path = dir / "disk.d64";
+    WriteFile(path, TD64Builder().Image);
+    TDrive drive;
+    drive.SetMode(TDrive::ModeD64);
+    ASSERT_EQ(drive.AttachImage(path.string()), TD64Attach::Attached);
+    TDriveClient client(drive);
+    EXPECT_EQ(client.Save("FIRST", {1, 2}), "00, OK,00,00");
+    TD64Builder outside;
+    outside.AddFile("THEIRS", {3, 4});
+    WriteFile(path, outside.Image);
+    EXPECT_EQ(client.Save("MINE", {5, 6}), "25,WRITE ERROR,00,00");
+    EXPECT_EQ(drive.TakeNotice(), D64ChangedOutsideNotice);
+    EXPECT_EQ(client.Load("MINE"), (Bytes{5, 6}));  // kept in memory
+    EXPECT_EQ(client.Save("MORE", {7}), "26,WRITE PROTECT ON,00,00");
+    EXPECT_EQ(ReadFile(path), outside.Image);
+    ASSERT_EQ(drive.AttachImage(drive.ImageFile()), TD64Attach::Attached);
+    EXPECT_FALSE(drive.WriteProtected());
+    EXPECT_EQ(client.Load("THEIRS"), (Bytes{3, 4}));
+}
+
 TEST(D64HostFile, AReadOnlyImageIsWriteProtected) {
     TTempDir dir;
     const fs::path path = dir / "disk.d64";

@@ -274,7 +274,7 @@ TEST_F(D64Drive, AttachTakesOnlyWholeImages) {
     TDriveClient client(*Drive);
     EXPECT_EQ(Drive->AttachImage((dir / "good.d64").string()), TD64Attach::Attached);
     EXPECT_EQ(client.Load("GAME"), (Bytes{1, 2}));
-    for (const char* name : {"short.d64", "long.d64", "empty.d64"}) {
+    for (const char* name : {"short.d64", "empty.d64"}) {
         EXPECT_EQ(Drive->AttachImage((dir / name).string()), TD64Attach::NotAnImage) << name;
         EXPECT_EQ(Drive->DiskImage(), Disk.Image) << name;
     }
@@ -282,6 +282,12 @@ TEST_F(D64Drive, AttachTakesOnlyWholeImages) {
     EXPECT_EQ(Drive->AttachImage(dir.String()), TD64Attach::CannotOpen);
     EXPECT_EQ(Drive->DiskImage(), Disk.Image);
     EXPECT_EQ(client.Load("GAME"), (Bytes{1, 2}));
+
+    // A longer file is served read-only with its first 35 tracks, and the user is told.
+    EXPECT_EQ(Drive->AttachImage((dir / "long.d64").string()), TD64Attach::Attached);
+    EXPECT_EQ(Drive->DiskImage(), Bytes(size_t(TDrive::D64ImageSize), 0));
+    EXPECT_TRUE(Drive->WriteProtected());
+    EXPECT_NE(Drive->TakeNotice().find("first 35 tracks, write-protected"), std::string::npos);
 
     Drive->SetMode(TDrive::ModeNone);
     EXPECT_EQ(Drive->AttachImage((dir / "errors.d64").string()), TD64Attach::Attached);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "media/drive.h"
@@ -200,18 +201,39 @@ TEST_F(DirectoryDrive, ServingNeverChangesTheCurrentDirectory) {
     EXPECT_EQ(fs::current_path(), before);
 }
 
-TEST_F(DirectoryDrive, EmptyOrUnreachablePathServesTheCurrentDirectory) {
+// A directory that is not there, or no longer the one chosen, is never replaced by the current
+// directory: every access answers 74 and nothing is read or written anywhere.
+TEST_F(DirectoryDrive, AMissingOrReplacedDirectoryIsNotReadyAndNothingElseIsServed) {
     WriteFile(Dir / "here.prg", {4, 5});
     const fs::path before = fs::current_path();
     fs::current_path(Dir.Path);
     TDriveClient client(*Drive);
-    Drive->SetDirectoryPath("");
-    const Bytes empty = client.Load("HERE");
-    Drive->SetDirectoryPath((Dir / "gone").string());
-    const Bytes gone = client.Load("HERE");
+    fs::create_directories(Dir / "served");
+    const auto served = Dir / "served";
+    const std::function<void()> changes[] = {
+        [&] { Drive->SetDirectoryPath(""); },
+        [&] { Drive->SetDirectoryPath((Dir / "gone").string()); },
+        [&] { Drive->SetDirectoryPath(served.string()); fs::rename(served, Dir / "moved"); },
+        // Another directory put in its place (both exist at once, so they are different ones).
+        [&] {
+            Drive->SetDirectoryPath((Dir / "moved").string());
+            fs::create_directories(Dir / "other");
+            fs::remove_all(Dir / "moved");
+            fs::rename(Dir / "other", Dir / "moved");
+        },
+    };
+    for (const auto& change : changes) {
+        change();
+        EXPECT_EQ(client.Load("HERE"), Bytes());
+        EXPECT_EQ(client.StatusLine(), "74,DRIVE NOT READY,00,00");
+        EXPECT_EQ(client.Open("$"), TDrive::StatusNotFound);
+        EXPECT_EQ(client.Dos("S0:*"), "74,DRIVE NOT READY,00,00");
+        EXPECT_EQ(client.Save("NEW", {1, 0x10, 0}), "74,DRIVE NOT READY,00,00");
+    }
     fs::current_path(before);
-    EXPECT_EQ(empty, (Bytes{4, 5}));
-    EXPECT_EQ(gone, (Bytes{4, 5}));
+    EXPECT_TRUE(fs::exists(Dir / "here.prg"));
+    EXPECT_FALSE(fs::exists(Dir / "NEW.PRG"));
+    EXPECT_TRUE(fs::is_empty(Dir / "moved"));
 }
 
 TEST_F(DirectoryDrive, DollarRequestKeepsTheStatus) {

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "media/d64_backend.h"
+#include "media/d64_builder.h"
+#include "media/drive_channels.h"
 #include "media/drive_dos.h"
 
 namespace {
@@ -105,6 +108,40 @@ TEST(DosCommand, TheBackEndsFailureIsTheStatus) {
     EXPECT_EQ(backEnd.Calls.size(), 1u);  // the second pattern is not tried
 }
 
+// The block commands on a disk in memory, one after the other: their numbers in every spelling,
+// and each refusal with the 1541's code.
+TEST(DosCommand, BlockCommandsTakeTheirNumbersAndRefuseWithTheDrivesCodes) {
+    TD64Image image;
+    ASSERT_EQ(image.AttachData(media_test::TD64Builder().Image), TD64Attach::Attached);
+    TDataChannel buffer;
+    buffer.OpenBuffer(0);
+    const TBufferLookup channels = [&](int32_t channel) { return channel == 2 ? &buffer : nullptr; };
+    const std::pair<const char*, const char*> cases[] = {
+        {"B-A 0 1 0", "00, OK,00,00"},
+        {"B-A:0,1,0", "65,NO BLOCK,01,01"},
+        {"B-F 0 1 0\r", "00, OK,00,00"},
+        {"B-A 0 18 0", "65,NO BLOCK,18,02"},
+        {"B-A 0 36 0", "66,ILLEGAL TRACK AND SECTOR,36,00"},
+        {"B-A 0 1 21", "66,ILLEGAL TRACK AND SECTOR,01,21"},
+        {"B-A 0 99999999999 0", "66,ILLEGAL TRACK AND SECTOR,99,00"},
+        {"B-A 1 1 0", "74,DRIVE NOT READY,00,00"},
+        {"B-A 0 1", "30,SYNTAX ERROR,00,00"},
+        {"B-A 0 X 1", "30,SYNTAX ERROR,00,00"},
+        {"U1 3 0 18 0", "70,NO CHANNEL,00,00"},
+        {"U1: 2\x1d" "0\x1d" "18\x1d" "0", "00, OK,00,00"},  // cursor-right codes between the numbers
+        {"B-P 2 7", "00, OK,00,00"},
+        {"M-R", "31,SYNTAX ERROR,00,00"},
+        {"B-E 2 0 1 0", "31,SYNTAX ERROR,00,00"},
+    };
+    for (const auto& [command, status] : cases) {
+        TD64BackEnd backEnd(image, false);
+        EXPECT_EQ(ExecuteDosCommand(command, backEnd, channels).Line(), status) << command;
+    }
+    EXPECT_EQ(buffer.Block()[0], 18);  // the map's link to the directory
+    EXPECT_EQ(buffer.BufferPointer(), 7);
+    EXPECT_EQ(image.Bytes(), media_test::TD64Builder().Image);  // everything taken was given back
+}
+
 TEST(DosOpenName, NamesGiveFileTypeModeAndReplace) {
     TOpenRequest save = ParseOpenName("@0:GAME", 1);
     EXPECT_EQ(save.Name, "GAME");
@@ -126,7 +163,12 @@ TEST(DosOpenName, NamesGiveFileTypeModeAndReplace) {
     EXPECT_EQ(ParseOpenName("SEQ,S", 1).Type, FileSeq);
     EXPECT_EQ(ParseOpenName("$0:A*", 2).Kind, TOpenRequest::Directory);
 
-    EXPECT_EQ(ParseOpenName("#", 5).Status.Code, DosNoChannel);
+    EXPECT_EQ(ParseOpenName("#", 5).Kind, TOpenRequest::DirectBuffer);
+    EXPECT_EQ(ParseOpenName("#3", 5).Buffer, 3);
+    EXPECT_EQ(ParseOpenName("#7", 5).Status.Code, DosNoChannel);
+    // Only a read of "$" is the directory: a write of such a name makes no file.
+    for (const auto& [name, secondary] : {std::pair{"$", 1}, std::pair{"0:$", 1}, std::pair{"$X,S,W", 2}, std::pair{"@$X,S,A", 2}})
+        EXPECT_EQ(ParseOpenName(name, secondary).Status.Code, DosInvalidName) << name;
     EXPECT_EQ(ParseOpenName("REL,L,\x20", 5).Status.Code, DosFileTypeMismatch);
     EXPECT_EQ(ParseOpenName("G*ME", 1).Status.Code, DosInvalidName);
     EXPECT_EQ(ParseOpenName("../ESCAPE,S,W", 2).Status.Code, DosInvalidName);
