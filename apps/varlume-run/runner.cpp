@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "cpu/disassembler.h"
+#include "debug/symbolic_listing.h"
+#include "debug_server.h"
 #include "machine/machine.h"
 #include "machine/paths.h"
 #include "media/host_files.h"
 #include "machine/snapshot.h"
 #include "screen_output.h"
+#include "stop_conditions.h"
 #include "storage.h"
 #include "ted/palettes.h"
 #include "typist.h"
@@ -41,14 +44,16 @@ public:
 // at the requested program counter or when the cycle budget is used up.
 class TRunObserver {
 public:
-    TRunObserver(TMachine& machine, const TRunOptions& options)
+    TRunObserver(TMachine& machine, const TRunOptions& options, const TStopConditions& stops)
         : Machine(machine),
+          Stops(stops),
           Trace(options.Trace),
           UntilPc(options.UntilPc ? int32_t(*options.UntilPc) : -1),
           MaxCycles(options.MaxCycles.value_or(std::numeric_limits<uint64_t>::max())) {}
 
     void AfterCpuClock() {
         ++Cycles;
+        Stops.AfterClock();
         if (Machine.Cpu.Cycle == 1) {
             if (Machine.Cpu.PC == UntilPc) {
                 ReachedPc = true;
@@ -78,6 +83,7 @@ public:
     bool Stopped() const { return ReachedPc || BudgetUsedUp; }
 
     TMachine& Machine;
+    const TStopConditions& Stops;
     const bool Trace;
     const int32_t UntilPc;
     const uint64_t MaxCycles;
@@ -117,10 +123,10 @@ void PrintDumps(const TMachine& machine, const TRunOptions& options) {
 }
 
 // Where a breakpoint stopped the run: the debugger's register line and its listing from PC.
-void PrintBreakpoint(const TMachine& machine, int64_t frame) {
+void PrintBreakpoint(const TMachine& machine, int64_t frame, const TSymbolTable& symbols) {
     std::printf("breakpoint $%04X reached in frame %" PRId64 "\n", machine.Cpu.PC, frame);
     std::printf("%s\n", RegisterLine(machine.Cpu).c_str());
-    const TListing listing = Disassemble(machine.Memory, machine.Cpu.PC);
+    const TSymbolListing listing = DisassembleWithSymbols(machine.Memory, machine.Cpu.PC, symbols);
     for (const std::string& line : listing.Text) {
         if (line.empty()) break;
         std::printf("%.*s\n", int(line.find_last_not_of(' ') + 1), line.c_str());
@@ -158,9 +164,12 @@ int Run(const TRunOptions& options) {
     for (const uint16_t address : options.Breaks) machine->Cpu.AddBreakpoint(address);
     if (!storage.Prepare(error)) return Fail(error);
 
-    TRunObserver observer(*machine, options);
+    if (options.DebugServerPort) return ServeDebugClient(*machine, *options.DebugServerPort, host.BreakpointHit);
+    TStopConditions stops(*machine, options);
+    TRunObserver observer(*machine, options, stops);
     const bool stopCondition = options.UntilPc || options.MaxCycles;
-    const int64_t frames = options.Frames.value_or(stopCondition ? std::numeric_limits<int64_t>::max() : 50);
+    const int64_t frames =
+        options.Frames.value_or(stopCondition || stops.Waiting() ? std::numeric_limits<int64_t>::max() : 50);
     if (options.Trace) observer.TraceInstruction();
     TTypist typist(options.TypeText);
 
@@ -182,6 +191,10 @@ int Run(const TRunOptions& options) {
         }
         typist.AfterFrame(*machine);
         if (!storage.AfterFrame(error)) return Fail(error);
+        if (stops.AfterFrame(done + 1)) {
+            ++done;
+            break;
+        }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
@@ -199,9 +212,10 @@ int Run(const TRunOptions& options) {
     }
     const bool breakpointMissed = !options.Breaks.empty() && !host.BreakpointHit && !observer.ReachedPc;
     if (host.BreakpointHit)
-        PrintBreakpoint(*machine, done);
+        PrintBreakpoint(*machine, done, options.Symbols);
     else if (breakpointMissed)
         std::printf("no breakpoint reached in %" PRId64 " frames\n", done);
+    const int stopStatus = stops.Finish(done);
     PrintDumps(*machine, options);
     if (options.ScreenText) std::fputs(ScreenText(*machine).c_str(), stdout);
 
@@ -213,6 +227,7 @@ int Run(const TRunOptions& options) {
         !SaveSnapshotFile(*machine, options.SaveSnapshot, error, wav ? &wav->Synth() : nullptr))
         return Fail(error + " '" + options.SaveSnapshot + "'");
     if (storage.PrgPending()) return Fail("the PRG was never loaded: the ROM did not wait for keyboard input");
+    if (stopStatus >= 0) return stopStatus;
     if (!typist.Done())
         return Fail(typist.Started() ? "typing did not finish within " + std::to_string(done) + " frames"
                                      : "typing never started: the ROM did not wait for keyboard input within " +

@@ -70,6 +70,8 @@ void TMemory::RebuildPageMaps(int firstPage) {
         const uint16_t writeAt = FoldWrite(start);
         WritePage[page] = writeAt >= 0xFD00 || writeAt == 0x0000 ? DecodePage : ptrdiff_t(writeAt);
     }
+    for (const int32_t trap : WriteTraps)
+        if (trap >= 0) WritePage[trap >> 8] = DecodePage;
     ReadMapStart = RomVisible ? 256 : 0;
 }
 
@@ -215,8 +217,19 @@ uint8_t TMemory::DecodedValue(uint16_t a) const {
     return OpenBus();
 }
 
+void TMemory::SetWriteTrap(int index, int32_t address) {
+    if (index < 0 || index >= TrapCount) return;
+    // Pages 0 and 1 have their own write paths, which no trap reaches.
+    WriteTraps[index] = address >= 0x200 && address <= 0xFFFF ? address : -1;
+    RebuildPageMaps();
+}
+
 void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
     ++DecodedWrites;
+    if (address == WriteTraps[0] || address == WriteTraps[1]) [[unlikely]] {
+        TrappedValue = value;
+        TrappedAddress = address;
+    }
     SyncClock();
     const uint16_t a = FoldWrite(address);
     if (a == 0x0001) {

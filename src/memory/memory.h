@@ -154,6 +154,14 @@ public:
     // its effects at that clock.
     uint32_t DecodedWrites = 0;
 
+    // Writes that end a headless run: the debug register at $FDCF, or an address a test names.
+    // The processor's write of address WriteTraps[i] (>= $0200; -1 watches nothing) leaves the
+    // value in TrappedValue (-1 until one comes). The pages watched take the full decoder.
+    static constexpr int TrapCount = 2;
+    void SetWriteTrap(int index, int32_t address);
+    int32_t TrappedValue = -1;
+    int32_t TrappedAddress = -1;
+
     // The last byte the processor moved on the data bus: an address that no chip answers reads
     // what the TED fetched in the same clock or, where it fetched nothing, this (OpenBus). The
     // processor keeps it (TCPU::Bus) and points BusLatch there; a bus on its own keeps it here.
@@ -185,6 +193,7 @@ private:
     TIoModel Io = TIoModel::C16;
     bool EmptyRomOpen = false;
     bool SlotFilled[8] = {};
+    int32_t WriteTraps[TrapCount] = {-1, -1};
     int32_t RomVisible = 0;
     int32_t RamCode = 2;
 
