@@ -88,7 +88,8 @@ const char* const UsageText =
     "Run:\n"
     "  --debug-server PORT    after the set-up, wait for one debug adapter protocol client\n"
     "                         (an editor's debugger) on 127.0.0.1:PORT and run the machine as\n"
-    "                         it asks until it disconnects; the frame options do not apply\n"
+    "                         it asks until it disconnects; --frames N runs N frames first\n"
+    "                         (150 boot the ROM, so that a program the client loads stays)\n"
     "  --bench                run the frames as fast as possible; print frames per second\n"
     "                         and the speed in % of real time (50 frames = 1 s)\n"
     "  --help                 this text\n";

@@ -164,7 +164,11 @@ int Run(const TRunOptions& options) {
     for (const uint16_t address : options.Breaks) machine->Cpu.AddBreakpoint(address);
     if (!storage.Prepare(error)) return Fail(error);
 
-    if (options.DebugServerPort) return ServeDebugClient(*machine, *options.DebugServerPort, host.BreakpointHit);
+    if (options.DebugServerPort) {
+        // --frames boots the machine first, so that a program the client loads is not wiped.
+        for (int64_t frame = 0; frame < options.Frames.value_or(0); ++frame) machine->RunFrame();
+        return ServeDebugClient(*machine, *options.DebugServerPort, host.BreakpointHit);
+    }
     TStopConditions stops(*machine, options);
     TRunObserver observer(*machine, options, stops);
     const bool stopCondition = options.UntilPc || options.MaxCycles;

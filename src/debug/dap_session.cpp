@@ -238,7 +238,7 @@ void TDapSession::Launch(const json& arguments) {
         throw TRefused{error};
     if (arguments.contains("program")) {
         const std::string program = arguments["program"];
-        const TPrgLoadResult loaded = LoadPrgFile(Target.Machine().Memory, program, false);
+        const TPrgLoadResult loaded = LoadPrgFile(Target.Machine().Memory, program, arguments.value("run", false));
         if (loaded.Status == TPrgLoadStatus::CannotRead || loaded.Status == TPrgLoadStatus::Dropped)
             throw TRefused{"cannot load the program '" + program + "'"};
     }
@@ -383,7 +383,7 @@ void TDapSession::Step(const std::string& command, const json& arguments) {
     TMachine& machine = Target.Machine();
     const bool byInstruction = arguments.value("granularity", std::string()) == "instruction" || !Info;
     const bool over = command != "stepIn";
-    uint32_t budget = LineStepClocks;
+    uint32_t budget = StepClocks;
     if (command == "stepOut") {
         // Until an RTS or RTI takes the stack above where it is now.
         const uint8_t stackNow = machine.Cpu.SP;

@@ -50,6 +50,8 @@ public:
     void BreakpointReached();
     // The client said disconnect: the owner closes the connection.
     bool Ended() const { return Finished; }
+    // Clocks a step may take at most (LineStepClocks unless a test asks for fewer).
+    uint32_t StepClocks = LineStepClocks;
 
 private:
     void Handle(const std::string& body);

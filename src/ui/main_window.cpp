@@ -15,6 +15,7 @@
 #include "machine/paths.h"
 #include "media/prg_file.h"
 #include "ui/about_box.h"
+#include "ui/debug_server.h"
 #include "ui/debugger/debug_windows.h"
 #include "ui/debugger/debugger_host.h"
 #include "ui/help_keys_window.h"
@@ -108,6 +109,7 @@ void TForm_Main::FormCreate() {
     Menu_FrameSkip0->trigger();
     IdleTimer->start();
     Timer_Clear->start();
+    TakeDebugServerArgument();
 }
 
 void TForm_Main::ReleaseMachine() {
@@ -115,6 +117,7 @@ void TForm_Main::ReleaseMachine() {
     // may look at it.
     IdleTimer->stop();
     Timer_AutoLoad->stop();
+    SetDebugServer(false);
     ReleaseDebugWindows();
     if (Machine) Machine->SetSoundSink(nullptr);
     SoundDirectSound.reset();
@@ -163,6 +166,7 @@ void TForm_Main::BreakpointReached() {
     // Shows the debugger and stops: EmulationStopped is set before its windows refresh. The
     // frame loop sees the stop at its next test, after the rest of this clock step.
     if (DebugWindows) DebugWindows->BreakpointReached();
+    if (DebugServer) DebugServer->BreakpointReached();
 }
 
 void TForm_Main::EndOfFrame(bool drawn) {

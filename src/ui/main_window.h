@@ -33,6 +33,8 @@ class TForm_HelpKeys;
 class TForm_Log;
 class TForm_Properties;
 class TForm_SavePRG;
+class TDapTarget;
+class TDebugServer;
 class TDebugWindows;
 class TDebuggerHost;
 class TScreenWidget;
@@ -173,6 +175,11 @@ public:
     TForm_SavePRG* Form_SavePRG = nullptr;
     // The debugger and utility windows (main_debug.cpp); they live as long as the machine.
     std::unique_ptr<TDebugWindows> DebugWindows;
+    // The debug adapter protocol server (main_debug_server.cpp): on with Options › Debug server
+    // or --debug-server PORT, on localhost only. False when the port cannot be taken (shown).
+    bool SetDebugServer(bool on);
+    const TDebugServer* DebugServerShown() const { return DebugServer.get(); }
+    uint16_t DebugServerPort = 6502;
 
     // File
     QAction* Menu_LoadPRGfile = nullptr;
@@ -277,6 +284,7 @@ public:
     QAction* Menu_PP_Realtime = nullptr;
     QAction* Options2 = nullptr;
     QAction* SaveCurrentSettings1 = nullptr;
+    QAction* Menu_DebugServer = nullptr;
     // Help
     QAction* Homepage1 = nullptr;
     QAction* Keyboard2 = nullptr;
@@ -363,6 +371,10 @@ private:
     // main_debug.cpp
     void CreateDebugWindows();
     void ReleaseDebugWindows();
+    // main_debug_server.cpp
+    void CreateDebugServerItem(QMenu* options);
+    // Takes "--debug-server PORT" out of the arguments and starts the server.
+    void TakeDebugServerArgument();
     // main_input.cpp
     // Routes a key message into the machine's key state; false when it was not taken.
     bool HandleKey(QKeyEvent* event, bool down);
@@ -377,6 +389,8 @@ private:
     void WatchMenuLoop(QMenu* menu);
 
     std::unique_ptr<TDebuggerHost> DebuggerHost;
+    std::unique_ptr<TDapTarget> DebugServerTarget;
+    std::unique_ptr<TDebugServer> DebugServer;
     std::function<void(const QString&)> ErrorBoxHandler;
     std::function<bool(int, int, int)> FullScreenCheck;
     std::vector<std::string> RomDirectories;

@@ -164,6 +164,7 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
     &High ( )
     &Realtime ( )
   P&roperties... [F7]
+  &Debug server ( )
   ---
   Save &Current Settings
 &Help
