@@ -84,6 +84,12 @@ bool StepBounded(TMachine& machine, bool over, uint32_t& budget) {
     return true;
 }
 
+// An integer argument; a float (which may not fit) or any other type is refused.
+int64_t Integer(const json& value, const char* key) {
+    if (!value.is_number_integer()) throw TRefused{std::string("'") + key + "' must be an integer"};
+    return value.get<int64_t>();
+}
+
 }  // namespace
 
 TDapSession::TDapSession(TDapTarget& target, TSend send) : Target(target), Send(std::move(send)) {}
@@ -193,7 +199,7 @@ void TDapSession::Dispatch(const json& request) {
             scopes.push_back({{"name", "Symbols"}, {"variablesReference", SymbolsRef}, {"expensive", true}});
         Respond(request, true, {{"scopes", scopes}}, {});
     } else if (command == "variables") {
-        Respond(request, true, Variables(Need(arguments, "variablesReference").get<int64_t>()), {});
+        Respond(request, true, Variables(Integer(Need(arguments, "variablesReference"), "variablesReference")), {});
     } else if (command == "continue") {
         Respond(request, true, {{"allThreadsContinued", true}}, {});
         Target.Resume();
@@ -265,7 +271,7 @@ json TDapSession::SetBreakpoints(const json& arguments) {
     addresses.clear();
     std::vector<std::optional<uint16_t>> found;
     for (const json& breakpoint : asked) {
-        const auto line = Need(breakpoint, "line").get<int64_t>();
+        const int64_t line = Integer(Need(breakpoint, "line"), "line");
         found.push_back(Info && line > 0 && line <= INT32_MAX ? Info->AddressOf(path, uint32_t(line)) : std::nullopt);
         if (found.back()) addresses.insert(*found.back());
     }
@@ -356,8 +362,8 @@ json TDapSession::ReadMemory(const json& arguments) {
     if (reference.rfind("0x", 0) == 0) reference = "$" + reference.substr(2);
     const auto base = Resolve(reference);
     if (!base) throw TRefused{"unknown memory reference"};
-    const int64_t offset = arguments.value("offset", int64_t(0));
-    const int64_t count = Need(arguments, "count").get<int64_t>();
+    const int64_t offset = arguments.contains("offset") ? Integer(arguments["offset"], "offset") : 0;
+    const int64_t count = Integer(Need(arguments, "count"), "count");
     if (count < 0 || count > MaxReadBytes || offset < -0xFFFF || offset > 0xFFFF)
         throw TRefused{"readMemory reads at most 65536 bytes within the address space"};
     const int64_t start = int64_t(*base) + offset;
