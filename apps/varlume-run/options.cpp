@@ -73,6 +73,10 @@ const char* const UsageText =
     "  --write-protect        both drives refuse every write (\"26,WRITE PROTECT ON\")\n"
     "  --prg FILE             once the ROM waits for keyboard input, load FILE as a PRG and\n"
     "                         type RUN\n"
+    "  --cart FILE            attach a cartridge to banks 1 and 2: a CRT file, or a raw image\n"
+    "                         of 16 KB (C1LO) or 32 KB (C1LO, C1HI); \"c2\" in the name puts it\n"
+    "                         in bank 2, \"c1hi\"/\"c2hi\" a 16 KB image in HI. A cartridge with\n"
+    "                         the autostart signature starts after the reset\n"
     "  --tap FILE             insert a TAP tape image\n"
     "  --play                 press Play after reset\n"
     "  --record-tap FILE      press Record and Play from reset; the recorded tape is written\n"
@@ -82,8 +86,8 @@ const char* const UsageText =
     "                         existing file (never one this run reads: a drive's image,\n"
     "                         the tape, --prg, --load, --snapshot)\n"
     "Snapshots:\n"
-    "  --snapshot FILE        start from the machine state in FILE (the machine type is the\n"
-    "                         snapshot's; the other options apply on top of it)\n"
+    "  --snapshot FILE        start from the machine state in FILE (the machine type and the\n"
+    "                         cartridge are the snapshot's; the other options apply on top)\n"
     "  --save-snapshot FILE   at the end, write the whole machine state to FILE\n"
     "Run:\n"
     "  --debug-server PORT    after the set-up, wait for one debug adapter protocol client\n"
@@ -174,11 +178,11 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
         } else if (opt == "--force") {
             o.Force = true;
         } else if (opt == "--drive8" || opt == "--drive9" || opt == "--prg" || opt == "--tap" ||
-                   opt == "--record-tap") {
+                   opt == "--record-tap" || opt == "--cart") {
             if (!needValue()) return {};
             if (v.empty()) return fail(opt + " needs a path");
             (opt == "--drive8" ? o.Drive8 : opt == "--drive9" ? o.Drive9 : opt == "--prg" ? o.Prg
-                                              : opt == "--tap"  ? o.Tap : o.RecordTap) = v;
+                                              : opt == "--tap"  ? o.Tap : opt == "--cart" ? o.Cartridge : o.RecordTap) = v;
         } else if (opt == "--save-prg") {
             TRunOptions::TSavePrg save{};
             std::string rest;

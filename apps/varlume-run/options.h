@@ -40,6 +40,7 @@ struct TRunOptions {
     std::string Drive9;
     bool WriteProtect = false;
     std::string Prg;
+    std::string Cartridge;  // attached to banks 1 and 2 after power-up
     std::string Tap;
     bool Play = false;
     std::string RecordTap;

@@ -10,6 +10,7 @@
 #include "cpu/disassembler.h"
 #include "debug/symbolic_listing.h"
 #include "debug_server.h"
+#include "machine/cartridge.h"
 #include "machine/machine.h"
 #include "machine/paths.h"
 #include "media/host_files.h"
@@ -150,6 +151,11 @@ int Run(const TRunOptions& options) {
     machine->PowerUp(options.MachineType);
     // A machine without its ROMs runs no program of its own: the run would mean nothing.
     if (host.ErrorsShown > 0) return Fail("the machine's ROM images could not all be loaded (see above)");
+    if (!options.Cartridge.empty()) {
+        TCartridgeImage cartridge;
+        if (!ReadCartridgeFile(options.Cartridge, cartridge, error)) return Fail(error);
+        AttachCartridge(*machine, cartridge);
+    }
     std::unique_ptr<TWavRecorder> wav;
     if (!options.Wav.empty()) wav = std::make_unique<TWavRecorder>(*machine);
     if (!options.Snapshot.empty()) {

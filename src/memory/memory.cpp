@@ -1,5 +1,6 @@
 #include "memory/memory.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -280,6 +281,8 @@ void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
 
 bool TMemory::LoadRom(const std::string& path, int slot) {
     if (slot < 0 || slot > 7) return false;
+    // A cartridge chip holds the slot: the machine's image is not missing, only kept out.
+    if (CartridgeChipAttached(slot - CartridgeFirstSlot)) return true;
     // Only a regular file is opened: a named pipe or a device of that name would block.
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return false;
@@ -295,8 +298,38 @@ bool TMemory::LoadRom(const std::string& path, int slot) {
 }
 
 void TMemory::ClearRoms() {
-    std::memset(Image + RamSize, 0, ImageSize - RamSize);
-    for (bool& filled : SlotFilled) filled = false;
+    for (int slot = 0; slot < 8; ++slot) {
+        if (CartridgeChipAttached(slot - CartridgeFirstSlot)) continue;
+        std::memset(Image + SlotIndex(slot), 0, SlotSize);
+        SlotFilled[slot] = false;
+    }
+    RebuildPageMaps(0x80);
+}
+
+void TMemory::AttachCartridgeChip(int chip, const uint8_t* data, size_t size) {
+    if (chip < 0 || chip >= CartridgeChips) return;
+    const int slot = CartridgeFirstSlot + chip;
+    std::memset(Image + SlotIndex(slot), 0xFF, SlotSize);
+    std::memcpy(Image + SlotIndex(slot), data, std::min<size_t>(size, SlotSize));
+    ChipAttached[chip] = true;
+    SlotFilled[slot] = true;
+    RebuildPageMaps(0x80);
+}
+
+void TMemory::DetachCartridge() {
+    for (int chip = 0; chip < CartridgeChips; ++chip) {
+        if (!ChipAttached[chip]) continue;
+        ChipAttached[chip] = false;
+        std::memset(Image + SlotIndex(CartridgeFirstSlot + chip), 0, SlotSize);
+        SlotFilled[CartridgeFirstSlot + chip] = false;
+    }
+    RebuildPageMaps(0x80);
+}
+
+void TMemory::CopyRomsFrom(const TMemory& other) {
+    std::memcpy(Image + RamSize, other.Image + RamSize, ImageSize - RamSize);
+    std::copy(std::begin(other.SlotFilled), std::end(other.SlotFilled), SlotFilled);
+    std::copy(std::begin(other.ChipAttached), std::end(other.ChipAttached), ChipAttached);
     RebuildPageMaps(0x80);
 }
 

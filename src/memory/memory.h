@@ -102,7 +102,20 @@ public:
     // Reads at most 16384 bytes of the file into ROM slot 0..7; true when at least one byte was
     // read. Anything but a regular file is refused before it is opened.
     bool LoadRom(const std::string& path, int slot);
+    // Zeroes every slot but those a cartridge chip holds.
     void ClearRoms();
+    // Cartridge chips C1LO, C1HI, C2LO, C2HI in ROM slots 2-5 (banks 1 and 2): an attached chip
+    // keeps its slot through ClearRoms and LoadRom (the machine's own image for that slot, the
+    // Plus4's built-in software, stays out) until DetachCartridge, which empties the slots; the
+    // owner then reloads the machine's ROMs. At most 16 KB a chip; a shorter one is padded
+    // with $FF.
+    static constexpr int CartridgeFirstSlot = 2;
+    static constexpr int CartridgeChips = 4;
+    void AttachCartridgeChip(int chip, const uint8_t* data, size_t size);
+    void DetachCartridge();
+    bool CartridgeChipAttached(int chip) const { return chip >= 0 && chip < CartridgeChips && ChipAttached[chip]; }
+    // The ROM slots, their fill marks and the cartridge of `other` (a snapshot's rehearsal).
+    void CopyRomsFrom(const TMemory& other);
     // Power-on pattern: $FF at even, $00 at odd addresses; both bank latches to 0.
     void FillRam();
     void EnableRom() { SetRomEnabled(1); }
@@ -194,6 +207,7 @@ private:
     bool EmptyRomOpen = false;
     bool SlotFilled[8] = {};
     int32_t WriteTraps[TrapCount] = {-1, -1};
+    bool ChipAttached[CartridgeChips] = {};
     int32_t RomVisible = 0;
     int32_t RamCode = 2;
 

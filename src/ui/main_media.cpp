@@ -214,6 +214,7 @@ bool TForm_Main::OpenFileAsDropped(const QString& path) {
         return true;
     }
     if (suffix == QLatin1String("vsn")) return LoadSnapshotFrom(path);
+    if (suffix == QLatin1String("crt")) return AttachCartridgeFile(path);
     if (suffix == QLatin1String("tap")) {
         if (!MenuItem_Play->isEnabled()) MenuItem_StopClick();  // a tape is changed with Stop pressed
         if (!InsertTape(path)) return false;

@@ -90,6 +90,7 @@ void TForm_Main::CreateFileMenu() {
 
     AttachMTAPImage1 = AddDisabled(file, QStringLiteral("Attach &MTAP Image..."));
     DetachMTAPImage1 = AddDisabled(file, QStringLiteral("Detach M&TAP Image..."));
+    CreateCartridgeItems(file);
     file->addSeparator();
     // Filled from the settings file once the window exists (RebuildRecentFilesMenu).
     RecentFiles1 = file->addMenu(QStringLiteral("Recent &Files"));

@@ -229,7 +229,8 @@ void TForm_Main::Timer_AutoLoadTimer() {
     const QString suffix = QFileInfo(AutoLoadPath).suffix().toLower();
     // Disk and tape images and snapshots are opened as dropping them does; anything else is a
     // PRG file.
-    if (suffix == QLatin1String("d64") || suffix == QLatin1String("tap") || suffix == QLatin1String("vsn")) {
+    if (suffix == QLatin1String("d64") || suffix == QLatin1String("tap") || suffix == QLatin1String("vsn") ||
+        suffix == QLatin1String("crt")) {
         OpenDroppedFile(AutoLoadPath);
         return;
     }

@@ -129,6 +129,9 @@ public:
     // Writes the picture as shown (mode, palette, full-screen depth) as a PNG; false with a
     // message shown when the file cannot be written.
     bool SaveScreenshotTo(const QString& path);
+    // Reads a cartridge image, attaches it and resets (main_cartridge.cpp); a refused file is
+    // reported.
+    bool AttachCartridgeFile(const QString& path);
     // Restores the snapshot in the file; a refused one is reported and changes nothing.
     bool LoadSnapshotFrom(const QString& path);
     // The PRG, D64 and TAP files used, most recent first.
@@ -198,6 +201,8 @@ public:
     QAction* Drive94 = nullptr;
     QAction* AttachMTAPImage1 = nullptr;
     QAction* DetachMTAPImage1 = nullptr;
+    QAction* AttachCartridge1 = nullptr;
+    QAction* DetachCartridge1 = nullptr;
     QMenu* RecentFiles1 = nullptr;
     QAction* Menu_Exit = nullptr;
     // View
@@ -371,6 +376,8 @@ private:
     // main_debug.cpp
     void CreateDebugWindows();
     void ReleaseDebugWindows();
+    // main_cartridge.cpp
+    void CreateCartridgeItems(QMenu* file);
     // main_debug_server.cpp
     void CreateDebugServerItem(QMenu* options);
     // Takes "--debug-server PORT" out of the arguments and starts the server.

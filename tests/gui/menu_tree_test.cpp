@@ -61,6 +61,8 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
   ---
   Attach &MTAP Image... (disabled)
   Detach M&TAP Image... (disabled)
+  Attach &Cartridge...
+  &Detach Cartridge (disabled)
   ---
   Recent &Files (disabled)
   ---
