@@ -34,7 +34,7 @@ bool ParseCrt(const std::vector<uint8_t>& file, TCartridgeImage& image, std::str
         const uint32_t load = BigEndian(&file[at + 12], 2);
         const uint32_t size = BigEndian(&file[at + 14], 2);
         if (length < 16 || length > file.size() - at || size > length - 16 || bank > 2 ||
-            (load != 0x8000 && load != 0xC000) || (load == 0xC000 && size > ChipSize) || size == 0)
+            (load != 0x8000 && load != 0xC000) || size > (load == 0xC000 ? ChipSize : 2 * ChipSize) || size == 0)
             return false;
         const int chip = (bank == 2 ? TCartridgeImage::C2Lo : TCartridgeImage::C1Lo) + (load == 0xC000 ? 1 : 0);
         const uint8_t* data = &file[at + 16];
