@@ -256,7 +256,7 @@ void TForm_Main::dragEnterEvent(QDragEnterEvent* event) {
     if (urls.size() != 1 || !urls.front().isLocalFile()) return;
     const QString suffix = QFileInfo(urls.front().toLocalFile()).suffix().toLower();
     if (suffix == QLatin1String("prg") || suffix == QLatin1String("d64") || suffix == QLatin1String("tap") ||
-        suffix == QLatin1String("vsn"))
+        suffix == QLatin1String("vsn") || suffix == QLatin1String("crt"))
         event->acceptProposedAction();
 }
 
