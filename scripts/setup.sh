@@ -17,7 +17,7 @@ BUILD=${VARLUME_BUILD_DIR:-$ROOT/build}
 MODE=${1:---run}
 
 PACKAGES=(cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev
-          qt6-base-dev libsdl2-dev libsimpleini-dev libpng-dev p7zip-full
+          qt6-base-dev libsdl2-dev libsimpleini-dev libpng-dev p7zip-full nlohmann-json3-dev
           clang libclang-rt-dev help2man dpkg-dev)
 
 install_packages() {

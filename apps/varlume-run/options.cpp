@@ -10,8 +10,17 @@
 const char* const UsageText =
     "Usage: varlume-run [options]\n"
     "Runs the emulated machine with no window: for tests, scripted runs of 6502 programs and\n"
-    "benchmarks. Exit status: 0 success, 1 bad usage or unreadable input, 2 cycle budget used up\n"
-    "(or --until-pc or a breakpoint not reached).\n"
+    "benchmarks.\n"
+    "Exit status:\n"
+    "  0    success: the frames ran, or --until-pc / --until-text was reached\n"
+    "  1    bad usage or unreadable input\n"
+    "  2    cycle budget used up, --until-pc or a breakpoint not reached, or --until-text /\n"
+    "       --until-write not reached within --frames\n"
+    "  3    --timeout-frames reached\n"
+    "  N    the program wrote N to the debug register $FDCF (or the --until-write address):\n"
+    "       0 pass, anything else fail\n"
+    "When a run fails with 2 or more by these stop conditions, the 40 x 25 text screen is\n"
+    "printed to stderr (to stdout with --screen-text) so that a build log shows it.\n"
     "\n"
     "Machine:\n"
     "  --machine c16|c232|plus4|c16-64k|custom   machine type (default c16)\n"
@@ -25,9 +34,19 @@ const char* const UsageText =
     "  --rom-off              switch the ROM off after reset, as a write to $FF3F does\n"
     "  --load ADDR:FILE       put the raw bytes of FILE into RAM at hex ADDR (repeatable)\n"
     "  --pc ADDR              set the program counter after reset\n"
+    "  --labels FILE          read labels (ld65 -Ln \"al C:1234 .name\" lines or \"name = $1234\"\n"
+    "                         lines; repeatable): every ADDR of --pc, --until-pc, --break and\n"
+    "                         --until-write may then be a label name\n"
     "  --until-pc ADDR        stop with status 0 when an instruction boundary reaches ADDR;\n"
     "                         status 2 when the run ends before\n"
     "  --max-cycles N         stop with status 2 after N processor clocks\n"
+    "  --until-text TEXT      stop with status 0 at the end of the first frame whose text\n"
+    "                         screen shows TEXT (letters compared in upper case)\n"
+    "  --until-write ADDR     stop when the processor writes to ADDR ($0200-$FFFF); the value\n"
+    "                         written is the exit status\n"
+    "  --no-debug-register    a write to $FDCF does not end the run (by default it does,\n"
+    "                         with the value written as the exit status)\n"
+    "  --timeout-frames N     stop with status 3 after N frames\n"
     "  --break ADDR           breakpoint at hex ADDR (repeatable, up to 16): when an\n"
     "                         instruction boundary reaches one, stop and print the register\n"
     "                         line and the 16-line listing from PC as the debugger shows\n"
@@ -64,6 +83,10 @@ const char* const UsageText =
     "  --write-protect        both drives refuse every write (\"26,WRITE PROTECT ON\")\n"
     "  --prg FILE             once the ROM waits for keyboard input, load FILE as a PRG and\n"
     "                         type RUN; --type and --keybuf text follows the RUN\n"
+    "  --cart FILE            attach a cartridge to banks 1 and 2: a CRT file, or a raw image\n"
+    "                         of 16 KB (C1LO) or 32 KB (C1LO, C1HI); \"c2\" in the name puts it\n"
+    "                         in bank 2, \"c1hi\"/\"c2hi\" a 16 KB image in HI. A cartridge with\n"
+    "                         the autostart signature starts after the reset\n"
     "  --tap FILE             insert a TAP tape image\n"
     "  --play                 press Play after reset\n"
     "  --record-tap FILE      press Record and Play from reset; the recorded tape is written\n"
@@ -73,10 +96,14 @@ const char* const UsageText =
     "                         existing file (never one this run reads: a drive's image,\n"
     "                         the tape, --prg, --load, --snapshot)\n"
     "Snapshots:\n"
-    "  --snapshot FILE        start from the machine state in FILE (the machine type is the\n"
-    "                         snapshot's; the other options apply on top of it)\n"
+    "  --snapshot FILE        start from the machine state in FILE (the machine type and the\n"
+    "                         cartridge are the snapshot's; the other options apply on top)\n"
     "  --save-snapshot FILE   at the end, write the whole machine state to FILE\n"
     "Run:\n"
+    "  --debug-server PORT    after the set-up, wait for one debug adapter protocol client\n"
+    "                         (an editor's debugger) on 127.0.0.1:PORT and run the machine as\n"
+    "                         it asks until it disconnects; --frames N runs N frames first\n"
+    "                         (150 boot the ROM, so that a program the client loads stays)\n"
     "  --bench                run the frames as fast as possible; print frames per second\n"
     "                         and the speed in % of real time (50 frames = 1 s)\n"
     "  --help                 this text\n";
@@ -127,6 +154,17 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
         return true;
     };
 
+    // Labels first, so that an address anywhere on the line may name one.
+    for (size_t k = 0; k + 1 < args.size(); ++k) {
+        if (args[k] != "--labels") continue;
+        if (!LoadLabelFile(args[++k], o.Symbols, error)) return {};
+    }
+    auto address = [&](const std::string& text, uint16_t& out) {
+        const auto resolved = ResolveAddress(text, o.Symbols);
+        if (resolved) out = *resolved;
+        return resolved.has_value();
+    };
+
     for (; i < args.size(); ++i) {
         const std::string& opt = args[i];
         std::string v;
@@ -150,11 +188,11 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
         } else if (opt == "--force") {
             o.Force = true;
         } else if (opt == "--drive8" || opt == "--drive9" || opt == "--prg" || opt == "--tap" ||
-                   opt == "--record-tap") {
+                   opt == "--record-tap" || opt == "--cart") {
             if (!needValue()) return {};
             if (v.empty()) return fail(opt + " needs a path");
             (opt == "--drive8" ? o.Drive8 : opt == "--drive9" ? o.Drive9 : opt == "--prg" ? o.Prg
-                                              : opt == "--tap"  ? o.Tap : o.RecordTap) = v;
+                                              : opt == "--tap"  ? o.Tap : opt == "--cart" ? o.Cartridge : o.RecordTap) = v;
         } else if (opt == "--save-prg") {
             TRunOptions::TSavePrg save{};
             std::string rest;
@@ -230,18 +268,38 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
             if (!SplitAddress(v, load.Address, load.File) || load.File.empty())
                 return fail("bad --load '" + v + "' (expected ADDR:FILE, ADDR in hex)");
             o.Loads.push_back(load);
-        } else if (opt == "--pc" || opt == "--until-pc") {
-            uint16_t address = 0;
+        } else if (opt == "--labels") {
+            if (!needValue()) return {};  // read before the loop
+        } else if (opt == "--pc" || opt == "--until-pc" || opt == "--until-write") {
+            uint16_t at = 0;
             if (!needValue()) return {};
-            if (!ParseAddress(v, address)) return fail("bad address '" + v + "' for " + opt);
-            (opt == "--pc" ? o.Pc : o.UntilPc) = address;
+            if (!address(v, at)) return fail("bad address or unknown label '" + v + "' for " + opt);
+            if (opt == "--until-write" && at < 0x200)
+                return fail("--until-write needs an address from $0200 (pages 0 and 1 are not watched)");
+            (opt == "--pc" ? o.Pc : opt == "--until-pc" ? o.UntilPc : o.UntilWrite) = at;
+        } else if (opt == "--until-text") {
+            if (!needValue()) return {};
+            if (v.empty()) return fail("--until-text needs a text");
+            o.UntilText = v;
+        } else if (opt == "--debug-server") {
+            uint32_t port = 0;
+            if (!needValue()) return {};
+            if (!ParseNumber(v, 10, port) || port == 0 || port > 65535) return fail("bad port '" + v + "'");
+            o.DebugServerPort = uint16_t(port);
+        } else if (opt == "--no-debug-register") {
+            o.DebugRegister = false;
+        } else if (opt == "--timeout-frames") {
+            int64_t n = 0;
+            if (!needValue()) return {};
+            if (!ParseNumber(v, 10, n) || n <= 0) return fail("bad frame count '" + v + "' for --timeout-frames");
+            o.TimeoutFrames = n;
         } else if (opt == "--break") {
-            uint16_t address = 0;
+            uint16_t at = 0;
             if (!needValue()) return {};
-            if (!ParseAddress(v, address)) return fail("bad address '" + v + "' for --break");
-            if (std::find(o.Breaks.begin(), o.Breaks.end(), address) != o.Breaks.end()) continue;
+            if (!address(v, at)) return fail("bad address or unknown label '" + v + "' for --break");
+            if (std::find(o.Breaks.begin(), o.Breaks.end(), at) != o.Breaks.end()) continue;
             if (o.Breaks.size() == 16) return fail("at most 16 breakpoints can be set");
-            o.Breaks.push_back(address);
+            o.Breaks.push_back(at);
         } else if (opt == "--max-cycles") {
             uint64_t n = 0;
             if (!needValue()) return {};
@@ -260,5 +318,8 @@ std::optional<TRunOptions> ParseOptions(const std::vector<std::string>& args, st
         }
     }
     if (!o.Tap.empty() && !o.RecordTap.empty()) return fail("--tap and --record-tap exclude each other");
+    // A run that waits for a text or a write must have a bound, or a lost program runs forever.
+    if ((o.UntilWrite || !o.UntilText.empty()) && !o.MaxCycles && !o.Frames && !o.TimeoutFrames)
+        return fail("--until-text and --until-write need --timeout-frames, --frames or --max-cycles");
     return o;
 }

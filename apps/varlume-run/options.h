@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "debug/symbols.h"
 #include "joystick_script.h"
 
 // Everything varlume-run was asked to do, parsed and checked before the machine starts.
@@ -45,6 +46,7 @@ struct TRunOptions {
     std::string Drive9;
     bool WriteProtect = false;
     std::string Prg;
+    std::string Cartridge;  // attached to banks 1 and 2 after power-up
     std::string Tap;
     bool Play = false;
     std::string RecordTap;
@@ -62,6 +64,13 @@ struct TRunOptions {
     std::vector<TReset> Resets;
     std::string Snapshot;      // start from this snapshot
     std::string SaveSnapshot;  // write one at the end
+    // Ends decided by the program under test (stop_conditions.h).
+    std::string UntilText;
+    std::optional<uint16_t> UntilWrite;
+    std::optional<int64_t> TimeoutFrames;
+    bool DebugRegister = true;  // a write to $FDCF ends the run with the value as status
+    TSymbolTable Symbols;       // from --labels; addresses of --pc, --until-pc, --break may be names
+    std::optional<uint16_t> DebugServerPort;  // serve a debug adapter protocol client instead of a run
     bool Bench = false;
     bool Help = false;
 };

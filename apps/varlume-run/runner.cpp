@@ -8,12 +8,16 @@
 #include <vector>
 
 #include "cpu/disassembler.h"
+#include "debug/symbolic_listing.h"
+#include "debug_server.h"
+#include "machine/cartridge.h"
 #include "machine/machine.h"
 #include "machine/paths.h"
 #include "media/host_files.h"
 #include "machine/snapshot.h"
 #include "machine/typist.h"
 #include "screen_output.h"
+#include "stop_conditions.h"
 #include "storage.h"
 #include "ted/palettes.h"
 #include "wav_recorder.h"
@@ -41,14 +45,16 @@ public:
 // at the requested program counter or when the cycle budget is used up.
 class TRunObserver {
 public:
-    TRunObserver(TMachine& machine, const TRunOptions& options)
+    TRunObserver(TMachine& machine, const TRunOptions& options, const TStopConditions& stops)
         : Machine(machine),
+          Stops(stops),
           Trace(options.Trace),
           UntilPc(options.UntilPc ? int32_t(*options.UntilPc) : -1),
           MaxCycles(options.MaxCycles.value_or(std::numeric_limits<uint64_t>::max())) {}
 
     void AfterCpuClock() {
         ++Cycles;
+        Stops.AfterClock();
         if (Machine.Cpu.Cycle == 1) {
             if (Machine.Cpu.PC == UntilPc) {
                 ReachedPc = true;
@@ -81,6 +87,7 @@ public:
     static constexpr int TraceLineWidth = 44;
 
     TMachine& Machine;
+    const TStopConditions& Stops;
     const bool Trace;
     const int32_t UntilPc;
     const uint64_t MaxCycles;
@@ -120,10 +127,10 @@ void PrintDumps(const TMachine& machine, const TRunOptions& options) {
 }
 
 // Where a breakpoint stopped the run: the debugger's register line and its listing from PC.
-void PrintBreakpoint(const TMachine& machine, int64_t frame) {
+void PrintBreakpoint(const TMachine& machine, int64_t frame, const TSymbolTable& symbols) {
     std::printf("breakpoint $%04X reached in frame %" PRId64 "\n", machine.Cpu.PC, frame);
     std::printf("%s\n", RegisterLine(machine.Cpu).c_str());
-    const TListing listing = Disassemble(machine.Memory, machine.Cpu.PC);
+    const TSymbolListing listing = DisassembleWithSymbols(machine.Memory, machine.Cpu.PC, symbols);
     for (const std::string& line : listing.Text) {
         if (line.empty()) break;
         std::printf("%.*s\n", int(line.find_last_not_of(' ') + 1), line.c_str());
@@ -159,6 +166,11 @@ int Run(const TRunOptions& options) {
     if (host.ErrorsShown > 0)
         return Fail("the machine's ROM images could not all be loaded (see above); put them beside varlume-run or in "
                     "~/.local/share/varlume/roms, or name their directory with --rom-dir (scripts/fetch-roms.sh DIR fetches them)");
+    if (!options.Cartridge.empty()) {
+        TCartridgeImage cartridge;
+        if (!ReadCartridgeFile(options.Cartridge, cartridge, error)) return Fail(error);
+        AttachCartridge(*machine, cartridge);
+    }
     std::unique_ptr<TWavRecorder> wav;
     if (!options.Wav.empty()) wav = std::make_unique<TWavRecorder>(*machine);
     if (!options.Snapshot.empty()) {
@@ -173,11 +185,17 @@ int Run(const TRunOptions& options) {
     for (const uint16_t address : options.Breaks) machine->Cpu.AddBreakpoint(address);
     if (!storage.Prepare(error)) return Fail(error);
 
-    TRunObserver observer(*machine, options);
+    if (options.DebugServerPort) {
+        // --frames boots the machine first, so that a program the client loads is not wiped.
+        for (int64_t frame = 0; frame < options.Frames.value_or(0); ++frame) machine->RunFrame();
+        return ServeDebugClient(*machine, *options.DebugServerPort, host.BreakpointHit);
+    }
+    TStopConditions stops(*machine, options);
+    TRunObserver observer(*machine, options, stops);
     const bool stopCondition = options.UntilPc || options.MaxCycles;
-    const int64_t frames = options.Frames.value_or(options.MaxCycles ? std::numeric_limits<int64_t>::max()
-                                                   : options.UntilPc   ? TRunOptions::UntilPcFrames
-                                                                       : 50);
+    const int64_t frames = options.Frames.value_or(options.MaxCycles || stops.Waiting() ? std::numeric_limits<int64_t>::max()
+                                                   : options.UntilPc                   ? TRunOptions::UntilPcFrames
+                                                                                       : 50);
     if (options.Trace) observer.TraceInstruction();
     TTypist typist;
     if (options.Prg.empty()) QueueTypedTexts(typist, options);
@@ -206,6 +224,10 @@ int Run(const TRunOptions& options) {
         if (prgPending && !storage.PrgPending()) QueueTypedTexts(typist, options);
         typist.AfterFrame(*machine);
         keys.AfterFrame(*machine);
+        if (stops.AfterFrame(done + 1)) {
+            ++done;
+            break;
+        }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
@@ -227,9 +249,10 @@ int Run(const TRunOptions& options) {
     const bool untilPcMissed = options.UntilPc && !observer.ReachedPc && !host.BreakpointHit;
     const bool breakpointMissed = !options.Breaks.empty() && !host.BreakpointHit && !observer.ReachedPc;
     if (host.BreakpointHit)
-        PrintBreakpoint(*machine, done);
+        PrintBreakpoint(*machine, done, options.Symbols);
     else if (breakpointMissed)
         std::printf("no breakpoint reached in %" PRId64 " frames\n", done);
+    const int stopStatus = stops.Finish(done);
     PrintDumps(*machine, options);
     if (options.ScreenText) std::fputs(ScreenText(*machine).c_str(), stdout);
 
@@ -241,6 +264,7 @@ int Run(const TRunOptions& options) {
         !SaveSnapshotFile(*machine, options.SaveSnapshot, error, wav ? &wav->Synth() : nullptr))
         return Fail(error + " '" + options.SaveSnapshot + "'");
     if (storage.PrgPending()) return Fail("the PRG was never loaded: the ROM did not wait for keyboard input");
+    if (stopStatus >= 0) return stopStatus;
     // A run that stopped where it was asked to may end with a key still held.
     const bool stoppedByRequest = observer.ReachedPc || host.BreakpointHit;
     if (!typist.Idle() && !stoppedByRequest)

@@ -25,7 +25,7 @@ using TTag = std::array<char, 4>;
 constexpr TTag MachineTag{'M', 'A', 'C', 'H'}, CpuTag{'C', 'P', 'U', ' '}, MemoryTag{'M', 'E', 'M', ' '},
     TedTag{'T', 'E', 'D', ' '}, KeysTag{'K', 'E', 'Y', 'S'}, Drive8Tag{'D', 'R', 'V', '8'},
     Drive9Tag{'D', 'R', 'V', '9'}, TapeTag{'T', 'A', 'P', 'E'}, FrameTag{'F', 'R', 'A', 'M'},
-    SynthTag{'S', 'Y', 'N', 'T'}, EndTag{'E', 'N', 'D', ' '};
+    SynthTag{'S', 'Y', 'N', 'T'}, CartridgeTag{'C', 'A', 'R', 'T'}, EndTag{'E', 'N', 'D', ' '};
 // Every section but the synthesizer's must be there, once.
 constexpr TTag RequiredTags[] = {MachineTag, CpuTag,    MemoryTag, TedTag, KeysTag,
                                  Drive8Tag,  Drive9Tag, TapeTag,   FrameTag};
@@ -103,7 +103,7 @@ bool Split(const uint8_t* data, size_t size, TParsed& parsed, std::string& error
             if (crc != Crc32(data, at)) return false;
             break;
         }
-        bool known = section.Tag == SynthTag;
+        bool known = section.Tag == SynthTag || section.Tag == CartridgeTag;
         for (const TTag& tag : RequiredTags) known |= section.Tag == tag;
         if (!known || parsed.Find(section.Tag)) return false;
         parsed.Sections.push_back(section);
@@ -153,6 +153,21 @@ bool Restore(TMachine& machine, const TParsed& parsed, uint32_t& romChecksum, TS
         in.GetBytes(machine.Frame.Pixels, sizeof machine.Frame.Pixels);
         return in.Ok();
     });
+    // The cartridge: a mask of the chips attached, then each chip's 16 KB. Without the section
+    // the snapshot's machine had none.
+    machine.Memory.DetachCartridge();
+    if (ok && parsed.Find(CartridgeTag))
+        ok = read(CartridgeTag, [&](TStateReader& in) {
+            uint8_t mask = 0;
+            in.GetIn(mask, uint8_t(1), uint8_t((1 << TMemory::CartridgeChips) - 1));
+            std::vector<uint8_t> chip(TMemory::SlotSize);
+            for (int i = 0; i < TMemory::CartridgeChips && in.Ok(); ++i) {
+                if (!(mask >> i & 1)) continue;
+                in.GetBytes(chip.data(), chip.size());
+                if (in.Ok()) machine.Memory.AttachCartridgeChip(i, chip.data(), chip.size());
+            }
+            return in.Ok();
+        });
     if (ok && synth && parsed.Find(SynthTag))
         ok = read(SynthTag, [&](TStateReader& in) { return synth->RestoreState(in); });
     // The synthesizer goes on from the restored TED's clock and registers.
@@ -201,6 +216,14 @@ std::vector<uint8_t> SaveSnapshot(const TMachine& machine, const TSoundSynth* sy
     PutSection(file, FrameTag,
                [&](TStateWriter& out) { out.PutBytes(machine.Frame.Pixels, sizeof machine.Frame.Pixels); });
     if (synth) PutSection(file, SynthTag, [&](TStateWriter& out) { synth->SaveState(out); });
+    uint8_t chips = 0;
+    for (int i = 0; i < TMemory::CartridgeChips; ++i) chips |= uint8_t(machine.Memory.CartridgeChipAttached(i)) << i;
+    if (chips)
+        PutSection(file, CartridgeTag, [&](TStateWriter& out) {
+            out.Put(chips);
+            for (int i = 0; i < TMemory::CartridgeChips; ++i)
+                if (chips >> i & 1) out.PutBytes(machine.Memory.Image + TMemory::SlotIndex(TMemory::CartridgeFirstSlot + i), TMemory::SlotSize);
+        });
     const uint32_t crc = Crc32(file.Bytes.data(), file.Bytes.size());
     PutSection(file, EndTag, [&](TStateWriter& out) { out.Put(crc); });
     return std::move(file.Bytes);
@@ -226,10 +249,9 @@ bool LoadSnapshot(TMachine& machine, const uint8_t* data, size_t size, std::stri
     // Every byte is good: the machine takes them. The same bytes read the same way again, so
     // this cannot fail half-way. The rehearsal's ROMs are the snapshot's: copying them costs
     // less than checking whether the machine's differ.
-    std::memcpy(machine.Memory.Image + TMemory::RamSize, scratch->Memory.Image + TMemory::RamSize,
-                TMemory::ImageSize - TMemory::RamSize);
     uint32_t unused = 0;
     Restore(machine, parsed, unused, synth, notes);
+    machine.Memory.CopyRomsFrom(scratch->Memory);
     error.clear();
     return true;
 }

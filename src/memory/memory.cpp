@@ -1,5 +1,6 @@
 #include "memory/memory.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -70,6 +71,8 @@ void TMemory::RebuildPageMaps(int firstPage) {
         const uint16_t writeAt = FoldWrite(start);
         WritePage[page] = writeAt >= 0xFD00 || writeAt == 0x0000 ? DecodePage : ptrdiff_t(writeAt);
     }
+    for (const int32_t trap : WriteTraps)
+        if (trap >= 0) WritePage[trap >> 8] = DecodePage;
     ReadMapStart = RomVisible ? 256 : 0;
 }
 
@@ -215,8 +218,19 @@ uint8_t TMemory::DecodedValue(uint16_t a) const {
     return OpenBus();
 }
 
+void TMemory::SetWriteTrap(int index, int32_t address) {
+    if (index < 0 || index >= TrapCount) return;
+    // Pages 0 and 1 have their own write paths, which no trap reaches.
+    WriteTraps[index] = address >= 0x200 && address <= 0xFFFF ? address : -1;
+    RebuildPageMaps();
+}
+
 void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
     ++DecodedWrites;
+    if (address == WriteTraps[0] || address == WriteTraps[1]) [[unlikely]] {
+        TrappedValue = value;
+        TrappedAddress = address;
+    }
     SyncClock();
     const uint16_t a = FoldWrite(address);
     if (a == 0x0001) {
@@ -267,6 +281,8 @@ void TMemory::DecodeWrite(uint16_t address, uint8_t value) {
 
 bool TMemory::LoadRom(const std::string& path, int slot) {
     if (slot < 0 || slot > 7) return false;
+    // A cartridge chip holds the slot: the machine's image is not missing, only kept out.
+    if (CartridgeChipAttached(slot - CartridgeFirstSlot)) return true;
     // Only a regular file is opened: a named pipe or a device of that name would block.
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return false;
@@ -282,8 +298,38 @@ bool TMemory::LoadRom(const std::string& path, int slot) {
 }
 
 void TMemory::ClearRoms() {
-    std::memset(Image + RamSize, 0, ImageSize - RamSize);
-    for (bool& filled : SlotFilled) filled = false;
+    for (int slot = 0; slot < 8; ++slot) {
+        if (CartridgeChipAttached(slot - CartridgeFirstSlot)) continue;
+        std::memset(Image + SlotIndex(slot), 0, SlotSize);
+        SlotFilled[slot] = false;
+    }
+    RebuildPageMaps(0x80);
+}
+
+void TMemory::AttachCartridgeChip(int chip, const uint8_t* data, size_t size) {
+    if (chip < 0 || chip >= CartridgeChips) return;
+    const int slot = CartridgeFirstSlot + chip;
+    std::memset(Image + SlotIndex(slot), 0xFF, SlotSize);
+    std::memcpy(Image + SlotIndex(slot), data, std::min<size_t>(size, SlotSize));
+    ChipAttached[chip] = true;
+    SlotFilled[slot] = true;
+    RebuildPageMaps(0x80);
+}
+
+void TMemory::DetachCartridge() {
+    for (int chip = 0; chip < CartridgeChips; ++chip) {
+        if (!ChipAttached[chip]) continue;
+        ChipAttached[chip] = false;
+        std::memset(Image + SlotIndex(CartridgeFirstSlot + chip), 0, SlotSize);
+        SlotFilled[CartridgeFirstSlot + chip] = false;
+    }
+    RebuildPageMaps(0x80);
+}
+
+void TMemory::CopyRomsFrom(const TMemory& other) {
+    std::memcpy(Image + RamSize, other.Image + RamSize, ImageSize - RamSize);
+    std::copy(std::begin(other.SlotFilled), std::end(other.SlotFilled), SlotFilled);
+    std::copy(std::begin(other.ChipAttached), std::end(other.ChipAttached), ChipAttached);
     RebuildPageMaps(0x80);
 }
 

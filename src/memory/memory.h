@@ -102,7 +102,20 @@ public:
     // Reads at most 16384 bytes of the file into ROM slot 0..7; true when at least one byte was
     // read. Anything but a regular file is refused before it is opened.
     bool LoadRom(const std::string& path, int slot);
+    // Zeroes every slot but those a cartridge chip holds.
     void ClearRoms();
+    // Cartridge chips C1LO, C1HI, C2LO, C2HI in ROM slots 2-5 (banks 1 and 2): an attached chip
+    // keeps its slot through ClearRoms and LoadRom (the machine's own image for that slot, the
+    // Plus4's built-in software, stays out) until DetachCartridge, which empties the slots; the
+    // owner then reloads the machine's ROMs. At most 16 KB a chip; a shorter one is padded
+    // with $FF.
+    static constexpr int CartridgeFirstSlot = 2;
+    static constexpr int CartridgeChips = 4;
+    void AttachCartridgeChip(int chip, const uint8_t* data, size_t size);
+    void DetachCartridge();
+    bool CartridgeChipAttached(int chip) const { return chip >= 0 && chip < CartridgeChips && ChipAttached[chip]; }
+    // The ROM slots, their fill marks and the cartridge of `other` (a snapshot's rehearsal).
+    void CopyRomsFrom(const TMemory& other);
     // Power-on pattern: $FF at even, $00 at odd addresses; both bank latches to 0.
     void FillRam();
     void EnableRom() { SetRomEnabled(1); }
@@ -154,6 +167,14 @@ public:
     // its effects at that clock.
     uint32_t DecodedWrites = 0;
 
+    // Writes that end a headless run: the debug register at $FDCF, or an address a test names.
+    // The processor's write of address WriteTraps[i] (>= $0200; -1 watches nothing) leaves the
+    // value in TrappedValue (-1 until one comes). The pages watched take the full decoder.
+    static constexpr int TrapCount = 2;
+    void SetWriteTrap(int index, int32_t address);
+    int32_t TrappedValue = -1;
+    int32_t TrappedAddress = -1;
+
     // The last byte the processor moved on the data bus: an address that no chip answers reads
     // what the TED fetched in the same clock or, where it fetched nothing, this (OpenBus). The
     // processor keeps it (TCPU::Bus) and points BusLatch there; a bus on its own keeps it here.
@@ -186,6 +207,8 @@ private:
     TIoModel Io = TIoModel::C16;
     bool EmptyRomOpen = false;
     bool SlotFilled[8] = {};
+    int32_t WriteTraps[TrapCount] = {-1, -1};
+    bool ChipAttached[CartridgeChips] = {};
     int32_t RomVisible = 0;
     int32_t RamCode = 2;
 

@@ -15,6 +15,8 @@ THexEdit::THexEdit(int digits, QWidget* parent) : QLineEdit(HexText(0, digits), 
 }
 
 uint16_t THexEdit::Value() const {
+    if (Names)
+        if (const auto named = Names(text())) return *named;
     bool ok = false;
     const uint value = text().toUInt(&ok, 16);
     return uint16_t(ok ? value : 0);
@@ -22,6 +24,7 @@ uint16_t THexEdit::Value() const {
 
 uint16_t THexEdit::Normalise() {
     const uint16_t value = Value();
+    if (Names && Names(text())) return value;
     setText(HexText(value, Digits));
     return value;
 }
@@ -30,7 +33,17 @@ void THexEdit::FitWidthToDigits() {
     setFixedWidth(fontMetrics().horizontalAdvance(QString(Digits + 2, QLatin1Char('W'))));
 }
 
+void THexEdit::AcceptNames(TNames names) {
+    Names = std::move(names);
+    setValidator(nullptr);
+    setMaxLength(96);
+}
+
 void THexEdit::keyPressEvent(QKeyEvent* event) {
+    if (Names) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
     // Keys without a character (arrows, Delete, Home, Enter, shortcuts) and backspace edit as
     // usual.
     const QString typed = event->text();

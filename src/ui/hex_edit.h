@@ -1,6 +1,8 @@
 #pragma once
 #include <QLineEdit>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 // A hexadecimal entry field of 2 or 4 digits: backspace and the digits 0-9, A-F, a-f are
 // taken, every other character is discarded (editing keys such as the arrows and Delete work
@@ -18,6 +20,10 @@ public:
     uint16_t Normalise();
     // Just wide enough for its digits, for tool bars and compact forms.
     void FitWidthToDigits();
+    // The field takes label names too: a text that `names` knows stays as typed and stands for
+    // its address; any other text is read as hexadecimal as before.
+    using TNames = std::function<std::optional<uint16_t>(const QString&)>;
+    void AcceptNames(TNames names);
 
 signals:
     void Left();
@@ -28,6 +34,7 @@ protected:
 
 private:
     int Digits;
+    TNames Names;
 };
 
 // `value` in upper-case hexadecimal, zero-padded to `digits`.

@@ -217,6 +217,7 @@ bool TForm_Main::OpenFileAsDropped(const QString& path) {
         return true;
     }
     if (suffix == QLatin1String("vsn")) return LoadSnapshotFrom(path);
+    if (suffix == QLatin1String("crt")) return AttachCartridgeFile(path);
     if (suffix == QLatin1String("tap")) {
         if (!MenuItem_Play->isEnabled()) MenuItem_StopClick();  // a tape is changed with Stop pressed
         if (!InsertTape(path)) return false;
@@ -258,7 +259,7 @@ void TForm_Main::dragEnterEvent(QDragEnterEvent* event) {
     if (urls.size() != 1 || !urls.front().isLocalFile()) return;
     const QString suffix = QFileInfo(urls.front().toLocalFile()).suffix().toLower();
     if (suffix == QLatin1String("prg") || suffix == QLatin1String("d64") || suffix == QLatin1String("tap") ||
-        suffix == QLatin1String("vsn"))
+        suffix == QLatin1String("vsn") || suffix == QLatin1String("crt"))
         event->acceptProposedAction();
 }
 

@@ -91,6 +91,7 @@ void TForm_Main::CreateFileMenu() {
 
     AttachMTAPImage1 = AddDisabled(file, QStringLiteral("Attach &MTAP Image..."));
     DetachMTAPImage1 = AddDisabled(file, QStringLiteral("Detach M&TAP Image..."));
+    CreateCartridgeItems(file);
     file->addSeparator();
     // Filled from the settings file once the window exists (RebuildRecentFilesMenu).
     RecentFiles1 = file->addMenu(QStringLiteral("Recent &Files"));
@@ -308,6 +309,7 @@ void TForm_Main::CreateOptionsAndHelpMenus() {
     connect(Menu_PP_Realtime, &QAction::triggered, this, [] { SetProcessPriority(2); });
     Options2 = AddItem(options, QStringLiteral("P&roperties..."), Qt::Key_F7);
     connect(Options2, &QAction::triggered, this, [this] { Form_Properties->exec(); });
+    CreateDebugServerItem(options);
     options->addSeparator();
     SaveCurrentSettings1 = AddItem(options, QStringLiteral("Save &Current Settings"));
     connect(SaveCurrentSettings1, &QAction::triggered, this, &TForm_Main::SaveCurrentSettings1Click);

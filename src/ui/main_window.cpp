@@ -17,6 +17,7 @@
 #include "machine/paths.h"
 #include "media/prg_file.h"
 #include "ui/about_box.h"
+#include "ui/debug_server.h"
 #include "ui/debugger/debug_windows.h"
 #include "ui/debugger/debugger_host.h"
 #include "ui/help_keys_window.h"
@@ -129,6 +130,7 @@ void TForm_Main::FormCreate() {
     Menu_FrameSkip0->trigger();
     IdleTimer->start();
     Timer_Clear->start();
+    TakeDebugServerArgument();
 }
 
 void TForm_Main::ReleaseMachine() {
@@ -136,6 +138,7 @@ void TForm_Main::ReleaseMachine() {
     // may look at it.
     IdleTimer->stop();
     Timer_AutoLoad->stop();
+    SetDebugServer(false);
     ReleaseDebugWindows();
     if (Machine) Machine->SetSoundSink(nullptr);
     SoundDirectSound.reset();
@@ -187,6 +190,7 @@ void TForm_Main::BreakpointReached() {
     // Shows the debugger and stops: EmulationStopped is set before its windows refresh. The
     // frame loop sees the stop at its next test, after the rest of this clock step.
     if (DebugWindows) DebugWindows->BreakpointReached();
+    if (DebugServer) DebugServer->BreakpointReached();
 }
 
 void TForm_Main::EndOfFrame(bool drawn) {
@@ -252,7 +256,8 @@ void TForm_Main::Timer_AutoLoadTimer() {
     const QString suffix = QFileInfo(AutoLoadPath).suffix().toLower();
     // Disk and tape images and snapshots are opened as dropping them does; anything else is a
     // PRG file.
-    if (suffix == QLatin1String("d64") || suffix == QLatin1String("tap") || suffix == QLatin1String("vsn")) {
+    if (suffix == QLatin1String("d64") || suffix == QLatin1String("tap") || suffix == QLatin1String("vsn") ||
+        suffix == QLatin1String("crt")) {
         OpenDroppedFile(AutoLoadPath);
         return;
     }

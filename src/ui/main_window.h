@@ -34,6 +34,8 @@ class TForm_HelpKeys;
 class TForm_Log;
 class TForm_Properties;
 class TForm_SavePRG;
+class TDapTarget;
+class TDebugServer;
 class TDebugWindows;
 class TDebuggerHost;
 class TScreenWidget;
@@ -134,6 +136,9 @@ public:
     // Writes the picture as shown (mode, palette, full-screen depth) as a PNG; false with a
     // message shown when the file cannot be written.
     bool SaveScreenshotTo(const QString& path);
+    // Reads a cartridge image, attaches it and resets (main_cartridge.cpp); a refused file is
+    // reported.
+    bool AttachCartridgeFile(const QString& path);
     // Restores the snapshot in the file; a refused one is reported and changes nothing.
     bool LoadSnapshotFrom(const QString& path);
     // The PRG, D64 and TAP files used, most recent first.
@@ -182,6 +187,11 @@ public:
     TForm_SavePRG* Form_SavePRG = nullptr;
     // The debugger and utility windows (main_debug.cpp); they live as long as the machine.
     std::unique_ptr<TDebugWindows> DebugWindows;
+    // The debug adapter protocol server (main_debug_server.cpp): on with Options › Debug server
+    // or --debug-server PORT, on localhost only. False when the port cannot be taken (shown).
+    bool SetDebugServer(bool on);
+    const TDebugServer* DebugServerShown() const { return DebugServer.get(); }
+    uint16_t DebugServerPort = 6502;
 
     // File
     QAction* Menu_LoadPRGfile = nullptr;
@@ -200,6 +210,8 @@ public:
     QAction* Drive94 = nullptr;
     QAction* AttachMTAPImage1 = nullptr;
     QAction* DetachMTAPImage1 = nullptr;
+    QAction* AttachCartridge1 = nullptr;
+    QAction* DetachCartridge1 = nullptr;
     QMenu* RecentFiles1 = nullptr;
     QAction* Menu_Exit = nullptr;
     // Edit
@@ -288,6 +300,7 @@ public:
     QAction* Menu_PP_Realtime = nullptr;
     QAction* Options2 = nullptr;
     QAction* SaveCurrentSettings1 = nullptr;
+    QAction* Menu_DebugServer = nullptr;
     // Help
     QAction* Homepage1 = nullptr;
     QAction* Keyboard2 = nullptr;
@@ -377,6 +390,12 @@ private:
     void ReleaseDebugWindows();
     // A command changed the machine: while stopped, the debugger windows show it at once.
     void ShowMachineChange();
+    // main_cartridge.cpp
+    void CreateCartridgeItems(QMenu* file);
+    // main_debug_server.cpp
+    void CreateDebugServerItem(QMenu* options);
+    // Takes "--debug-server PORT" out of the arguments and starts the server.
+    void TakeDebugServerArgument();
     // main_input.cpp
     // Routes a key message into the machine's key state; false when it was not taken.
     bool HandleKey(QKeyEvent* event, bool down);
@@ -393,6 +412,8 @@ private:
     void WatchMenuLoop(QMenu* menu);
 
     std::unique_ptr<TDebuggerHost> DebuggerHost;
+    std::unique_ptr<TDapTarget> DebugServerTarget;
+    std::unique_ptr<TDebugServer> DebugServer;
     std::function<void(const QString&)> ErrorBoxHandler;
     std::function<bool(int, int, int)> FullScreenCheck;
     std::vector<std::string> RomDirectories;

@@ -1,5 +1,7 @@
 // The debugger window: stopping and running, stepping, the listing and breakpoints by line.
 #include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -9,6 +11,7 @@
 #include "ui/debugger/cpu_window.h"
 #include "ui/debugger/debug_widgets.h"
 #include "ui/debugger/debugger_window.h"
+#include "ui/hex_edit.h"
 #include "ui/debugger/micro_window.h"
 
 #include <QMenu>
@@ -216,4 +219,34 @@ TEST_F(DebuggerTest, JumpToAddressNormalisesTheFieldAndMovesTheListing) {
     d.ScrollBar->setValue(0x1234);
     EXPECT_EQ(d.ListingStart, 0x1234);
     EXPECT_EQ(d.LineAddress[0], 0x1234);
+}
+
+TEST_F(DebuggerTest, LabelsNameTheListingAndTheAddressField) {
+    TForm_Debugger& d = *Windows->Debugger;
+    // $2000: JSR $2010; JMP $2000
+    Put(0x2000, {0x20, 0x10, 0x20, 0x4C, 0x00, 0x20});
+    Stop();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("prog.lbl");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("al C:2000 .start\nprint = $2010\n");
+    file.close();
+    QString error;
+    EXPECT_FALSE(d.LoadLabels(dir.filePath("missing.lbl"), error));
+    EXPECT_FALSE(error.isEmpty());
+    ASSERT_TRUE(d.LoadLabels(path, error)) << error.toStdString();
+    d.JumpToPC();
+    const TSymbolListing listing = d.Listing();
+    EXPECT_EQ(listing.Text[0], "start:");
+    EXPECT_EQ(listing.Text[1].rfind("2000  20 10 20  JSR print", 0), 0u) << listing.Text[1];
+
+    d.Edit_JumpAddress->setText("print");
+    d.JumpToAddress();
+    EXPECT_EQ(d.ListingStart, 0x2010);
+    EXPECT_EQ(d.Edit_JumpAddress->text(), "print");
+    d.ToggleBreakpointAtJumpAddress();
+    EXPECT_TRUE(Machine->Cpu.HasBreakpoint(0x2010));
+    d.ToggleBreakpointAtJumpAddress();
+    EXPECT_FALSE(Machine->Cpu.HasBreakpoint(0x2010));
 }

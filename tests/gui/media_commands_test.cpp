@@ -223,3 +223,22 @@ TEST_F(MediaCommandsTest, DetachingTakesTheDiskOutAndKeepsTheDrivesMode) {
     Form->Drive82->trigger();
     EXPECT_EQ(Form->Machine->Drive8.DriveMode, TDrive::ModeNone);
 }
+
+TEST_F(FormFixture, ACartridgeIsAttachedFromTheMenuAndDetachedAgain) {
+    auto form = MakeForm();
+    QFile file(Dir.filePath("game.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(16384, char(0x60)));
+    file.close();
+    NextFile = file.fileName();
+    form->AttachCartridge1->trigger();
+    EXPECT_TRUE(form->Machine->Memory.CartridgeChipAttached(0));
+    EXPECT_EQ(form->Machine->Memory.Image[TMemory::RomIndex(1, 0x8000)], 0x60);
+    EXPECT_TRUE(form->DetachCartridge1->isEnabled());
+    form->DetachCartridge1->trigger();
+    EXPECT_FALSE(form->Machine->Memory.CartridgeChipAttached(0));
+    EXPECT_FALSE(form->DetachCartridge1->isEnabled());
+    // A file of no cartridge size is refused and reported.
+    EXPECT_FALSE(form->AttachCartridgeFile(Dir.filePath("settings.ini")));
+    EXPECT_EQ(Errors.size(), 1);
+}

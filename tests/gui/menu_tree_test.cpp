@@ -61,6 +61,8 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
   ---
   Attach &MTAP Image... (disabled)
   Detach M&TAP Image... (disabled)
+  Attach &Cartridge...
+  &Detach Cartridge (disabled)
   ---
   Recent &Files (disabled)
   ---
@@ -166,6 +168,7 @@ TEST_F(MenuTreeTest, TheMenuBarHoldsEveryItemWithItsCaptionShortcutStateAndSepar
     &High ( )
     &Realtime ( )
   P&roperties... [F7]
+  &Debug server ( )
   ---
   Save &Current Settings
 &Help

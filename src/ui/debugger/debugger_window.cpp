@@ -1,7 +1,9 @@
 #include "ui/debugger/debugger_window.h"
 
 #include <QHBoxLayout>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
@@ -38,6 +40,7 @@ TForm_Debugger::TForm_Debugger(TMachine& machine, TDebuggerHost& host, TInspecti
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    CreateMenuBar();
     CreateToolBar();
 
     auto* body = new QHBoxLayout;
@@ -62,6 +65,40 @@ TForm_Debugger::TForm_Debugger(TMachine& machine, TDebuggerHost& host, TInspecti
     CreatePopupMenu();
 }
 
+void TForm_Debugger::CreateMenuBar() {
+    auto* bar = new QMenuBar(this);
+    Menu_LoadLabels = bar->addMenu(QStringLiteral("&File"))->addAction(QStringLiteral("Load &labels..."));
+    connect(Menu_LoadLabels, &QAction::triggered, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Load labels"), QString(),
+                                                          QStringLiteral("Label files (*.lbl *.labels *.txt);;All files (*)"));
+        QString error;
+        if (!path.isEmpty() && !LoadLabels(path, error)) Host.StatusText(error.toUtf8().constData());
+    });
+    layout()->setMenuBar(bar);
+}
+
+bool TForm_Debugger::LoadLabels(const QString& path, QString& error) {
+    TSymbolTable loaded;
+    std::string why;
+    if (!LoadLabelFile(path.toStdString(), loaded, why)) {
+        error = QString::fromStdString(why);
+        return false;
+    }
+    Symbols = std::move(loaded);
+    const QByteArray text = QStringLiteral("%1 labels loaded.").arg(Symbols.Size()).toUtf8();
+    Host.StatusText(text.constData());
+    DrawListing(ListingStart);
+    return true;
+}
+
+void TForm_Debugger::ToggleBreakpointAtJumpAddress() {
+    if (!Stopped()) return;
+    const uint16_t address = Edit_JumpAddress->Normalise();
+    TCPU& cpu = Machine.Cpu;
+    if (cpu.RemoveBreakpoint(address) || cpu.AddBreakpoint(address)) Windows.BreakPoints->Refresh();
+    DrawListing(ListingStart);
+}
+
 void TForm_Debugger::CreateToolBar() {
     auto* bar = new QToolBar(this);
     bar->setIconSize(QSize(16, 16));
@@ -78,10 +115,16 @@ void TForm_Debugger::CreateToolBar() {
     bar->addSeparator();
     Edit_JumpAddress = new THexEdit(4, bar);
     Edit_JumpAddress->FitWidthToDigits();
+    Edit_JumpAddress->AcceptNames([this](const QString& text) { return Symbols.Find(text.trimmed().toStdString()); });
     bar->addWidget(Edit_JumpAddress);
     ToolButton_JumpToAddress = add(TDebugImage::JumpToAddress, "Jump to Address");
     ToolButton_JumpToPC = add(TDebugImage::JumpToPc, "Jump to PC");
+    ToolButton_BreakAtAddress = new QToolButton(bar);
+    ToolButton_BreakAtAddress->setText(QStringLiteral("BP"));
+    ToolButton_BreakAtAddress->setToolTip(QStringLiteral("Add/Remove Breakpoint at Address or Label"));
+    bar->addWidget(ToolButton_BreakAtAddress);
     layout()->addWidget(bar);
+    connect(ToolButton_BreakAtAddress, &QToolButton::clicked, this, &TForm_Debugger::ToggleBreakpointAtJumpAddress);
 
     connect(ToolButton_RunStop, &QToolButton::clicked, this, &TForm_Debugger::RunStopClick);
     connect(ToolButton_StepIn, &QToolButton::clicked, this, &TForm_Debugger::StepIn);
@@ -169,7 +212,7 @@ void TForm_Debugger::UpdateControls() {
     SetRunStopImage(stopped ? 0 : 3);
     for (QWidget* control : std::initializer_list<QWidget*>{
              ToolButton_StepIn, ToolButton_StepOver, ToolButton_StepOneCycle, ToolButton_SetCursorToPC,
-             ToolButton_SetPCToCursor, Edit_JumpAddress, ToolButton_JumpToAddress, ToolButton_JumpToPC})
+             ToolButton_SetPCToCursor, Edit_JumpAddress, ToolButton_JumpToAddress, ToolButton_JumpToPC, ToolButton_BreakAtAddress})
         control->setEnabled(stopped);
     if (stopped) {
         const TMachineView view(Machine);
@@ -187,7 +230,9 @@ void TForm_Debugger::UpdateControls() {
     Image->update();  // the register line
 }
 
-TListing TForm_Debugger::Listing() const { return Disassemble(Machine.Memory, ListingStart); }
+TSymbolListing TForm_Debugger::Listing() const {
+    return DisassembleWithSymbols(Machine.Memory, ListingStart, Symbols);
+}
 
 QString TForm_Debugger::RegisterText() const { return QString::fromStdString(RegisterLine(Machine.Cpu)); }
 
@@ -204,7 +249,7 @@ void TForm_Debugger::DrawListing(uint16_t start) {
 void TForm_Debugger::Draw(QPainter& painter) const {
     if (!Stopped()) return;
     // Drawn from memory as it is now: a reset or a load made while stopped shows at once.
-    const TListing listing = Listing();
+    const TSymbolListing listing = Listing();
     const TCPU& cpu = Machine.Cpu;
     for (int line = 0; line < Lines; ++line) {
         const int32_t address = listing.LineAddress[size_t(line)];
@@ -212,9 +257,10 @@ void TForm_Debugger::Draw(QPainter& painter) const {
         const QString text = QString::fromStdString(listing.Text[size_t(line)]);
         const int y = line * LineHeight + 6;
         // A breakpoint's line is drawn on red, behind the text and within its own line.
-        if (cpu.HasBreakpoint(uint16_t(address)))
+        const bool instruction = !listing.IsLabel[size_t(line)];
+        if (instruction && cpu.HasBreakpoint(uint16_t(address)))
             painter.fillRect(QRect(16, y, painter.fontMetrics().horizontalAdvance(text), LineHeight), BreakpointBackground);
-        if (address == cpu.PC) painter.drawPixmap(4, line * LineHeight + 9, DebugPixmap(TDebugImage::Marker));
+        if (instruction && address == cpu.PC) painter.drawPixmap(4, line * LineHeight + 9, DebugPixmap(TDebugImage::Marker));
         DrawDebugText(painter, 16, y, text);
     }
     DrawDebugText(painter, 16, RegisterLineY, RegisterText());

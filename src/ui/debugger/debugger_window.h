@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "cpu/disassembler.h"
+#include "debug/symbolic_listing.h"
 #include "machine/machine.h"
 
 class QAction;
@@ -65,8 +66,15 @@ public:
     // Adds or removes the breakpoint on the line of the last right-button click.
     void AddRemoveBreakpoint();
 
-    // The listing as it is drawn while stopped, and the register line under it.
-    TListing Listing() const;
+    // File › Load labels: the label file's names replace those loaded before. False with the
+    // reason when the file gives none.
+    bool LoadLabels(const QString& path, QString& error);
+    // Adds or removes the breakpoint at the Jump field's address or label.
+    void ToggleBreakpointAtJumpAddress();
+
+    // The listing as it is drawn while stopped, with "name:" lines and named operands, and the
+    // register line under it.
+    TSymbolListing Listing() const;
     QString RegisterText() const;
     QString StatusPanelText(int index) const;
     // The image list index the Run/Stop button shows: 0 while stopped, 3 while running.
@@ -85,6 +93,9 @@ public:
     THexEdit* Edit_JumpAddress = nullptr;
     QToolButton* ToolButton_JumpToAddress = nullptr;
     QToolButton* ToolButton_JumpToPC = nullptr;
+    QToolButton* ToolButton_BreakAtAddress = nullptr;
+    QAction* Menu_LoadLabels = nullptr;
+    TSymbolTable Symbols;
     TDrawingArea* Image = nullptr;
     QScrollBar* ScrollBar = nullptr;
     QStatusBar* StatusBar = nullptr;
@@ -96,6 +107,7 @@ protected:
 private:
     void CreateToolBar();
     void CreatePopupMenu();
+    void CreateMenuBar();
     void Draw(QPainter& painter) const;
     void SetRunStopImage(int index);
     // After a step: the listing from ListingStart and the other windows.
