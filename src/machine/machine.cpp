@@ -176,7 +176,7 @@ void TMachine::RunFrame() {
         // A run ends at the step after which the sound is fed.
         {
             const int32_t start = Ted.LineStep;
-            const int32_t end = Ted.RunEnd(((StepsLeft - 1) & 0x3FFF) + 1);
+            const int32_t end = Ted.RunEnd(((StepsLeft - 1) & (FeedSteps - 1)) + 1);
             // Stopped for a bad line, the processor still ends a write it is doing, step by step.
             if (end > start && !(Ted.ProcessorStopped() && Cpu.NextClockWrites())) {
                 Ted.ScheduleChanged = false;
@@ -191,7 +191,7 @@ void TMachine::RunFrame() {
                 }
                 StepsLeft -= Ted.LineStep - start;
                 if (!cut) {
-                    if ((StepsLeft & 0x3FFF) == 0) FeedSound();
+                    if (FeedsAfter(StepsLeft)) FeedSound();
                     continue;
                 }
                 // The step whose processor clock ended the run: the breakpoint's report, as the

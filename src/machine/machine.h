@@ -43,9 +43,10 @@ public:
 
     // One frame-loop call: 35568 clock steps unless emulation stops. It runs the TED's runs of
     // like steps where it can, and leaves every field exactly as the plain loop of
-    // RunFrameObserved would, after any step at which it stops. With a breakpoint set it takes
-    // the plain loop throughout, so that the front-end, called from inside the processor clock
-    // that reaches it, sees every field exact (docs/PERFORMANCE.md).
+    // RunFrameObserved would, after any step at which it stops. A breakpoint reached inside a
+    // run ends it, and is reported once the run has brought every field up to date, so that the
+    // front-end, called from inside the processor clock that reaches it, sees every field exact
+    // (docs/PERFORMANCE.md).
     void RunFrame();
     // The plain loop, one processor clock and one TED step at a time, with a hook after every
     // processor clock (trace, run-until).
@@ -147,10 +148,12 @@ private:
         Ted.SkipThisFrame = SkipThisFrame;
     }
     // The plain loop's work for one step after the processor's clock: the TED step, the sound
-    // feed (sound writes carry their clock steps, so every 16384 steps is enough) and the tape.
+    // feed (sound writes carry their clock steps, so every FeedSteps steps is enough) and the tape.
+    static constexpr int32_t FeedSteps = 16384;
+    static bool FeedsAfter(int32_t stepsLeft) { return (stepsLeft & (FeedSteps - 1)) == 0; }
     void FinishStep() {
         Ted.Step();
-        if ((StepsLeft & 0x3FFF) == 0) FeedSound();
+        if (FeedsAfter(StepsLeft)) FeedSound();
         if (Memory.Motor && Memory.PlayKey) Tape.Step();
     }
 
