@@ -368,8 +368,35 @@ void TDrive::PrepareData() {
         StatusRegister = StatusNotFound;
         return SetDosStatus(refused);
     }
-    if (DriveMode == ModeDirectory) PrepareFromDirectory(name);
-    else if (DriveMode == ModeD64) PrepareFromDisk(name);
+    if (DriveMode != ModeDirectory && DriveMode != ModeD64) return;
+    if (name.front() == '$') {
+        DataLength = uint16_t(DriveMode == ModeD64 ? BuildDiskListing(DataBuffer.data()) : BuildDirectoryListing(DataBuffer.data()));
+        SetDosStatus({});
+        return;
+    }
+    PrepareFile(name);
+}
+
+// LOAD reads a file as a data channel does (the back-end's ReadFile: the first match, a file
+// still open for writing refused), with LOAD's own rules on top: from a served directory it takes
+// program files only, so a file of another type is not found; the data must fit the 16-bit
+// length; and a file without data holds no load address (LOAD would store a byte at an address
+// of no one's choosing after the end mark), so it is not found either. A disk drive drops the
+// data it had prepared when a LOAD begins; a directory drive keeps it when the read fails.
+void TDrive::PrepareFile(std::string_view name) {
+    if (DriveMode == ModeD64) DataLength = 0;
+    std::vector<uint8_t> contents;
+    const int32_t type = DriveMode == ModeDirectory ? FilePrg : FileAnyType;
+    TDosStatus status = WithBackEnd([&](TDosBackEnd& backEnd) { return backEnd.ReadFile(name, type, contents); });
+    if (status.Code == DosFileTypeMismatch) status = {DosFileNotFound};
+    else if (status.Code == DosOk && contents.size() > size_t(MaxDataLength)) status = {DosFileTooLarge};
+    else if (status.Code == DosOk && contents.empty()) status = {DosFileNotFound};
+    if (status.Code == DosOk) {
+        std::copy(contents.begin(), contents.end(), DataBuffer.begin());
+        DataLength = uint16_t(contents.size());
+    }
+    StatusRegister = status.Code == DosOk ? StatusOk : StatusNotFound;
+    SetDosStatus(status);
 }
 
 std::vector<uint8_t> TDrive::Listing() {

@@ -168,11 +168,10 @@ private:
     template <class Work>
     auto WithBackEnd(Work work);
 
-    // Directory back-end (drive_directory.cpp).
-    void PrepareFromDirectory(std::string_view name);
+    // A file for LOAD, through the back-end as a data channel reads it.
+    void PrepareFile(std::string_view name);
+    // The listings (drive_directory.cpp, drive_d64.cpp).
     int32_t BuildDirectoryListing(uint8_t* buffer);
-    // D64 back-end (drive_d64.cpp).
-    void PrepareFromDisk(std::string_view name);
     int32_t BuildDiskListing(uint8_t* buffer);
     // The listing of the current mode, for a data channel.
     std::vector<uint8_t> Listing();

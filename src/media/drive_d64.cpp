@@ -30,30 +30,6 @@ std::string EntryMarks(uint8_t type) {
 
 int32_t TDrive::SectorsPerTrack(int32_t track) { return d64::SectorsPerTrack(track); }
 
-void TDrive::PrepareFromDisk(std::string_view name) {
-    if (name.front() == '$') {
-        DataLength = uint16_t(BuildDiskListing(DataBuffer.data()));
-        SetDosStatus({});
-        return;
-    }
-    // The name as sent is the pattern (no extension is added); the first match is loaded
-    // whatever its file type.
-    DataLength = 0;
-    const d64::TD64Disk disk = d64::TD64Disk::ForReading(DiskImage());
-    const uint8_t* entry = disk.FindEntry(name);
-    std::vector<uint8_t> contents;
-    TDosStatus status = entry ? disk.ReadChain(entry[3], entry[4], MaxDataLength, contents) : TDosStatus{DosFileNotFound};
-    // A file without data holds no load address: LOAD would store a byte at an address of no
-    // one's choosing after the end mark, so it is not found.
-    if (status.Code == DosOk && contents.empty()) status = {DosFileNotFound};
-    if (status.Code == DosOk) {
-        std::copy(contents.begin(), contents.end(), DataBuffer.begin());
-        DataLength = uint16_t(contents.size());
-    }
-    StatusRegister = status.Code == DosOk ? StatusOk : StatusNotFound;
-    SetDosStatus(status);
-}
-
 int32_t TDrive::BuildDiskListing(uint8_t* buffer) {
     const d64::TD64Disk disk = d64::TD64Disk::ForReading(DiskImage());
     const uint8_t* bam = disk.Bam();

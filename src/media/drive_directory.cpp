@@ -44,39 +44,6 @@ int32_t FreeValue(const fs::path& directory) {
 
 }  // namespace
 
-void TDrive::PrepareFromDirectory(std::string_view name) {
-    if (name.front() == '$') {
-        DataLength = uint16_t(BuildDirectoryListing(DataBuffer.data()));
-        SetDosStatus({});
-        return;
-    }
-    auto refuse = [this](TDosStatus status) {
-        StatusRegister = StatusNotFound;
-        SetDosStatus(status);
-    };
-    if (LeavesDirectory(name)) return refuse({DosFileNotFound});
-    // LOAD takes program files only; "*" asks for the first of them.
-    const std::vector<TServedFile> files = ServedFiles(DirectoryPath, FilePrg);
-    const TServedFile* chosen = FindServedFile(files, name);
-    if (!chosen) return refuse({DosFileNotFound});
-
-    // Read into a scratch buffer first, so a failed read leaves the prepared data as it was.
-    // A file longer than the 16-bit data length can describe is refused, not cut. An empty
-    // file holds no load address, and LOAD would store a byte at an address of no one's
-    // choosing after the end mark: it is not found.
-    std::vector<uint8_t> contents;
-    switch (ReadHostFile(chosen->Path, MaxDataLength, contents)) {
-        case THostRead::Ok: break;
-        case THostRead::TooLarge: return refuse({DosFileTooLarge});
-        default: return refuse({DosFileNotFound});
-    }
-    if (contents.empty()) return refuse({DosFileNotFound});
-    std::copy(contents.begin(), contents.end(), DataBuffer.begin());
-    DataLength = uint16_t(contents.size());
-    StatusRegister = StatusOk;
-    SetDosStatus({});
-}
-
 int32_t TDrive::BuildDirectoryListing(uint8_t* buffer) {
     const fs::path directory = DirectoryPath;
     TListingWriter listing(buffer, TListingWriter::MaxListingSize(MachineRam));
