@@ -12,21 +12,11 @@ namespace {
 
 using namespace fuzz;
 
-class TQuietHost : public THost {
-public:
-    void StatusMessage(const char*) override {}
-    void AppendLog(const char*) override {}
-    void ErrorBox(const char*) override {}
-    void BreakpointReached() override {}
-    void EndOfFrame(bool) override {}
-};
-
 class TStillTarget : public TDapTarget {
 public:
     TMachine& Machine() override {
-        static TQuietHost host;
         static const auto machine = [] {
-            auto made = std::make_unique<TMachine>(host, std::string("/nonexistent/"));
+            auto made = std::make_unique<TMachine>(TNullHost::Instance(), std::string("/nonexistent/"));
             made->PowerUp(0);
             return made;
         }();
