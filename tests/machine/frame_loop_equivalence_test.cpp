@@ -58,12 +58,15 @@ Workload::TMiniAsm TimerStressProgram(uint16_t origin) {
     return a;
 }
 
-void SetUpTimerStress(TMachine& machine) {
+// The ROM-less machine with RAM under the ROM area, running `program` from its origin.
+void StartRomless(TMachine& machine, const Workload::TMiniAsm& program) {
     machine.PowerUp(MachineCustom);
     machine.Memory.Write(0xFF3F, 0);
-    Workload::Place(machine.Memory, 0x1000, TimerStressProgram(0x1000).Finish());
-    machine.Cpu.PC = 0x1000;
+    Workload::Place(machine.Memory, program.Origin, program.Finish());
+    machine.Cpu.PC = program.Origin;
 }
+
+void SetUpTimerStress(TMachine& machine) { StartRomless(machine, TimerStressProgram(0x1000)); }
 
 }  // namespace
 
@@ -227,10 +230,7 @@ Workload::TMiniAsm SplitScrollProgram(uint16_t origin) {
 TEST(FrameLoopEquivalence, ScrollingSplitScreenWithRasterInterruptsAtLineStarts) {
     TTwin fast, plain;
     ForBoth(fast, plain, [](TMachine& m) {
-        m.PowerUp(MachineCustom);
-        m.Memory.Write(0xFF3F, 0);
-        Workload::Place(m.Memory, 0x1000, SplitScrollProgram(0x1000).Finish());
-        m.Cpu.PC = 0x1000;
+        StartRomless(m, SplitScrollProgram(0x1000));
         m.Ted.FlashOn = true;
     });
     RunAndCompare(fast, plain, 48);
@@ -351,12 +351,7 @@ Workload::TMiniAsm CounterWritesProgram(uint16_t origin) {
 
 TEST(FrameLoopEquivalence, CounterWritesScrollRowsAndClockModeFromRasterInterrupts) {
     TTwin fast, plain;
-    ForBoth(fast, plain, [](TMachine& m) {
-        m.PowerUp(MachineCustom);
-        m.Memory.Write(0xFF3F, 0);
-        Workload::Place(m.Memory, 0x1000, CounterWritesProgram(0x1000).Finish());
-        m.Cpu.PC = 0x1000;
-    });
+    ForBoth(fast, plain, [](TMachine& m) { StartRomless(m, CounterWritesProgram(0x1000)); });
     RunAndCompare(fast, plain, 60);
     EXPECT_GT(fast.Machine->Memory.Image[0xF1], 30);  // the interrupts kept coming
 }
