@@ -145,10 +145,13 @@ bool TDebugInfo::Parse(std::string_view text) {
         if (!taken) ++SkippedRecords;
     }
 
+    // Two ids may name one file: they share its index, so a breakpoint by name finds every line.
     std::unordered_map<uint32_t, uint32_t> fileIndex;
+    std::unordered_map<std::string, uint32_t> indexOfName;
     for (const auto& [fileId, name] : files) {
-        fileIndex.emplace(fileId, uint32_t(FileNames.size()));
-        FileNames.push_back(name);
+        const auto named = indexOfName.emplace(name, uint32_t(FileNames.size()));
+        if (named.second) FileNames.push_back(name);
+        fileIndex.emplace(fileId, named.first->second);
     }
     for (const TLineRecord& entry : lines) {
         const auto file = fileIndex.find(entry.File);

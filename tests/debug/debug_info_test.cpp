@@ -34,6 +34,14 @@ TEST(DebugInfo, LinesAddressesAndSymbolsOfACompiledProgram) {
     EXPECT_EQ(info.LocationOf(0x1008)->Line, 41u);
     EXPECT_FALSE(info.LocationOf(0x1009).has_value());
     EXPECT_EQ(info.Symbols().Find("_main"), 0x1000);
+    // One file under two ids: a line under either is found by the file's name.
+    TDebugInfo twice;
+    ASSERT_TRUE(twice.Parse("file\tid=0,name=\"a.s\"\nfile\tid=1,name=\"a.s\"\nseg\tid=0,start=0x2000\n"
+                            "span\tid=0,seg=0,start=0,size=1\nspan\tid=1,seg=0,start=1,size=1\n"
+                            "line\tid=0,file=0,line=3,span=0\nline\tid=1,file=1,line=4,span=1\n"));
+    EXPECT_EQ(twice.Files().size(), 1u);
+    EXPECT_EQ(twice.AddressOf("a.s", 3), 0x2000);
+    EXPECT_EQ(twice.AddressOf("a.s", 4), 0x2001);
     TDebugInfo empty;
     EXPECT_FALSE(empty.Parse("version\tmajor=2\nfile\tid=0,name=\"x\n"));
 }
