@@ -152,6 +152,8 @@ private:
     static const std::array<TWholeRun, 256> WholeRuns[2];
     template <class Family, uint32_t cycle, bool announce, bool budgeted> uint32_t WholeClocks(uint32_t left);
     template <uint8_t opcode, bool announce> static uint32_t WholeInstruction(TCPU& cpu, uint32_t left);
+    template <uint8_t opcode, bool announce> static uint32_t BudgetedInstruction(TCPU& cpu, uint32_t left);
+    template <uint8_t opcode, bool announce> uint32_t InstructionEnded(uint32_t left);
     uint32_t PortWaitTurns(uint32_t left);
     template <bool announce> uint32_t AfterInstruction(uint32_t left);
     template <bool announce> static uint32_t AfterInstructionChecked(TCPU& cpu, uint32_t left);

@@ -77,19 +77,31 @@ uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left) {
     if constexpr (CpuMap::IsUndocumented(opcode)) {
         if (left > 0) cpu.NoteUndocumented();
     }
-    if (left + 1 >= Family::Clocks)
-        left = cpu.WholeClocks<Family, 2, announce, false>(left);
-    else
-        left = cpu.WholeClocks<Family, 2, announce, true>(left);
-    if (cpu.Cycle != 1) return left;
+    // The budget runs out inside an instruction once a run: that copy of its clocks is kept
+    // out of line, so that the common one stays small in the host's instruction cache.
+    if (left + 1 < Family::Clocks) [[unlikely]] return BudgetedInstruction<opcode, announce>(cpu, left);
+    return cpu.InstructionEnded<opcode, announce>(cpu.WholeClocks<Family, 2, announce, false>(left));
+}
+
+template <uint8_t opcode, bool announce>
+CPU_NOINLINE uint32_t TCPU::BudgetedInstruction(TCPU& cpu, uint32_t left) {
+    return cpu.InstructionEnded<opcode, announce>(
+        cpu.WholeClocks<CpuMap::FamilyOf<opcode>, 2, announce, true>(left));
+}
+
+// After an instruction's clocks: on to the next one, unless the clocks ran out, or a decoded
+// write may have changed what the caller's run depends on.
+template <uint8_t opcode, bool announce>
+CPU_INLINE uint32_t TCPU::InstructionEnded(uint32_t left) {
+    if (Cycle != 1) return left;
     if constexpr (CpuMap::Facts[opcode].FirstWrite != 0) {
-        if (cpu.Memory->DecodedWrites != cpu.WritesBefore) return left;
+        if (Memory->DecodedWrites != WritesBefore) return left;
     }
     // BIT $01 with BEQ or BNE back to it: a tape loader's wait.
     if constexpr (opcode == 0x24) {
-        if (cpu.DataLo == 0x01) left = cpu.PortWaitTurns(left);
+        if (DataLo == 0x01) left = PortWaitTurns(left);
     }
-    return cpu.AfterInstruction<announce>(left);
+    return AfterInstruction<announce>(left);
 }
 
 // BIT $01, then BEQ or BNE back to it: a tape loader waiting for an edge. While the port's

@@ -160,7 +160,7 @@ uint8_t TMemory::ReadPortInClock(uint32_t clocksBefore) {
 uint32_t TMemory::ClocksPortHolds() const {
     // Without a stepping tape, or outside a run (where the TED's step stays put), it cannot move.
     if (!Tape || !Ted || TapeStepsFrom < 0 || Ted->WholeInstructionFrom < 0) return UINT32_MAX;
-    return uint32_t(Tape->StepsWithSameLevel()) / uint32_t(Ted->ClockStride);
+    return Ted->ClocksInStepsAfter(Tape->StepsWithSameLevel());
 }
 
 uint8_t TMemory::DecodeRead(uint16_t address) {

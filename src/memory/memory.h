@@ -70,8 +70,10 @@ public:
         const ptrdiff_t base = WritePage[address >> 8];
         return base >= 0 ? Image + base + (address & 0xFF) : nullptr;
     }
-    // The RAM offset a write of `address` lands in, or -1 where the full decoder takes it.
+    // The RAM offset a write of `address` lands in, or -1 where the full decoder takes it. Zero
+    // page is RAM but for the port at $0001, as WriteZeroPage has it.
     int32_t PlainWriteOffset(uint16_t address) const {
+        if (address < 0x100) return address != 0x01 ? int32_t(address) : -1;
         const ptrdiff_t base = WritePage[address >> 8];
         return base >= 0 ? int32_t(base + (address & 0xFF)) : -1;
     }

@@ -109,12 +109,21 @@ public:
     // While a clock call runs whole instructions, LineStep stays at the step of its first clock
     // (WholeInstructionFrom, else -1) and the processor counts the clocks; a decoded access,
     // the only kind that can see the TED's position (its registers, the port with the tape),
-    // first brings LineStep to its own clock (ClockStride steps per clock).
+    // first brings LineStep to its own clock, which the run's plan of the line (RunPlan) tells.
     int32_t WholeInstructionFrom = -1;
-    int32_t ClockStride = 1;
+    const TLineClocks* RunPlan = nullptr;
     void SyncToProcessorClock();
     // The same where the caller knows the clocks the processor's call has taken before it.
-    void SyncToClock(uint32_t clocksBefore) { LineStep = WholeInstructionFrom + ClockStride * int32_t(clocksBefore); }
+    void SyncToClock(uint32_t clocksBefore) {
+        LineStep = RunPlan->StepOfClock[RunPlan->ClocksBefore[size_t(WholeInstructionFrom)] + clocksBefore];
+    }
+    // The processor clocks in the `steps` steps after the current one inside a run; more than
+    // any run takes where they reach past the line.
+    uint32_t ClocksInStepsAfter(int32_t steps) const {
+        const int32_t from = LineStep + 1;
+        if (steps >= TLineClocks::Steps - from) return UINT32_MAX;
+        return uint32_t(RunPlan->ClocksBefore[size_t(from + steps)] - RunPlan->ClocksBefore[size_t(from)]);
+    }
     // Set by a write that a run cannot take in its stride: a timer (its expiry moves), a sound
     // register, a register the picture reads live, the processor port's motor line. The frame
     // loop ends the run after that clock's step and plans the next one.

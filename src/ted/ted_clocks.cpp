@@ -19,6 +19,13 @@ constexpr TLineClocks Build(const TStretch (&stretches)[n]) {
             clocks.Class[std::size_t(step)] = stretch.Class;
             clocks.SegmentEnd[std::size_t(step)] = uint8_t(stretch.End);
         }
+    clocks.StepOfClock.fill(uint8_t(TLineClocks::Steps));
+    uint8_t count = 0;
+    for (int32_t step = 0; step < TLineClocks::Steps; ++step) {
+        clocks.ClocksBefore[std::size_t(step)] = count;
+        if (clocks.At(step) == TCpuClock::Clock) clocks.StepOfClock[count++] = uint8_t(step);
+    }
+    clocks.ClocksBefore[TLineClocks::Steps] = count;
     return clocks;
 }
 

@@ -25,8 +25,12 @@ struct TLineClocks {
     static constexpr int Steps = 114;
     std::array<TClockClass, Steps> Class{};
     std::array<uint8_t, Steps> SegmentEnd{};  // the first step after the stretch of this step's class
+    // The processor clocks of the steps before a step (a stopped step gives none), and the step
+    // of each clock of the line (Steps past the last): a run's clocks told by number.
+    std::array<uint8_t, Steps + 1> ClocksBefore{};
+    std::array<uint8_t, Steps + 1> StepOfClock{};
 
-    TCpuClock At(int32_t step) const {
+    constexpr TCpuClock At(int32_t step) const {
         switch (Class[std::size_t(step)]) {
             case TClockClass::Every: return TCpuClock::Clock;
             case TClockClass::Odd: return (step & 1) ? TCpuClock::Clock : TCpuClock::None;

@@ -238,47 +238,27 @@ inline int32_t TTED::RunEnd(int32_t maxSteps) const {
     return end;
 }
 
-// The border pixels of a run are stored after it: nothing can read them in between.
+// The border pixels of a run are stored after it: nothing can read them in between. The run's
+// processor clocks (every step or the odd ones, stretch by stretch: a border run ends before a
+// stop) go to the processor in one call, the line's plan telling the step of each.
 template <class Clock>
 bool TTED::RunBorder(int32_t end, Clock&& clock) {
     const int32_t start = LineStep;
+    const TLineClocks& plan = *Line.Clocks;
+    RunPlan = &plan;
     TicksPendingFrom = start;
-    int32_t step = start;
+    const uint32_t last = plan.ClocksBefore[size_t(end)];  // the first clock after the run
+    uint32_t next = plan.ClocksBefore[size_t(start)];
+    int32_t step = end;
     bool stopped = false;
-    // Stretch by stretch: every step a processor clock, the odd ones, or none.
-    while (step < end && !stopped) {
-        const int32_t stretchEnd = std::min(end, int32_t(Line.Clocks->SegmentEnd[size_t(step)]));
-        switch (Line.Clocks->Class[size_t(step)]) {
-            case TClockClass::Every:
-                ClockStride = 1;
-                while (step < stretchEnd) {
-                    LineStep = step;
-                    const TRunClocks taken = clock(uint32_t(stretchEnd - step), TDrawAhead{nullptr, nullptr, nullptr});
-                    step += int32_t(taken.Clocks);
-                    if (taken.EndRun) {
-                        step -= 1;
-                        stopped = true;
-                        break;
-                    }
-                }
-                break;
-            case TClockClass::Odd:
-                ClockStride = 2;
-                for (step |= 1; step < stretchEnd;) {
-                    LineStep = step;
-                    const TRunClocks taken = clock(uint32_t(stretchEnd - step + 1) >> 1, TDrawAhead{nullptr, nullptr, nullptr});
-                    step += 2 * int32_t(taken.Clocks);
-                    if (taken.EndRun) {
-                        step -= 2;
-                        stopped = true;
-                        break;
-                    }
-                }
-                if (!stopped) step = stretchEnd;
-                break;
-            case TClockClass::Stopped:
-                step = stretchEnd;  // the processor waits for the TED's fetch
-                break;
+    while (next < last) {
+        LineStep = plan.StepOfClock[next];
+        const TRunClocks taken = clock(last - next, TDrawAhead{nullptr, nullptr, nullptr});
+        next += taken.Clocks;
+        if (taken.EndRun) {
+            step = plan.StepOfClock[next - 1];  // the clock's step, whose TED part Step() does
+            stopped = true;
+            break;
         }
     }
     const int32_t done = step - start;  // steps whose TED part is done
@@ -427,7 +407,7 @@ template <TTedDisplayMode mode, bool draw, bool memo, class Clock>
 bool TTED::RunWindowIn(int32_t end, Clock& clock) {
     const int32_t start = LineStep;
     TicksPendingFrom = start;
-    ClockStride = 2;
+    RunPlan = Line.Clocks;
     const uint8_t scroll = HorizontalScroll;
     TWindowCells<mode, draw, memo> cells{CellContext(), RenderPos + scroll, start, end, start, SecondHalf};
     bool stopped = false;
