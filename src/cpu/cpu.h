@@ -149,16 +149,16 @@ private:
     // The whole-instruction path (cpu_whole.cpp): per opcode, its clocks after the fetch back to
     // back, without and with announcing its writes.
     using TWholeRun = uint32_t (*)(TCPU&, uint32_t left);
-    static const std::array<TWholeRun, 256> WholeRuns[2];
+    static const std::array<TWholeRun, 256> WholeRuns[2][2];  // [announce][inPage]
     template <class Family, uint32_t cycle, bool announce, bool budgeted> uint32_t WholeClocks(uint32_t left);
-    template <uint8_t opcode, bool announce> static uint32_t WholeInstruction(TCPU& cpu, uint32_t left);
+    template <uint8_t opcode, bool announce, bool inPage> static uint32_t WholeInstruction(TCPU& cpu, uint32_t left);
     template <uint8_t opcode, bool announce> static uint32_t BudgetedInstruction(TCPU& cpu, uint32_t left);
     template <uint8_t opcode, bool announce> uint32_t InstructionEnded(uint32_t left);
     uint32_t PortWaitTurns(uint32_t left);
     template <bool announce> uint32_t AfterInstruction(uint32_t left);
     template <bool announce> static uint32_t AfterInstructionChecked(TCPU& cpu, uint32_t left);
     template <bool announce> uint32_t NextInstruction(uint32_t left);
-    template <bool announce, size_t... opcodes>
+    template <bool announce, bool inPage, size_t... opcodes>
     static constexpr std::array<TWholeRun, 256> WholeTable(std::index_sequence<opcodes...>);
     // RunInstructions: its budget, the clocks left before the current instruction, the
     // decoded writes before the call and where it announces writes.
@@ -166,10 +166,11 @@ private:
     TWriteAhead WriteAhead = nullptr;
     void* WriteAheadContext = nullptr;
     const TWriteWatch* Watch = &AllOfRam;
-    // Inside RunInstructions: the plain page the current opcode was fetched from, or 0x100 (no
-    // page) where the decoder takes it, and always outside.
+    // Inside RunInstructions: the plain page the current opcode was fetched from (CodePage, from
+    // address CodeStart), or CodeStart NoCode where the decoder takes it, and always outside.
+    static constexpr uint32_t NoCode = 0x20000;
     const uint8_t* CodePage = nullptr;
-    uint32_t CodePageNumber = 0x100;
+    uint32_t CodeStart = NoCode;
     static const TWriteWatch AllOfRam;
     template <bool announce> uint32_t RunWholeInstructions(uint32_t budget);
     void Announce(uint16_t address);
@@ -208,8 +209,8 @@ private:
     void BeginInterrupt();
 
     // Bus and stack primitives (cpu_operations.h).
-    uint8_t ReadCode();
-    uint8_t Fetch();
+    template <bool inPage = false> uint8_t ReadCode();
+    template <bool inPage = false> uint8_t Fetch();
     uint8_t Read(uint16_t address);
     void Write(uint16_t address, uint8_t value);
     uint8_t ReadZeroPage(uint8_t address);

@@ -35,30 +35,30 @@ struct TCPU::TClocks {
 
     struct FetchZeroPage : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch address, increment PC";
-        CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Fetch(); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Fetch<inPage>(); }
     };
     struct FetchPointer : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch pointer address, increment PC";
-        CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Fetch(); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Fetch<inPage>(); }
     };
     struct FetchLow : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch low byte of address, increment PC";
-        CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Fetch(); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Fetch<inPage>(); }
     };
     struct FetchAddressLow : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch low address byte, increment PC";
-        CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Fetch(); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Fetch<inPage>(); }
     };
     struct FetchHigh : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch high byte of address, increment PC";
-        CPU_INLINE static void Run(TCPU& c) { c.EffAddr = uint16_t(c.Fetch() << 8 | c.DataLo); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.EffAddr = uint16_t(c.Fetch<inPage>() << 8 | c.DataLo); }
     };
     // Result16 holds the low byte plus the index: above $FF the chip first reads the address
     // with the old high byte, then fixes it.
     template <TIndex ix> struct FetchHighIndexed : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch high byte of address, add index register to low address byte, increment PC";
-        CPU_INLINE static void Run(TCPU& c) {
-            c.DataHi = c.Fetch();
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
+            c.DataHi = c.Fetch<inPage>();
             c.Result16 = uint16_t(c.DataLo + c.Index<ix>());
             c.EffAddr = uint16_t(c.DataHi << 8 | uint8_t(c.Result16));
         }
@@ -68,29 +68,29 @@ struct TCPU::TClocks {
 
     template <TOp op> struct ImpliedClock : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Read next instruction byte (dummy), execute operation";
-        CPU_INLINE static void Run(TCPU& c) {
-            c.ReadCode();
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
+            c.ReadCode<inPage>();
             c.ImpliedOperation<op>();
             c.End();
         }
     };
     template <TOp op> struct FetchValue : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Fetch value, increment PC";
-        CPU_INLINE static void Run(TCPU& c) {
-            c.Operate<op>(c.Fetch());
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
+            c.Operate<op>(c.Fetch<inPage>());
             c.End();
         }
     };
     struct DummyRead : TClock<ReadClock> {
         static constexpr const char* Text = "Read next instruction byte (dummy)";
-        CPU_INLINE static void Run(TCPU& c) { c.ReadCode(); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.ReadCode<inPage>(); }
     };
 
     // ---- the data ------------------------------------------------------------------------------
 
     template <TOp op, class At> struct ReadOperate : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Read from effective address";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.Operate<op>(At::Read(c));
             c.End();
         }
@@ -98,20 +98,20 @@ struct TCPU::TClocks {
     template <TOp op, class At> struct WriteStore : TClock<WriteClock, Ends> {
         static constexpr const char* Text = "Write to effective address";
         static uint16_t Target(const TCPU& c) { return At::Address(c); }
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             At::Write(c, c.StoredValue<op>());
             c.End();
         }
     };
     template <class At> struct ReadData : TClock<ReadClock> {
         static constexpr const char* Text = "Read from effective address";
-        CPU_INLINE static void Run(TCPU& c) { c.DataHi = At::Read(c); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.DataHi = At::Read(c); }
     };
     // Read-modify-write: the unchanged value goes back first, then the new one.
     template <TOp op, class At> struct WriteBack : TClock<WriteClock> {
         static constexpr const char* Text = "Write the value back to effective address, and do the operation on it";
         static uint16_t Target(const TCPU& c) { return At::Address(c); }
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             At::Write(c, c.DataHi);
             c.Modify<op>();
         }
@@ -119,7 +119,7 @@ struct TCPU::TClocks {
     template <TOp op, class At> struct WriteResult : TClock<WriteClock, Ends> {
         static constexpr const char* Text = "Write the new value to effective address";
         static uint16_t Target(const TCPU& c) { return At::Address(c); }
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             At::Write(c, c.DataHi);
             c.FinishModify<op>();
             c.End();
@@ -131,7 +131,7 @@ struct TCPU::TClocks {
     // Zero-page indexing wraps within page 0; the chip reads the unindexed address meanwhile.
     template <TIndex ix> struct IndexZeroPage : TClock<ReadClock> {
         static constexpr const char* Text = "Read from address, add index register to it";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.ReadZeroPage(c.DataLo);
             c.DataLo = uint8_t(c.DataLo + c.Index<ix>());
         }
@@ -139,17 +139,17 @@ struct TCPU::TClocks {
     // Pointers are read from page 0 and wrap within it.
     struct ReadPointerLow : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch effective address low";
-        CPU_INLINE static void Run(TCPU& c) { c.Result16 = c.ReadZeroPage(c.DataLo); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.Result16 = c.ReadZeroPage(c.DataLo); }
     };
     struct ReadPointerHigh : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch effective address high";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.EffAddr = uint16_t(c.ReadZeroPage(uint8_t(c.DataLo + 1)) << 8 | uint8_t(c.Result16));
         }
     };
     struct ReadPointerHighIndexed : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch effective address high, add Y to low byte of effective address";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.DataHi = c.ReadZeroPage(uint8_t(c.DataLo + 1));
             c.Result16 = uint16_t(c.Result16 + c.Y);
             c.EffAddr = uint16_t(c.DataHi << 8 | uint8_t(c.Result16));
@@ -158,7 +158,7 @@ struct TCPU::TClocks {
     // A read ends here when the index carried nothing into the high byte.
     template <TOp op> struct ReadIndexedOrFix : TClock<ReadClock, MayEnd> {
         static constexpr const char* Text = "Read from effective address, fix the high byte of effective address";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             const uint8_t value = c.Read(c.EffAddr);
             if (c.Result16 <= 0xFF) {
                 c.Operate<op>(value);
@@ -171,7 +171,7 @@ struct TCPU::TClocks {
     // Stores and read-modify-writes always spend the clock.
     struct FixIndexed : TClock<ReadClock> {
         static constexpr const char* Text = "Read from effective address, fix the high byte of effective address";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.Read(c.EffAddr);
             if (c.Result16 > 0xFF) c.EffAddr = uint16_t(c.EffAddr + 0x100);
         }
@@ -188,7 +188,7 @@ struct TCPU::TClocks {
             const uint8_t stored = op == SHX ? c.X : op == SHY ? c.Y : uint8_t(c.A & c.X);
             return Where(Value(stored, c), c);
         }
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             const uint8_t value = Value(c.StoredValue<op>(), c);
             c.Write(Where(value, c), value);
             c.End();
@@ -201,16 +201,16 @@ struct TCPU::TClocks {
     // keeps that sample rather than its last clock's.
     template <TOp op> struct BranchFetch : TClock<ReadClock, MayEnd> {
         static constexpr const char* Text = "Fetch operand, increment PC";
-        CPU_INLINE static void Run(TCPU& c) {
-            c.DataLo = c.Fetch();
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
+            c.DataLo = c.Fetch<inPage>();
             c.BranchIrqSample = c.IrqSample;
             if (!c.Condition<op>()) c.End();
         }
     };
     struct BranchTake : TClock<ReadClock, MayEnd> {
         static constexpr const char* Text = "Fetch opcode of next instruction (dummy), add operand to PCL";
-        CPU_INLINE static void Run(TCPU& c) {
-            c.ReadCode();
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
+            c.ReadCode<inPage>();
             c.EffAddr = uint16_t(c.PC + int8_t(c.DataLo));
             if (((c.EffAddr ^ c.PC) & 0xFF00) == 0) {
                 c.PC = c.EffAddr;
@@ -223,35 +223,35 @@ struct TCPU::TClocks {
     };
     struct BranchFix : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Fetch opcode of next instruction (dummy), fix PCH";
-        CPU_INLINE static void Run(TCPU& c) {
-            c.ReadCode();
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
+            c.ReadCode<inPage>();
             c.PC = c.EffAddr;
             c.End();
         }
     };
     struct JumpAbsolute : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Copy low address byte to PCL, fetch high address byte to PCH";
-        CPU_INLINE static void Run(TCPU& c) {
-            c.PC = uint16_t(c.ReadCode() << 8 | c.DataLo);
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
+            c.PC = uint16_t(c.ReadCode<inPage>() << 8 | c.DataLo);
             c.End();
         }
     };
     struct FetchPointerLow : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch pointer address low, increment PC";
-        CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Fetch(); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Fetch<inPage>(); }
     };
     struct FetchPointerHigh : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch pointer address high, increment PC";
-        CPU_INLINE static void Run(TCPU& c) { c.DataHi = c.Fetch(); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.DataHi = c.Fetch<inPage>(); }
     };
     struct ReadTargetLow : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch low address to latch";
-        CPU_INLINE static void Run(TCPU& c) { c.EffAddr = c.Read(uint16_t(c.DataHi << 8 | c.DataLo)); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.EffAddr = c.Read(uint16_t(c.DataHi << 8 | c.DataLo)); }
     };
     // The pointer's high byte comes from the same page as its low byte: JMP ($30FF) reads $3000.
     struct ReadTargetHigh : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Fetch PCH, copy latch to PCL";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.PC = uint16_t(c.Read(uint16_t(c.DataHi << 8 | uint8_t(c.DataLo + 1))) << 8 | uint8_t(c.EffAddr));
             c.End();
         }
@@ -261,37 +261,37 @@ struct TCPU::TClocks {
 
     struct StackPeek : TClock<ReadClock> {
         static constexpr const char* Text = "Internal operation (predecrement SP?)";
-        CPU_INLINE static void Run(TCPU& c) { c.ReadStack(); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.ReadStack(); }
     };
     struct StackIncrement : TClock<ReadClock> {
         static constexpr const char* Text = "Increment SP";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.ReadStack();
             ++c.SP;
         }
     };
     struct PushPCH : TClock<StackWriteClock> {
         static constexpr const char* Text = "Push PCH on stack, decrement SP";
-        CPU_INLINE static void Run(TCPU& c) { c.Push(uint8_t(c.PC >> 8)); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.Push(uint8_t(c.PC >> 8)); }
     };
     struct PushPCL : TClock<StackWriteClock> {
         static constexpr const char* Text = "Push PCL on stack, decrement SP";
-        CPU_INLINE static void Run(TCPU& c) { c.Push(uint8_t(c.PC)); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.Push(uint8_t(c.PC)); }
     };
     struct PullPCL : TClock<ReadClock> {
         static constexpr const char* Text = "Pull PCL from stack, increment SP";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.DataLo = c.ReadStack();
             ++c.SP;
         }
     };
     struct PullPCH : TClock<ReadClock> {
         static constexpr const char* Text = "Pull PCH from stack";
-        CPU_INLINE static void Run(TCPU& c) { c.PC = uint16_t(c.ReadStack() << 8 | c.DataLo); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.PC = uint16_t(c.ReadStack() << 8 | c.DataLo); }
     };
     struct PullPCHEnd : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Pull PCH from stack";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.PC = uint16_t(c.ReadStack() << 8 | c.DataLo);
             c.End();
         }
@@ -299,8 +299,8 @@ struct TCPU::TClocks {
     // RTS returns past the JSR's last byte, whose address it pulled.
     struct ReturnIncrement : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Increment PC";
-        CPU_INLINE static void Run(TCPU& c) {
-            c.ReadCode();
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
+            c.ReadCode();  // at the pulled address, anywhere
             ++c.PC;
             c.End();
         }
@@ -308,7 +308,7 @@ struct TCPU::TClocks {
     // RTI restores B from bit 4 as well, and with it I, so interrupts may be re-enabled.
     struct PullStatus : TClock<ReadClock> {
         static constexpr const char* Text = "Pull flags from stack, increment SP";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             const uint8_t p = c.ReadStack();
             c.SetStatus(p);
             c.B = p & 0x10;
@@ -318,7 +318,7 @@ struct TCPU::TClocks {
     // PHP pushes bits 5 and 4 set, as the chip always does.
     template <TOp op> struct PushRegister : TClock<StackWriteClock, Ends> {
         static constexpr const char* Text = "Push register on stack, decrement SP";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.Push(op == PHA ? c.A : c.StatusByte(true, true));
             c.End();
         }
@@ -326,7 +326,7 @@ struct TCPU::TClocks {
     // PLP has no B in the byte it restores: B is cleared.
     template <TOp op> struct PullRegister : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Pull register from stack";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             const uint8_t value = c.ReadStack();
             if constexpr (op == PLA) {
                 c.A = value;
@@ -346,15 +346,15 @@ struct TCPU::TClocks {
     struct BreakSkip : TClock<ReadClock> {
         static constexpr const char* Text = "Read next instruction byte (dummy), increment PC";
         static constexpr const char* EntryText = "Read next instruction byte (dummy)";
-        CPU_INLINE static void Run(TCPU& c) {
-            c.ReadCode();
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
+            c.ReadCode<inPage>();
             if (!c.InterruptEntry) ++c.PC;
         }
     };
     struct PushStatusBreak : TClock<StackWriteClock> {
         static constexpr const char* Text = "Push flags on stack (with B flag set), decrement SP";
         static constexpr const char* EntryText = "Push flags on stack (with B flag clear), decrement SP";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             const uint8_t p = c.StatusByte(true, c.InterruptEntry == 0);
             c.B = 0;
             c.I = 1;
@@ -363,11 +363,11 @@ struct TCPU::TClocks {
     };
     struct FetchVectorLow : TClock<ReadClock> {
         static constexpr const char* Text = "Fetch PCL";
-        CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Read(0xFFFE); }
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) { c.DataLo = c.Read(0xFFFE); }
     };
     struct FetchVectorHigh : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Fetch PCH";
-        CPU_INLINE static void Run(TCPU& c) {
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
             c.PC = uint16_t(c.Read(0xFFFF) << 8 | c.DataLo);
             c.InterruptEntry = 0;
             c.End();
@@ -378,8 +378,8 @@ struct TCPU::TClocks {
     // masked, until a reset.
     struct Jam : TClock<ReadClock, Ends> {
         static constexpr const char* Text = "Read next instruction byte (dummy), jammed: fetch the opcode again";
-        CPU_INLINE static void Run(TCPU& c) {
-            c.ReadCode();
+        template <bool inPage = false> CPU_INLINE static void Run(TCPU& c) {
+            c.ReadCode<inPage>();
             c.I = 1;
             --c.PC;
             c.IrqSample = 0;

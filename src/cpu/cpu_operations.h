@@ -29,9 +29,11 @@ CPU_INLINE void TCPU::WriteZeroPage(uint8_t address, uint8_t value) {
 }
 
 // Most clocks read at PC. Inside whole instructions the page the opcode came from is kept at
-// hand (CodePage), which spares those reads the page map while PC stays in it.
+// hand (CodePage), which spares those reads the page map while PC stays in it. `inPage`: the
+// caller knows it does (the instruction's bytes lie in the page, and PC has not jumped away).
+template <bool inPage>
 CPU_INLINE uint8_t TCPU::ReadCode() {
-    if ((PC >> 8) == CodePageNumber) [[likely]] {
+    if (inPage || uint32_t(PC) - CodeStart <= 0xFF) [[likely]] {
         const uint8_t value = CodePage[PC & 0xFF];
         Memory->LogPlain(PC, value, false, Cycle);
         return Bus = value;
@@ -39,8 +41,9 @@ CPU_INLINE uint8_t TCPU::ReadCode() {
     return Read(PC);
 }
 
+template <bool inPage>
 CPU_INLINE uint8_t TCPU::Fetch() {
-    const uint8_t value = ReadCode();
+    const uint8_t value = ReadCode<inPage>();
     ++PC;
     return value;
 }

@@ -36,7 +36,8 @@ CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t left) {
     } else if constexpr (announce && Clock::Kind == TClocks::WriteClock) {
         Announce(Clock::Target(*this));
     }
-    Clock::Run(*this);
+    // Unbudgeted clocks run only where the instruction's bytes lie in its opcode's page.
+    Clock::template Run<!budgeted>(*this);
     --left;
     if constexpr (Clock::End == TClocks::Ends) {
         Cycle = 1;
@@ -63,7 +64,7 @@ CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t left) {
 // which. `left` counts the clocks left after the fetch. Everything that calls out (the
 // boundary checks, the reports) is kept out of line, so that the common path saves no
 // registers.
-template <uint8_t opcode, bool announce>
+template <uint8_t opcode, bool announce, bool inPage>
 uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left) {
     using Family = CpuMap::FamilyOf<opcode>;
     // CLI, PLP and RTI may clear I: with the IRQ line up, the clocks after that sample it, so
@@ -77,10 +78,15 @@ uint32_t TCPU::WholeInstruction(TCPU& cpu, uint32_t left) {
     if constexpr (CpuMap::IsUndocumented(opcode)) {
         if (left > 0) cpu.NoteUndocumented();
     }
-    // The budget runs out inside an instruction once a run: that copy of its clocks is kept
-    // out of line, so that the common one stays small in the host's instruction cache.
-    if (left + 1 < Family::Clocks) [[unlikely]] return BudgetedInstruction<opcode, announce>(cpu, left);
-    return cpu.InstructionEnded<opcode, announce>(cpu.WholeClocks<Family, 2, announce, false>(left));
+    // The budget runs out inside an instruction once a run, and few instructions cross a page
+    // or run outside plain memory: that copy of its clocks, which looks up every read at PC, is
+    // kept out of line, so that the common one stays small in the host's instruction cache.
+    if constexpr (!inPage) {
+        return BudgetedInstruction<opcode, announce>(cpu, left);
+    } else {
+        if (left + 1 < Family::Clocks) [[unlikely]] return BudgetedInstruction<opcode, announce>(cpu, left);
+        return cpu.InstructionEnded<opcode, announce>(cpu.WholeClocks<Family, 2, announce, false>(left));
+    }
 }
 
 template <uint8_t opcode, bool announce>
@@ -150,28 +156,38 @@ CPU_NOINLINE uint32_t TCPU::AfterInstructionChecked(TCPU& cpu, uint32_t left) {
     return cpu.NextInstruction<announce>(left);
 }
 
-// The fetch, then the instruction's own function.
+// The fetch, then the instruction's own function: the one that reads its bytes straight from
+// the page where they lie in one plain page (an opcode below $xxFE: the reads at PC that follow
+// it before a jump are at most two bytes on), else the one that looks each up.
 template <bool announce>
 CPU_INLINE uint32_t TCPU::NextInstruction(uint32_t left) {
     if (left == 0) return 0;
     LeftBeforeInstruction = left;
-    if ((PC >> 8) != CodePageNumber) [[unlikely]] {
-        const uint8_t* at = Memory->PlainReadAt(PC);
-        CodePage = at ? at - (PC & 0xFF) : nullptr;
-        CodePageNumber = at ? PC >> 8 : 0x100;
+    if (uint32_t(PC) - CodeStart > 0xFD) [[unlikely]] {
+        if (uint32_t(PC) - CodeStart > 0xFF) {
+            const uint8_t* at = Memory->PlainReadAt(PC);
+            CodePage = at ? at - (PC & 0xFF) : nullptr;
+            CodeStart = at ? PC & 0xFF00u : NoCode;
+        }
+        if (uint32_t(PC) - CodeStart > 0xFD) {
+            Opcode = ReadCode();
+            ++PC;
+            return WholeRuns[announce][false][Opcode](*this, left - 1);
+        }
     }
-    Opcode = ReadCode();
+    Opcode = ReadCode<true>();
     ++PC;
-    return WholeRuns[announce][Opcode](*this, left - 1);
+    return WholeRuns[announce][true][Opcode](*this, left - 1);
 }
 
-template <bool announce, size_t... opcodes>
+template <bool announce, bool inPage, size_t... opcodes>
 constexpr std::array<TCPU::TWholeRun, 256> TCPU::WholeTable(std::index_sequence<opcodes...>) {
-    return {&TCPU::WholeInstruction<uint8_t(opcodes), announce>...};
+    return {&TCPU::WholeInstruction<uint8_t(opcodes), announce, inPage>...};
 }
 
-const std::array<TCPU::TWholeRun, 256> TCPU::WholeRuns[2] = {WholeTable<false>(std::make_index_sequence<256>()),
-                                                             WholeTable<true>(std::make_index_sequence<256>())};
+const std::array<TCPU::TWholeRun, 256> TCPU::WholeRuns[2][2] = {
+    {WholeTable<false, false>(std::make_index_sequence<256>()), WholeTable<false, true>(std::make_index_sequence<256>())},
+    {WholeTable<true, false>(std::make_index_sequence<256>()), WholeTable<true, true>(std::make_index_sequence<256>())}};
 
 // The first instruction's boundary has had its checks already. Nothing samples the interrupt
 // input on this path, as nothing would see it asserted with I clear.
@@ -181,7 +197,7 @@ uint32_t TCPU::RunWholeInstructions(uint32_t budget) {
     WritesBefore = Memory->DecodedWrites;
     IrqSample = 0;
     const uint32_t left = NextInstruction<announce>(budget);
-    CodePageNumber = 0x100;
+    CodeStart = NoCode;
     return budget - left;
 }
 
