@@ -9,7 +9,8 @@
 #include "memory/memory.h"
 
 // One micro-step: the clock `cycle` of opcode `opcode`, with the selections on both folded
-// away. Clock 1 of every opcode is the opcode fetch, which StepWith makes itself.
+// away, and the number of the next clock, which each clock knows (1 after an instruction's
+// last). Clock 1 of every opcode is the opcode fetch, which StepWith makes itself.
 template <uint32_t key>
 void TCPU::MicroStep(TCPU& cpu) {
     constexpr uint8_t opcode = uint8_t(key / CycleSlots);
@@ -17,16 +18,24 @@ void TCPU::MicroStep(TCPU& cpu) {
     using Family = CpuMap::FamilyOf<opcode>;
     if constexpr (cycle == 1) {
         cpu.Opcode = cpu.Fetch();
+        cpu.Cycle = 2;
     } else if constexpr (cycle >= 2 && cycle <= Family::Clocks) {
         if constexpr (cycle == 2 && CpuMap::IsUndocumented(opcode)) {
             if (!cpu.InterruptEntry) cpu.NoteUndocumented();
         }
-        Family::template Clock<cycle>::Run(cpu);
+        using Clock = typename Family::template Clock<cycle>;
+        Clock::Run(cpu);
+        if constexpr (Clock::End == TClocks::Ends)
+            cpu.Cycle = 1;
+        else if constexpr (Clock::End == TClocks::MayEnd)
+            cpu.Cycle = cpu.Cycle == 0 ? 1 : cycle + 1;
+        else
+            cpu.Cycle = cycle + 1;
     } else {
         // No sequence has such a clock (only a damaged state could ask for one): the instruction
         // ends with a read of the next byte, so the processor goes on fetching.
         cpu.Read(cpu.PC);
-        cpu.End();
+        cpu.Cycle = 1;
     }
 }
 

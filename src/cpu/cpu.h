@@ -168,6 +168,7 @@ private:
     const TWriteWatch* Watch = &AllOfRam;
     // Inside RunInstructions: the plain page the current opcode was fetched from (CodePage, from
     // address CodeStart), or CodeStart NoCode where the decoder takes it, and always outside.
+    // The reads at PC of an instruction whose bytes lie in that page take them from there.
     static constexpr uint32_t NoCode = 0x20000;
     const uint8_t* CodePage = nullptr;
     uint32_t CodeStart = NoCode;
@@ -245,7 +246,10 @@ template <bool sampleIrq, bool checkBreakpoints>
 inline bool TCPU::StepWith() {
     // The interrupt input is sampled at the start of every clock; the sample of an instruction's
     // last clock decides whether the interrupt entry follows it (End).
-    IrqSample = sampleIrq ? uint8_t((IrqLine != 0) & (I == 0)) : 0;
+    if (sampleIrq && IrqLine != 0) [[unlikely]]
+        IrqSample = I == 0;
+    else
+        IrqSample = 0;
     // The opcode fetch, a third of all clocks, is done here without the table's indirect call.
     // It ends no instruction, so no breakpoint can follow it.
     if (Cycle == 1) {
@@ -258,8 +262,9 @@ inline bool TCPU::StepWith() {
         Cycle = 2;
         return false;
     }
-    MicroSteps[Opcode * CycleSlots + (Cycle < CycleSlots ? Cycle : CycleSlots - 1)](*this);
-    ++Cycle;
+    // A clock number past every sequence's (only a damaged state has one) finds the slot that
+    // ends the instruction.
+    MicroSteps[Opcode * CycleSlots + (Cycle & (CycleSlots - 1))](*this);
     // Without sampling the line is low throughout, and no entry can become due.
     if (sampleIrq && Cycle == 1) InterruptDue = IrqSample;
     if (checkBreakpoints && Cycle == 1 && BoundaryChecks()) [[unlikely]] {

@@ -28,17 +28,17 @@ CPU_INLINE void TCPU::WriteZeroPage(uint8_t address, uint8_t value) {
     Memory->WriteZeroPage(address, value);
 }
 
-// Most clocks read at PC. Inside whole instructions the page the opcode came from is kept at
-// hand (CodePage), which spares those reads the page map while PC stays in it. `inPage`: the
-// caller knows it does (the instruction's bytes lie in the page, and PC has not jumped away).
+// Most clocks read at PC. Inside whole instructions whose bytes lie in one plain page
+// (`inPage`), the reads at PC before any jump take them straight from that page (CodePage).
 template <bool inPage>
 CPU_INLINE uint8_t TCPU::ReadCode() {
-    if (inPage || uint32_t(PC) - CodeStart <= 0xFF) [[likely]] {
+    if constexpr (inPage) {
         const uint8_t value = CodePage[PC & 0xFF];
         Memory->LogPlain(PC, value, false, Cycle);
         return Bus = value;
+    } else {
+        return Read(PC);
     }
-    return Read(PC);
 }
 
 template <bool inPage>
