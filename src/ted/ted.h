@@ -121,6 +121,7 @@ public:
     // any run takes where they reach past the line.
     uint32_t ClocksInStepsAfter(int32_t steps) const {
         const int32_t from = LineStep + 1;
+        if (steps <= 0) return 0;
         if (steps >= TLineClocks::Steps - from) return UINT32_MAX;
         return uint32_t(RunPlan->ClocksBefore[size_t(from + steps)] - RunPlan->ClocksBefore[size_t(from)]);
     }
