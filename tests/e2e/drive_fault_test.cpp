@@ -97,7 +97,8 @@ TEST(DriveFaults, LinksLeadingOutOfTheDirectoryAreNotServed) {
     const std::string listing = AfterLast(listed.Out, "DIRECTORY");
     EXPECT_TRUE(Contains(listing, "0 \"VARLUME DIR (8) \" 00 2A\n1    \"ALIAS\"            PRG\n1    \"REAL\"             PRG\n"))
         << listed.Out;
-    EXPECT_EQ(std::count(listing.begin(), listing.begin() + long(listing.find("BLOCKS FREE.")), '\n'), 3) << listed.Out;
+    const std::string entries = listing.substr(0, listing.find("BLOCKS FREE."));
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), '\n'), 3) << listed.Out;
     EXPECT_EQ(AfterLast(listed.Out, "RUN").substr(0, 3), "HI\n") << listed.Out;
     ExpectMachineWhole(listed);
 }
