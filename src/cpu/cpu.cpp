@@ -25,12 +25,7 @@ void TCPU::MicroStep(TCPU& cpu) {
         }
         using Clock = typename Family::template Clock<cycle>;
         Clock::Run(cpu);
-        if constexpr (Clock::End == TClocks::Ends)
-            cpu.Cycle = 1;
-        else if constexpr (Clock::End == TClocks::MayEnd)
-            cpu.Cycle = cpu.Cycle == 0 ? 1 : cycle + 1;
-        else
-            cpu.Cycle = cycle + 1;
+        cpu.Cycle = Clock::template Next<cycle>(cpu);
     } else {
         // No sequence has such a clock (only a damaged state could ask for one): the instruction
         // ends with a read of the next byte, so the processor goes on fetching.

@@ -17,6 +17,16 @@ struct TCPU::TClocks {
         static constexpr TKind Kind = kind;
         static constexpr TEnd End = end;
         static constexpr bool Writes = kind != ReadClock;
+        // The number of the clock after this one, clock `cycle` of its sequence, once it has run:
+        // 1 after the instruction's last (End leaves 0 where the clock may end it).
+        template <uint32_t cycle> CPU_INLINE static uint32_t Next(const TCPU& c) {
+            if constexpr (end == Ends)
+                return 1;
+            else if constexpr (end == MayEnd)
+                return c.Cycle == 0 ? 1 : cycle + 1;
+            else
+                return cycle + 1;
+        }
     };
 
     // Where a family's data lies: in page 0 at DataLo, or at EffAddr.

@@ -39,21 +39,15 @@ CPU_INLINE uint32_t TCPU::WholeClocks(uint32_t left) {
     // Unbudgeted clocks run only where the instruction's bytes lie in its opcode's page.
     Clock::template Run<!budgeted>(*this);
     --left;
+    Cycle = Clock::template Next<cycle>(*this);
     if constexpr (Clock::End == TClocks::Ends) {
-        Cycle = 1;
         return left;
     } else {
         if constexpr (Clock::End == TClocks::MayEnd) {
-            if (Cycle == 0) {
-                Cycle = 1;
-                return left;
-            }
+            if (Cycle == 1) return left;
         }
         if constexpr (Clock::Kind == TClocks::WriteClock) {
-            if (Memory->DecodedWrites != WritesBefore) {
-                Cycle = cycle + 1;
-                return left;
-            }
+            if (Memory->DecodedWrites != WritesBefore) return left;
         }
         return WholeClocks<Family, cycle + 1, announce, budgeted>(left);
     }
